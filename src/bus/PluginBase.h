@@ -1,0 +1,74 @@
+// One plug-in module list per category, 32 slots each.
+#pragma once
+#include <windows.h>
+#include "TelvarinPlugin.h"
+
+struct PluginSlot
+{
+    HMODULE hModule = nullptr;
+    int iPluginID = 0;
+    int iCanDisable = 0;
+    int iIsBeta = 0;
+    int iNotSupported = 0;
+    int iIsUnicode = 0;
+    PFN_DLL_PluginBusProcess pfnPluginBusProcess = nullptr;
+    PFN_DLL_GetPluginID pfnGetPluginID = nullptr;
+    PFN_DLL_PluginAfterLoad pfnPluginAfterLoad = nullptr;
+    PFN_DLL_IsBetaVersion pfnIsBetaVersion = nullptr;
+    PFN_DLL_IsSupportedVersion pfnIsSupportedVersion = nullptr;
+    PFN_DLL_PluginBeforeClose pfnPluginBeforeClose = nullptr;
+    PFN_DLL_GetPluginName pfnGetPluginName = nullptr;
+    PFN_DLL_GetDisableState pfnGetDisableState = nullptr;
+    PFN_DLL_IsUnicode pfnIsUnicode = nullptr;
+};
+
+class CPluginBase
+{
+public:
+    static const int MAX_SLOTS = 32;
+
+    explicit CPluginBase(const wchar_t* _pszCategory);
+    virtual ~CPluginBase();
+    virtual void LoadAllModules();
+    virtual void AfterLoad();
+    virtual void BeforeClose();
+    virtual void UnloadAllModules();
+
+    int Add(const wchar_t* _pszFile);     // 0 loaded, 1 already loaded, 2 failed, 3 no slot
+    int Remove(const wchar_t* _pszFile);  // 0 removed, 1 not loaded
+    void PrintFileInfos();
+    void RefreshCanDisable();
+    // Delivers to slots 0..31 until one returns 0; the list's result (0 or 1).
+    int DeliverBusMessage(UINT _uType, const wchar_t* _pszRecord);
+
+    // Slot queries (slot number taken modulo 32).
+    HMODULE GetModuleHandle(int _iSlot) const;
+    const wchar_t* GetModuleName(int _iSlot);
+    int GetCanDisable(int _iSlot) const;
+    int GetDisableState(int _iSlot) const;
+    const PluginSlot& GetSlot(int _iSlot) const;
+    const wchar_t* GetCategory() const { return m_szCategory; }
+
+private:
+    // implementation details are the plug-in subsystem's own
+    wchar_t m_szFolder[512] = L"";
+    wchar_t m_szCategory[512] = L"";
+    PluginSlot m_Slots[MAX_SLOTS];
+    wchar_t m_szName[127] = L"";
+    friend class CPluginBaseAccess;
+};
+
+extern CPluginBase g_PluginDebug;
+extern CPluginBase g_PluginSearch;
+extern CPluginBase g_PluginInfo;
+extern CPluginBase g_PluginSave;
+extern CPluginBase g_PluginExtra;
+extern CPluginBase g_PluginTelephony;
+
+// Fan-out of a bus message to all lists (Debug, Extra, Search, Info, Save, Telephony),
+// then release of the block. Returns 1 unless the Extra, Save or Telephony list gave 0.
+int DistributeBusMessageToLists(UINT _uType, LPARAM _lBlock);
+// Host command of bus type 8 (CMD compared case-sensitively).
+void RunHostCommand(const wchar_t* _pszCmd, const wchar_t* _pszArg);
+// Calls DLL_PluginBusProcess of one module with a Type-only record; 0 when missing.
+int CallPluginBus(HMODULE _hModule, UINT _uType);

@@ -1,0 +1,30 @@
+// One open registry key with the full-then-read-only open fall-back.
+#pragma once
+#include <windows.h>
+
+class CRegTool
+{
+public:
+    CRegTool() = default;
+    virtual ~CRegTool();
+    LONG Open(HKEY _hRoot, const wchar_t* _pszSubKey);
+    LONG OpenOrCreate(HKEY _hRoot, const wchar_t* _pszSubKey);
+    LONG Close();
+    int ReadStringValue(const wchar_t* _pszName, wchar_t* _pszBuffer, DWORD _cchBuffer, const wchar_t* _pszDefault);
+    LONG WriteStringValue(const wchar_t* _pszName, const wchar_t* _pszText);
+    int ReadDwordValue(const wchar_t* _pszName, DWORD* _pdwOut, DWORD _dwDefault);
+    void UseNaturalView();
+    void Use32BitView();
+    HKEY GetKey() const { return m_hKey; }
+    DWORD GetDisposition() const { return m_dwDisposition; }
+protected:
+    HKEY m_hRoot = nullptr;
+    HKEY m_hKey = nullptr;
+    DWORD m_dwDisposition = 0;
+    DWORD m_dwViewFlags = 0;
+};
+
+// Reads a value of any open key: size first, cut to the byte limit, then the data.
+LONG ReadRawValue(HKEY _hKey, const wchar_t* _pszName, void* _pBuffer, DWORD _cbLimit);
+// Sum of the maker's three "RunningState" test values (0 when the key is missing).
+DWORD GetRunningState();

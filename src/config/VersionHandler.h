@@ -1,0 +1,24 @@
+// Remembers the highest program version ever run on this configuration.
+#pragma once
+#include <windows.h>
+
+class CVersionHandler
+{
+public:
+    CVersionHandler() = default;
+    virtual ~CVersionHandler() = default;
+    void Load();
+    void CheckVersion();
+    void SendVersionInfo();
+    const wchar_t* GetActualVersion() const { return szActualVersion; }
+private:
+    wchar_t szActualVersion[64] = L"";
+    wchar_t szActualCompare[64] = L"";
+    wchar_t szHighestVersion[64] = L"";
+    wchar_t szHighestCompare[64] = L"";
+};
+
+// "%05d.%05d.%05d.%05d" of a "%d.%d.%d.%d" text (missing parts count as 0).
+void MakeComparableVersion(const wchar_t* _pszVersion, wchar_t* _pszOut, size_t _cchOut);
+
+extern CVersionHandler g_VersionHandler;

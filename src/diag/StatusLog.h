@@ -1,0 +1,25 @@
+// The status report StatusReport.ini and the error log ErrorLog.txt.
+#pragma once
+#include <windows.h>
+
+class CStatusLog
+{
+public:
+    explicit CStatusLog(int _bProgramFolder);
+    virtual ~CStatusLog() = default;
+    // Writes Time, User, ProductName, ProcID and the key into the section.
+    void WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszFormat, ...);
+    const wchar_t* GetReportFile() const { return m_szReportFile; }
+    const wchar_t* GetErrorLogFile() const { return m_szErrorLogFile; }
+private:
+    wchar_t m_szReportFile[260] = L"";
+    wchar_t m_szErrorLogFile[260] = L"";
+    wchar_t m_szUser[64] = L"";
+    wchar_t m_szTime[64] = L"";
+    wchar_t m_szProcessId[64] = L"";
+    wchar_t m_szProductName[64] = L"";
+    wchar_t m_szValue[512] = L"";
+    DWORD m_bProgramFolder = 0;
+};
+
+extern CStatusLog g_StatusLog;

@@ -1,0 +1,36 @@
+// Every process-wide object of the host, defined here and nowhere else: C++ constructs
+// them in this order and destroys them in the reverse one. CKillProcess ends the process
+// with exit code 0 during teardown, so the objects above it are never destroyed, and the
+// settings window object, the plug-in lists (Telephony first), the tray icon, the status
+// report, the configuration store and the language texts are destroyed before it, in that order.
+#include "bus/Crc32.h"
+#include "bus/PluginBase.h"
+#include "bus/SharedMem.h"
+#include "config/RegIniAccess.h"
+#include "config/ResourceAccess.h"
+#include "config/VersionHandler.h"
+#include "diag/StatusLog.h"
+#include "host/KillProcess.h"
+#include "ui/InfoIcon.h"
+#include "ui/QelConfig.h"
+#include "ui/QelDlgColors.h"
+#include "ui/QelMessageBox.h"
+
+CCrc32 g_Crc32;
+CSharedMem g_SharedMem;
+CVersionHandler g_VersionHandler;
+CQelDlgColors g_DlgColors;
+CQelDlgFonts g_DlgFonts;
+CQelMessageBox g_MessageBox;
+static CKillProcess s_KillProcess;
+CResourceAccess g_ResourceAccess;
+CRegIniAccess g_RegIniAccess;
+CStatusLog g_StatusLog(0);
+CInfoIcon g_InfoIcon;
+CPluginBase g_PluginDebug(L"PluginDebug");
+CPluginBase g_PluginSearch(L"PluginSearch");
+CPluginBase g_PluginInfo(L"PluginInfo");
+CPluginBase g_PluginSave(L"PluginSave");
+CPluginBase g_PluginExtra(L"PluginExtra");
+CPluginBase g_PluginTelephony(L"PluginTelephony");
+CQelConfig g_QelConfig;

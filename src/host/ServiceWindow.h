@@ -1,0 +1,35 @@
+// The host's hidden main window and the one object that stands for it.
+#pragma once
+#include <windows.h>
+
+class CServiceWindow
+{
+public:
+    CServiceWindow();
+    virtual ~CServiceWindow();
+
+    // Hands a bus message to every plug-in list; frees the record block. 1 = all accepted.
+    virtual int DistributeBusMessage(UINT _uType, LPARAM _lBlock);
+    virtual void OnTrayNotify(UINT _uMouseMessage);
+    virtual void OnCommand(UINT _uCommand);
+
+    void CloseAllModules();
+    void LogLastError(const wchar_t* _pszText);
+    void LogProgramStatus(const wchar_t* _pszText);
+    void LogProgramMessage(const wchar_t* _pszRecord);
+
+    CServiceWindow(const CServiceWindow&) = delete;
+    CServiceWindow& operator=(const CServiceWindow&) = delete;
+};
+
+extern CServiceWindow* g_pServiceWindow;
+
+// Registers the class and creates the hidden main window (once).
+void CreateHostWindow();
+// Window procedure of the main window.
+LRESULT CALLBACK HostWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);
+// Message loop under the crash-dump guard; returns the WM_QUIT exit value.
+int RunMessageLoop();
+void PumpPending();
+void PumpFor(DWORD _dwMilliseconds);
+void CompletePendingUpdate();
