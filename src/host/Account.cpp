@@ -1,12 +1,13 @@
 #include "host/Account.h"
 
 #include <windows.h>
+#include <cwchar>
 
 int IsSystemAccountName(const wchar_t* _pszName)
 {
     static const wchar_t* const s_apszNames[] = {L"SYSTEM", L"SYST\u00C8ME", L"Syst\u00E8me"};
     for (const wchar_t* pszName : s_apszNames)
-        if (lstrcmpW(_pszName, pszName) == 0)
+        if (wcscmp(_pszName, pszName) == 0)
             return 1;
     return 0;
 }
