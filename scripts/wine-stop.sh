@@ -3,4 +3,5 @@
 build=$(cd "$1" && pwd); arch=$2
 . "$(dirname "$0")/wine-env.sh"
 tvr_wine_env "$build" "$arch"
+rm -f "$WINEPREFIX/.server-up"
 "$WINESERVER" -k 2>/dev/null || true

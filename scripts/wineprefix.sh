@@ -8,14 +8,17 @@ build=$(cd "$1" && pwd); arch=$2
 tvr_wine_env "$build" "$arch"
 if [ ! -f "$WINEPREFIX/.booted" ]; then
   rm -rf "$WINEPREFIX"
-  "$WINELOADER" wineboot -i >/dev/null 2>&1
+  "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
   "$WINESERVER" -w
   "$WINELOADER" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   "$WINESERVER" -w
   touch "$WINEPREFIX/.booted"
 fi
+rm -f "$WINEPREFIX/.server-up"
 "$WINESERVER" -k 2>/dev/null || true
 "$WINESERVER" -w 2>/dev/null || true
-"$WINESERVER" -p
-USER=SYSTEM "$WINELOADER" cmd /c exit >/dev/null 2>&1
+# Detached from the caller's output: long-lived Wine processes would keep a pipe open.
+"$WINESERVER" -p </dev/null >/dev/null 2>&1
+USER=SYSTEM "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
+touch "$WINEPREFIX/.server-up"

@@ -1,3 +1,161 @@
-// scaffold: replaced by the owning subsystem
+// The program entry. The steps run in exactly this order: process-wide set-up, at most one
+// command-line switch, the hidden main window, the start decision, the run.
 #include "host/Entry.h"
-int HostEntry(HINSTANCE, const wchar_t*) { return 0; }
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <strsafe.h>
+
+#include "TelvarinPlugin.h"
+#include "bus/SharedMem.h"
+#include "config/RegIniAccess.h"
+#include "config/ResourceAccess.h"
+#include "config/VersionHandler.h"
+#include "config/VersionTool.h"
+#include "host/Account.h"
+#include "host/CommandLine.h"
+#include "host/HelpFile.h"
+#include "host/HostState.h"
+#include "host/ServiceControl.h"
+#include "host/ServiceWindow.h"
+#include "host/Shortcuts.h"
+#include "host/StartMode.h"
+#include "ui/InfoIcon.h"
+#include "ui/QelConfig.h"
+#include "ui/QelDlgColors.h"
+
+namespace {
+
+const DWORD MANAGER_ALL_ACCESS = 0xF003F;
+const DWORD SERVICE_ALL = 0xF01FF;
+
+void GetProgramFile(wchar_t (&_szPath)[512])
+{
+    _szPath[0] = 0;
+    GetModuleFileNameW(nullptr, _szPath, 511);
+    _szPath[511] = 0;
+}
+
+void RaisePriority()
+{
+    if (HANDLE hProcess = OpenProcess(PROCESS_SET_INFORMATION, FALSE, GetCurrentProcessId()))
+    {
+        SetPriorityClass(hProcess, HIGH_PRIORITY_CLASS);
+        CloseHandle(hProcess);
+    }
+}
+
+void InitCommonControlClasses()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX),
+                                     ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+}
+
+// Steps 1 to 9: everything the later steps and every other subsystem rely on.
+void SetUpProcess(HINSTANCE _hInstance)
+{
+    {
+        const CVersionTool version;
+        BuildHelpFileName(version.GetProductName(), g_szHelpFile, ARRAYSIZE(g_szHelpFile));
+    }
+    g_SharedMem.OpenSharedMem();
+    RaisePriority();
+    OleInitialize(nullptr);
+    InitCommonControlClasses();
+    g_hInstance = _hInstance;
+    g_RegIniAccess.Init(1);
+    g_QelConfig.LoadSettingsPosition();
+    g_ResourceAccess.Init();
+    g_VersionHandler.Load();
+    g_InfoIcon.Localize();
+    g_DlgColors.SetScheme(g_DlgColors.GetScheme());
+}
+
+void InstallOwnService()
+{
+    wchar_t szProgram[512];
+    GetProgramFile(szProgram);
+    const CVersionTool version;
+    InstallService(0x100, TVR_SERVICE_NAME, szProgram, SERVICE_AUTO_START, nullptr, version.GetFileDescription(),
+                   version.GetProductName());
+}
+
+void RemoveOwnServiceAndHost()
+{
+    RemoveService(TVR_SERVICE_NAME);
+    if (HWND hWndHost = FindHostWindow(GetDesktopWindow(), HOST_WINDOW_ID))
+        SendMessageW(hWndHost, WM_CLOSE, 0, 0);
+    Sleep(2500);
+}
+
+void MakeShortcuts(const wchar_t* _pszCommandLine)
+{
+    const ShortcutFields fields = SplitShortcutFields(_pszCommandLine);
+    wchar_t szProgram[512];
+    GetProgramFile(szProgram);
+    CreateStartupShortcut(szProgram, fields.szLinkName);
+    CreateStartMenuShortcut(fields.szMenuFolder, fields.szLinkName, szProgram);
+}
+
+// Step 10; true when the switch ends the entry.
+bool RunSwitch(const wchar_t* _pszCommandLine)
+{
+    switch (ParseSwitch(_pszCommandLine))
+    {
+    case L'D':
+        StartOrControlService(0, TVR_SERVICE_NAME, MANAGER_ALL_ACCESS, SERVICE_ALL);
+        return true;
+    case L'I':
+        InstallOwnService();
+        return true;
+    case L'U':
+        RemoveOwnServiceAndHost();
+        return true;
+    case L'S':
+        MakeShortcuts(_pszCommandLine);
+        return false;
+    default:
+        return false;
+    }
+}
+
+// Step 13: the host's life in the main window.
+int Run()
+{
+    SetSharedWord(SHM_HOSTRUNNING, 1);
+    int iResult = 0;
+    {
+        CServiceWindow window;
+        iResult = RunMessageLoop();
+        g_QelConfig.SaveSettingsPosition();
+    }
+    OleUninitialize();
+    SetSharedWord(SHM_HOSTRUNNING, 0);
+    return iResult;
+}
+
+} // namespace
+
+int HostEntry(HINSTANCE _hInstance, const wchar_t* _pszCommandLine)
+{
+    SetUpProcess(_hInstance);
+    if (RunSwitch(_pszCommandLine))
+        return 0;
+    CreateHostWindow();
+    if (IsSystemAccount())
+        return StartServiceMode() ? Run() : -1;
+    wchar_t szProgram[512];
+    GetProgramFile(szProgram);
+    switch (DecideTrayStart(szProgram))
+    {
+    case START_HANDOVER:
+        HandOverToRunningHost();
+        return -1;
+    case START_REFUSE:
+        RefuseToRun();
+        return -1;
+    default:
+        return Run();
+    }
+}
