@@ -1,0 +1,65 @@
+// tvrctl: talks to a running Telvarin host of this desktop.
+//   tvrctl close            ask the host to end (WM_CLOSE)
+//   tvrctl debuglevel N     set the host's trace level (bus message 26)
+//   tvrctl wait SECONDS     wait until a host window exists
+#include <windows.h>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "TelvarinPlugin.h"
+#include "host/StartMode.h"
+
+namespace {
+
+HWND FindRunningHost()
+{
+    return FindHostWindow(GetDesktopWindow(), HOST_WINDOW_ID);
+}
+
+std::wstring DebugLevelRecord(const wchar_t* _pszLevel)
+{
+    return std::wstring(L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<data>\r\n") +
+           L" <value keyword=\"Type\">26</value>\r\n <value keyword=\"Level\">" + _pszLevel +
+           L"</value>\r\n <value keyword=\"Sender\">Unknown</value>\r\n</data>\r\n";
+}
+
+int Usage()
+{
+    std::fputs("usage: tvrctl close | debuglevel N | wait SECONDS\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const std::wstring strCommand = argv[1];
+    if (strCommand == L"wait" && argc == 3)
+    {
+        for (long lTenths = std::wcstol(argv[2], nullptr, 10) * 10; lTenths > 0; --lTenths, Sleep(100))
+            if (FindRunningHost())
+                return 0;
+        return 1;
+    }
+    HWND hWndHost = FindRunningHost();
+    if (hWndHost == nullptr)
+    {
+        std::fputs("tvrctl: no running host found\n", stderr);
+        return 1;
+    }
+    if (strCommand == L"close")
+    {
+        PostMessageW(hWndHost, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (strCommand == L"debuglevel" && argc == 3)
+    {
+        const std::wstring strRecord = DebugLevelRecord(argv[2]);
+        SendMessageW(hWndHost, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(strRecord.c_str()));
+        return 0;
+    }
+    return Usage();
+}
