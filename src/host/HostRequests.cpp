@@ -1,0 +1,111 @@
+#include "host/HostRequests.h"
+
+#include <commctrl.h>
+
+#include "TelvarinPlugin.h"
+#include "bus/BusRecord.h"
+#include "config/ResourceAccess.h"
+#include "diag/Trace.h"
+#include "host/CodeAddress.h"
+#include "host/HostState.h"
+#include "host/ServiceWindow.h"
+#include "host/WindowState.h"
+#include "ui/InfoIcon.h"
+#include "ui/QelConfig.h"
+#include "ui/QelDlgColors.h"
+
+namespace {
+
+typedef void (*PFN_MainThreadFunction)();
+
+const wchar_t* TextOf(LPARAM _lText)
+{
+    const wchar_t* pszText = reinterpret_cast<const wchar_t*>(_lText);
+    return GetBusTextLength(pszText) >= 0 ? pszText : nullptr;
+}
+
+// The child of the root node "Extra" named "Scheme config"; null when there is none.
+HTREEITEM FindSchemePage(HWND _hTree)
+{
+    if (!_hTree)
+        return nullptr;
+    for (HTREEITEM hRoot = TreeView_GetRoot(_hTree); hRoot; hRoot = TreeView_GetNextSibling(_hTree, hRoot))
+    {
+        wchar_t szText[128] = L"";
+        TVITEMW item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = hRoot;
+        item.pszText = szText;
+        item.cchTextMax = ARRAYSIZE(szText);
+        if (!TreeView_GetItem(_hTree, &item) || wcscmp(szText, L"Extra") != 0)
+            continue;
+        for (HTREEITEM hChild = TreeView_GetChild(_hTree, hRoot); hChild;
+             hChild = TreeView_GetNextSibling(_hTree, hChild))
+        {
+            item.hItem = hChild;
+            szText[0] = 0;
+            if (TreeView_GetItem(_hTree, &item) && wcscmp(szText, L"Scheme config") == 0)
+                return hChild;
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void ReopenSettingsOnSchemePage()
+{
+    g_QelConfig.CloseConfig();
+    Sleep(100);
+    g_QelConfig.ShowConfig(0);
+    if (HTREEITEM hPage = FindSchemePage(g_QelConfig.GetTree()))
+        g_QelConfig.SelectNode(hPage);
+}
+
+} // namespace
+
+void OnTraceRequest(HWND _hWnd, WPARAM _wLevel, LPARAM _lText)
+{
+    if (const wchar_t* pszText = TextOf(_lText))
+        PostTraceRecord(_hWnd, static_cast<UINT>(_wLevel), pszText, GetCurrentThreadId());
+}
+
+// Only code of the program file or of a module the host loaded itself is run; any
+// other address (another process's, data, a stray number) is ignored.
+void OnCallFunction(LPARAM _lFunction)
+{
+    const void* pAddress = reinterpret_cast<const void*>(_lFunction);
+    if (!pAddress)
+        return;
+    if (!IsHostCodeAddress(pAddress))
+    {
+        WriteTrace(0, L"Event.WM_QEL_CALLFUNCTION.Error.Address 0x%08IX outside the host's code",
+                   static_cast<UINT_PTR>(_lFunction));
+        return;
+    }
+    reinterpret_cast<PFN_MainThreadFunction>(_lFunction)();
+}
+
+void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
+{
+    // The readers return empty values for a record that is not readable text.
+    const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lRecord);
+    g_dwSchemeIndex = static_cast<DWORD>(GetBusNumber(pszRecord, L"SchemeIndex"));
+    CopyBusValue(pszRecord, L"UsedFont", g_szFontName, ARRAYSIZE(g_szFontName));
+    CopyBusValue(pszRecord, L"UsedLanguage", g_szLanguageName, ARRAYSIZE(g_szLanguageName));
+    g_DlgColors.SetScheme(g_dwSchemeIndex);
+
+    PostSchemeRecord(_hWnd, g_dwSchemeIndex, g_szFontName, g_szLanguageName);
+    g_ResourceAccess.SelectLanguage(g_szLanguageName);
+    g_InfoIcon.Localize();
+    const bool bSettingsOpen = g_QelConfig.IsOpen();
+    g_InfoIcon.CloseInfoDialog();
+    if (bSettingsOpen)
+        ReopenSettingsOnSchemePage();
+}
+
+void OnSetTextRecord(HWND _hWnd, WPARAM _wParam, LPARAM _lText)
+{
+    const wchar_t* pszText = TextOf(_lText);
+    if (pszText && ForwardSetTextRecord(_hWnd, _wParam, pszText))
+        g_pServiceWindow->LogProgramMessage(pszText);
+}

@@ -1,0 +1,14 @@
+// The start-up report written into the trace while the main window object is constructed.
+#pragma once
+#include <windows.h>
+
+// The report lines of construction step 8, in their order.
+void WriteStartupReport();
+// Traces the versions of one file of the program folder when it exists.
+void PrintSubProgram(const wchar_t* _pszModule);
+void PrintSystemInfoFile();
+
+// The dialling location below _hRoot: "<id>;<Country>;<Flags>;<AreaCode>;..." (cut to
+// _cchOut - 1). Returns false when the location's key cannot be opened; *_pdwCurrentId
+// holds the current location id (0 when the locations key is missing) in both cases.
+bool ReadDialingLocation(HKEY _hRoot, wchar_t* _pszOut, size_t _cchOut, DWORD* _pdwCurrentId);
