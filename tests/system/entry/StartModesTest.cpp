@@ -1,0 +1,141 @@
+// Start modes and switches of the real program, observed from outside.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "HostHarness.h"
+
+using namespace tvr;
+
+namespace {
+
+const DWORD START_TIMEOUT_MS = 20000;
+
+// Starts the host with the arguments and expects its main window.
+HWND StartHost(CHostProcess& _process, const CInstallFolder& _folder, const std::wstring& _strArgs = L"")
+{
+    EXPECT_TRUE(_process.Start(_folder.ExePath(), _strArgs));
+    return _process.WaitForWindow(START_TIMEOUT_MS);
+}
+
+void CloseAndExpectExitCodeZero(CHostProcess& _process, HWND _hWnd)
+{
+    ASSERT_TRUE(PostMessageW(_hWnd, WM_CLOSE, 0, 0));
+    DWORD dwExitCode = 1234;
+    ASSERT_TRUE(_process.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+}
+
+std::wstring ShellFolder(int _iFolder)
+{
+    wchar_t szPath[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, _iFolder, nullptr, SHGFP_TYPE_CURRENT, szPath);
+    return szPath;
+}
+
+} // namespace
+
+TEST(StartModes, HostWindowIsFoundByUserDataAndWmCloseEndsWithExitCodeZero)
+{
+    CInstallFolder folder;
+    CHostProcess host;
+    HWND hWnd = StartHost(host, folder);
+    ASSERT_NE(nullptr, hWnd);
+    wchar_t szClass[64] = L"";
+    GetClassNameW(hWnd, szClass, 64);
+    EXPECT_STREQ(L"Telvarin", szClass);
+    EXPECT_FALSE(IsWindowVisible(hWnd));
+    CloseAndExpectExitCodeZero(host, hWnd);
+}
+
+TEST(StartModes, UnknownSwitchesStartNormally)
+{
+    for (const wchar_t* pszArgs : {L"-x", L"/D"})
+    {
+        SCOPED_TRACE(testing::Message() << "arguments " << WideToUtf8(pszArgs));
+        CInstallFolder folder;
+        CHostProcess host;
+        HWND hWnd = StartHost(host, folder, pszArgs);
+        ASSERT_NE(nullptr, hWnd);
+        CloseAndExpectExitCodeZero(host, hWnd);
+    }
+}
+
+TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
+{
+    CInstallFolder folder;
+    CHostProcess first;
+    HWND hWndFirst = StartHost(first, folder);
+    ASSERT_NE(nullptr, hWndFirst);
+
+    CHostProcess second;
+    const ULONGLONG ullStart = GetTickCount64();
+    ASSERT_TRUE(second.Start(folder.ExePath()));
+    DWORD dwExitCode = 1234;
+    ASSERT_TRUE(second.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+    EXPECT_GE(GetTickCount64() - ullStart, 2000u);   // the hand-over waits 2 s before it ends
+    EXPECT_TRUE(first.IsRunning());
+    EXPECT_EQ(hWndFirst, FindHostWindowOfProcess(first.Pid()));
+    CloseAndExpectExitCodeZero(first, hWndFirst);
+}
+
+TEST(StartModes, HostsFromDifferentFoldersRunSideBySide)
+{
+    CInstallFolder folderA;
+    CInstallFolder folderB;
+    CHostProcess hostA;
+    CHostProcess hostB;
+    HWND hWndA = StartHost(hostA, folderA);
+    HWND hWndB = StartHost(hostB, folderB);
+    ASSERT_NE(nullptr, hWndA);
+    ASSERT_NE(nullptr, hWndB);
+    CloseAndExpectExitCodeZero(hostB, hWndB);
+    CloseAndExpectExitCodeZero(hostA, hWndA);
+}
+
+TEST(StartModes, SetTextWithoutRecordChangesNothing)
+{
+    CInstallFolder folder;
+    CHostProcess host;
+    HWND hWnd = StartHost(host, folder);
+    ASSERT_NE(nullptr, hWnd);
+    EXPECT_EQ(0, SendRecordText(hWnd, L"not a record", 1));
+    EXPECT_EQ(0, SendRecordText(hWnd, L"", 0));
+    wchar_t szTitle[64] = L"";
+    GetWindowTextW(hWnd, szTitle, 64);
+    EXPECT_STREQ(L"Telvarin", szTitle);
+    EXPECT_TRUE(host.IsRunning());
+    CloseAndExpectExitCodeZero(host, hWnd);
+}
+
+TEST(Switches, StartSwitchWithoutServiceEndsWithoutWindow)
+{
+    CInstallFolder folder;
+    CHostProcess host;
+    ASSERT_TRUE(host.Start(folder.ExePath(), L"-d"));
+    DWORD dwExitCode = 1234;
+    ASSERT_TRUE(host.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+}
+
+TEST(Switches, ShortcutSwitchMakesTheLinksAndRuns)
+{
+    const std::wstring strStartup = ShellFolder(CSIDL_COMMON_STARTUP) + L"\\Phone.LNK";
+    const std::wstring strMenu = ShellFolder(CSIDL_COMMON_STARTMENU) + L"\\Programs\\Phone.LNK";
+    const std::wstring strUserStartup = ShellFolder(CSIDL_STARTUP) + L"\\Phone.LNK";
+    // An old link in the user's Startup folder is removed.
+    CreateDirectoryW(ShellFolder(CSIDL_STARTUP).c_str(), nullptr);
+    HANDLE hOld = CreateFileW(strUserStartup.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(hOld);
+
+    CInstallFolder folder;
+    CHostProcess host;
+    HWND hWnd = StartHost(host, folder, L"-S Programs#Phone#x#");
+    ASSERT_NE(nullptr, hWnd);
+    EXPECT_TRUE(FileExists(strStartup));
+    EXPECT_TRUE(FileExists(strMenu));
+    EXPECT_FALSE(FileExists(strUserStartup));
+    CloseAndExpectExitCodeZero(host, hWnd);
+    DeleteFileW(strStartup.c_str());
+    DeleteFileW(strMenu.c_str());
+}
