@@ -15,4 +15,4 @@ if [ "$arch" != i686 ]; then
   echo "32-bit product built: $build/i686/dist/Telvarin.exe"
 fi
 cd "$build"
-ctest --output-on-failure --timeout 300
+ctest --output-on-failure --timeout 300 -j2
