@@ -1,15 +1,68 @@
-// scaffold: replaced by the owning subsystem
+// Transport of a record to a window as message 1151 in a fresh global memory block,
+// and the WM_SETTEXT entry through which other processes hand records over.
 #include "bus/BusRecord.h"
-int PostBusRecord(HWND, BOOL, UINT, const wchar_t*) { return 0; }
-int SendBusType(HWND, BOOL, UINT) { return 0; }
-int PostMenuCommandRecord(HWND, BOOL, UINT, UINT) { return 0; }
-void PostTraceRecord(HWND, UINT, const wchar_t*, DWORD) {}
-void PostShowConfigRecord(HWND, UINT) {}
-void PostPluginInitiatedRecord(HWND, UINT, UINT) {}
-void PostLastErrorRecord(HWND, const wchar_t*) {}
-void PostSchemeRecord(HWND, UINT, const wchar_t*, const wchar_t*) {}
-void PostVersionInfoRecord(HWND, const wchar_t*, const wchar_t*) {}
-bool IsOwnGlobalBlock(LPARAM) { return false; }
-const wchar_t* RecordOfBlock(LPARAM) { return L""; }
-void ReleaseBusBlock(LPARAM) {}
-bool ForwardSetTextRecord(HWND, WPARAM, const wchar_t*) { return false; }
+
+#include <algorithm>
+
+#include "bus/BusRecordBuilder.h"
+
+namespace {
+
+const size_t MIN_BLOCK_CHARS = 16384;        // a posted block holds at least this many characters + 2
+const size_t SETTEXT_BLOCK_CHARS = 16384;    // WM_SETTEXT records keep at most 16383 characters
+
+// A fixed, zero-filled block of _cchBlock characters holding the first _cchText characters.
+HGLOBAL AllocRecordBlock(const wchar_t* _pszText, size_t _cchText, size_t _cchBlock)
+{
+    HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, _cchBlock * sizeof(wchar_t));
+    if (hBlock != nullptr)
+        StringCchCopyNW(static_cast<wchar_t*>(hBlock), _cchBlock, _pszText, _cchText);
+    return hBlock;
+}
+
+// Sends (result of the window procedure) or posts (1) the block; a block that could not be
+// posted is nobody's, so it is freed here and the result is 0.
+int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock)
+{
+    const LPARAM lBlock = reinterpret_cast<LPARAM>(_hBlock);
+    if (_bSynchronous)
+        return static_cast<int>(SendMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock));
+    if (PostMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock))
+        return 1;
+    GlobalFree(_hBlock);
+    return 0;
+}
+
+} // namespace
+
+int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord)
+{
+    if (!IsBusTarget(_hWnd))
+        return 0;
+    const INT_PTR iLength = GetBusTextLength(_pszRecord);
+    if (iLength < 0)
+        return 0;
+    const size_t cchText = static_cast<size_t>(iLength);
+    HGLOBAL hBlock = AllocRecordBlock(_pszRecord, cchText, std::max(cchText, MIN_BLOCK_CHARS) + 2);
+    if (hBlock == nullptr)
+        return 0;
+    return DeliverBlock(_hWnd, _bSynchronous, _uType, hBlock);
+}
+
+bool ForwardSetTextRecord(HWND _hWnd, WPARAM _wParam, const wchar_t* _pszText)
+{
+    const INT_PTR iLength = GetBusTextLength(_pszText);
+    if (iLength <= 0 || _pszText[0] != L'<' || !IsBusTarget(_hWnd))
+        return false;
+    const UINT uType = static_cast<UINT>(GetBusNumber(_pszText, L"Type"));
+    const size_t cchText = std::min(static_cast<size_t>(iLength), SETTEXT_BLOCK_CHARS - 1);
+    HGLOBAL hBlock = AllocRecordBlock(_pszText, cchText, SETTEXT_BLOCK_CHARS);
+    if (hBlock == nullptr)
+        return false;
+    if (_wParam != 0)
+    {
+        DeliverBlock(_hWnd, TRUE, uType, hBlock);
+        return true;
+    }
+    return DeliverBlock(_hWnd, FALSE, uType, hBlock) != 0;
+}

@@ -6,8 +6,9 @@
 #include "TelvarinPlugin.h"
 
 // Copies the record into a fresh fixed block (at least 16384 + 2 characters, n + 2 above)
-// and posts or sends message 1151. Returns 0 for a missing window or a failed post,
-// the SendMessage result when synchronous, else 1.
+// and posts or sends message 1151. Returns 0 for a missing window, an unreadable record,
+// a failed allocation or a failed post (the block is then freed), the SendMessage result
+// when synchronous, else 1.
 int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord);
 // A record holding only the Type field.
 int SendBusType(HWND _hWnd, BOOL _bSynchronous, UINT _uType);

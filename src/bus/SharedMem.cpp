@@ -1,9 +1,122 @@
-// scaffold: replaced by the owning subsystem
 #include "bus/SharedMem.h"
-static LONG s_Words[4];
-volatile LONG* g_pSharedMem = s_Words;
-CSharedMem::~CSharedMem() {}
-void CSharedMem::OpenSharedMem() {}
-void CSharedMem::BuildName(wchar_t* p, size_t) { p[0] = 0; }
-void SetSharedWord(SharedMemWord w, LONG v) { g_pSharedMem[w] = v; }
-LONG GetSharedWord(SharedMemWord w) { return g_pSharedMem[w]; }
+
+#include <lmcons.h>
+#include <strsafe.h>
+
+#include <string>
+
+#include "bus/Crc32.h"
+#include "bus/SharedSection.h"
+#include "host/SecurityAttributes.h"
+
+namespace {
+
+const size_t USER_NAME_CHARS = 128;   // the user name keeps at most 127 characters
+
+// Used when the named block cannot be mapped: only processes of this program file see it.
+SHARED_IMAGE_DATA LONG s_SectionWords[4] = {0, 0, 0, 0};
+
+// Drive and directory of this program file, with the trailing backslash.
+std::wstring ProgramFolder()
+{
+    std::wstring strPath(32768, L'\0');
+    const DWORD dwLength = GetModuleFileNameW(nullptr, &strPath[0], static_cast<DWORD>(strPath.size()));
+    strPath.resize(dwLength < strPath.size() ? dwLength : 0);
+    const size_t uSeparator = strPath.find_last_of(L"\\/");
+    strPath.resize(uSeparator == std::wstring::npos ? 0 : uSeparator + 1);
+    return strPath;
+}
+
+std::wstring UserName()
+{
+    wchar_t szUser[UNLEN + 1] = L"";
+    DWORD dwSize = UNLEN + 1;
+    if (!GetUserNameW(szUser, &dwSize))
+        szUser[0] = L'\0';
+    return szUser;
+}
+
+} // namespace
+
+volatile LONG* g_pSharedMem = nullptr;
+
+CSharedMem::~CSharedMem()
+{
+    if (m_bMapped)
+    {
+        g_pSharedMem = nullptr;
+        CloseHandle(m_hMapping);
+    }
+}
+
+void CSharedMem::FormatName(wchar_t* _pszName, size_t _cchName, const wchar_t* _pszFolder, const wchar_t* _pszUser)
+{
+    const size_t cchFolder = _pszFolder ? wcslen(_pszFolder) : 0;
+    const int iChecksum = static_cast<int>(g_Crc32.Compute(_pszFolder, cchFolder * sizeof(wchar_t)));
+    wchar_t szUser[USER_NAME_CHARS] = L"";
+    StringCchCopyW(szUser, USER_NAME_CHARS, _pszUser ? _pszUser : L"");
+    CharUpperBuffW(szUser, static_cast<DWORD>(wcslen(szUser)));
+    const size_t cchName = _cchName < NAME_CHARS ? _cchName : NAME_CHARS;
+    StringCchPrintfW(_pszName, cchName, L"Local\\SharedMemQelServer%d%s", iChecksum, szUser);
+}
+
+void CSharedMem::BuildName(wchar_t* _pszName, size_t _cchName)
+{
+    FormatName(_pszName, _cchName, ProgramFolder().c_str(), UserName().c_str());
+}
+
+HANDLE CSharedMem::OpenOrCreateMapping(const wchar_t* _pszName, bool* _pbCreated) const
+{
+    *_pbCreated = false;
+    SetLastError(ERROR_SUCCESS);
+    HANDLE hMapping = OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, TRUE, _pszName);
+    if (hMapping != nullptr)
+        return hMapping;
+    SetLastError(ERROR_SUCCESS);
+    hMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, GetNullDaclAttributes(), PAGE_READWRITE, 0, BLOCK_BYTES,
+                                  _pszName);
+    if (hMapping == nullptr)
+    {
+        SetLastError(ERROR_SUCCESS);
+        hMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, BLOCK_BYTES, _pszName);
+    }
+    // Another process may have created it since the open failed; its content then stays.
+    *_pbCreated = hMapping != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    return hMapping;
+}
+
+void CSharedMem::OpenSharedMem()
+{
+    if (g_pSharedMem != nullptr)
+        return;
+    wchar_t szName[NAME_CHARS];
+    BuildName(szName, NAME_CHARS);
+    bool bCreated = false;
+    HANDLE hMapping = OpenOrCreateMapping(szName, &bCreated);
+    void* pView = hMapping ? MapViewOfFile(hMapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0) : nullptr;
+    if (pView == nullptr)
+    {
+        if (hMapping != nullptr)
+            CloseHandle(hMapping);
+        g_pSharedMem = s_SectionWords;
+        return;
+    }
+    if (bCreated)
+        ZeroMemory(pView, BLOCK_BYTES);
+    m_hMapping = hMapping;
+    m_bMapped = 1;
+    g_pSharedMem = static_cast<volatile LONG*>(pView);
+}
+
+void SetSharedWord(SharedMemWord _eWord, LONG _lValue)
+{
+    volatile LONG* pWords = g_pSharedMem;
+    if (pWords != nullptr)
+        pWords[_eWord] = _lValue;
+}
+
+LONG GetSharedWord(SharedMemWord _eWord)
+{
+    volatile LONG* pWords = g_pSharedMem;
+    return pWords != nullptr ? pWords[_eWord] : 0;
+}

@@ -1,0 +1,325 @@
+// Delivery of records as message 1151 and the ownership of their blocks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "TelvarinPlugin.h"
+#include "bus/BusRecord.h"
+
+namespace {
+
+struct ReceivedBus
+{
+    WPARAM wParam;
+    LPARAM lParam;
+    SIZE_T cbBlock;
+    std::wstring strText;
+    BOOL bInSend;
+};
+
+std::vector<ReceivedBus> g_vecReceived;
+LRESULT g_lSendResult = 0;
+
+LRESULT CALLBACK SinkProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
+{
+    if (_uMsg != WM_QEL_BUS)
+        return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
+    g_vecReceived.push_back({_wParam, _lParam, GlobalSize(reinterpret_cast<HGLOBAL>(_lParam)),
+                             RecordOfBlock(_lParam), InSendMessage()});
+    return g_lSendResult;
+}
+
+// A message-only window of this thread that records every message 1151 it gets.
+class CBusSink
+{
+public:
+    CBusSink()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = SinkProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TvrBusTestSink";
+        RegisterClassW(&wc);
+        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        g_vecReceived.clear();
+        g_lSendResult = 0;
+    }
+    ~CBusSink()
+    {
+        Pump();
+        for (const ReceivedBus& received : g_vecReceived)
+            ReleaseBusBlock(received.lParam);
+        DestroyWindow(m_hWnd);
+    }
+    // Dispatches what was posted to the window.
+    void Pump()
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, m_hWnd, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    HWND Handle() const { return m_hWnd; }
+
+private:
+    HWND m_hWnd = nullptr;
+};
+
+// Busy blocks of exactly this size in the process heap.
+int CountHeapBlocks(SIZE_T _cbSize)
+{
+    HANDLE hHeap = GetProcessHeap();
+    int iCount = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    HeapLock(hHeap);
+    while (HeapWalk(hHeap, &entry))
+    {
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && entry.cbData == _cbSize)
+            ++iCount;
+    }
+    HeapUnlock(hHeap);
+    return iCount;
+}
+
+const SIZE_T MIN_BLOCK_BYTES = (16384 + 2) * sizeof(wchar_t);
+
+std::wstring TypeOnlyRecord(UINT _uType)
+{
+    return std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">" + std::to_wstring(_uType) +
+           L"</value>\r\n" + BUS_RECORD_FOOTER;
+}
+
+HGLOBAL AllocText(const std::wstring& _strText, SIZE_T _cchBlock, UINT _uFlags = GMEM_FIXED | GMEM_ZEROINIT)
+{
+    HGLOBAL hBlock = GlobalAlloc(_uFlags, _cchBlock * sizeof(wchar_t));
+    if (hBlock)
+        memcpy(hBlock, _strText.c_str(), std::min(_strText.size() + 1, _cchBlock) * sizeof(wchar_t));
+    return hBlock;
+}
+
+bool IsLiveHeapBlock(HANDLE _hHeap, const void* _pBlock)
+{
+    return HeapValidate(_hHeap, 0, _pBlock) != FALSE;
+}
+
+} // namespace
+
+TEST(BusTransport, BlocksHoldAtLeast16384PlusTwoCharacters)
+{
+    CBusSink sink;
+    ASSERT_NE(nullptr, sink.Handle());
+    const std::wstring strShort = L"<abcdefgh>";
+    const std::wstring strLong = L"<" + std::wstring(19999, L'x');
+    EXPECT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 77, strShort.c_str()));
+    EXPECT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 78, strLong.c_str()));
+    sink.Pump();
+    ASSERT_EQ(2u, g_vecReceived.size());
+    EXPECT_EQ(77u, g_vecReceived[0].wParam);
+    EXPECT_EQ(MIN_BLOCK_BYTES, g_vecReceived[0].cbBlock);
+    EXPECT_EQ(strShort, g_vecReceived[0].strText);
+    EXPECT_EQ(78u, g_vecReceived[1].wParam);
+    EXPECT_EQ(20002u * sizeof(wchar_t), g_vecReceived[1].cbBlock);
+    EXPECT_EQ(strLong, g_vecReceived[1].strText);
+}
+
+TEST(BusTransport, SynchronousSendReturnsTheWindowResult)
+{
+    CBusSink sink;
+    g_lSendResult = 5;
+    EXPECT_EQ(5, SendBusType(sink.Handle(), TRUE, QEL_BUSMSG_TRAYDBLCLICK));
+    ASSERT_EQ(1u, g_vecReceived.size());
+    EXPECT_EQ(TypeOnlyRecord(QEL_BUSMSG_TRAYDBLCLICK), g_vecReceived[0].strText);
+    EXPECT_EQ(5, PostMenuCommandRecord(sink.Handle(), TRUE, 2001, 0));
+    EXPECT_EQ(1, PostMenuCommandRecord(sink.Handle(), FALSE, 2002, 0));
+    sink.Pump();
+    ASSERT_EQ(3u, g_vecReceived.size());
+    EXPECT_STREQ(L"2002", GetBusValue(g_vecReceived[2].strText.c_str(), L"WParam"));
+}
+
+TEST(BusTransport, DeadOrMissingWindowGetsNothingAndNothingIsAllocated)
+{
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hWnd);
+    DestroyWindow(hWnd);
+    const int iBefore = CountHeapBlocks(MIN_BLOCK_BYTES);
+    EXPECT_EQ(0, PostBusRecord(hWnd, TRUE, 4, L"<x>"));
+    EXPECT_EQ(0, PostBusRecord(hWnd, FALSE, 4, L"<x>"));
+    EXPECT_EQ(0, PostBusRecord(nullptr, FALSE, 4, L"<x>"));
+    EXPECT_EQ(0, SendBusType(hWnd, TRUE, 2));
+    EXPECT_EQ(0, PostMenuCommandRecord(hWnd, TRUE, 1, 0));
+    PostTraceRecord(hWnd, 1, L"gone", 1);
+    EXPECT_EQ(iBefore, CountHeapBlocks(MIN_BLOCK_BYTES));
+}
+
+TEST(BusTransport, UnreadableRecordIsNotSent)
+{
+    CBusSink sink;
+    EXPECT_EQ(0, PostBusRecord(sink.Handle(), FALSE, 4, reinterpret_cast<const wchar_t*>(0x10)));
+    EXPECT_EQ(0, PostBusRecord(sink.Handle(), TRUE, 4, nullptr));
+    sink.Pump();
+    EXPECT_TRUE(g_vecReceived.empty());
+}
+
+TEST(BusTransport, FailedPostFreesTheBlockAndReturnsZero)
+{
+    CBusSink sink;
+    const int iBefore = CountHeapBlocks(MIN_BLOCK_BYTES);
+    int iPosted = 0;
+    while (iPosted < 20000 && PostMessageW(sink.Handle(), WM_USER, 0, 0))
+        ++iPosted;
+    const bool bQueueFull = iPosted < 20000;
+    const int iResult = bQueueFull ? PostBusRecord(sink.Handle(), FALSE, 4, L"<full>") : -1;
+    const int iAfter = CountHeapBlocks(MIN_BLOCK_BYTES);
+    sink.Pump();
+    if (!bQueueFull)
+        GTEST_SKIP() << "this Wine accepted 20000 posted messages without a queue limit; a failing post cannot be produced";
+    EXPECT_EQ(0, iResult);
+    EXPECT_EQ(iBefore, iAfter);
+    EXPECT_TRUE(g_vecReceived.empty());
+}
+
+TEST(BusTransport, HostSendersWriteTheirFieldsInCatalogueOrder)
+{
+    CBusSink sink;
+    PostTraceRecord(sink.Handle(), 2, L"Func.X.Begin", 77);
+    PostPluginInitiatedRecord(sink.Handle(), 4711, 0);
+    PostSchemeRecord(sink.Handle(), 1, L"Tahoma", nullptr);
+    PostShowConfigRecord(sink.Handle(), 0);
+    PostLastErrorRecord(sink.Handle(), L"E1");
+    PostVersionInfoRecord(sink.Handle(), L"2.0", L"1.0");
+    sink.Pump();
+    ASSERT_EQ(6u, g_vecReceived.size());
+    const std::wstring strHeader = BUS_RECORD_HEADER;
+    const std::wstring strFooter = BUS_RECORD_FOOTER;
+    auto expect = [&](size_t _uIndex, UINT _uType, const std::wstring& _strFields) {
+        EXPECT_EQ(_uType, g_vecReceived[_uIndex].wParam);
+        EXPECT_EQ(strHeader + L" <value keyword=\"Type\">" + std::to_wstring(_uType) + L"</value>\r\n" + _strFields +
+                      strFooter,
+                  g_vecReceived[_uIndex].strText);
+    };
+    expect(0, 4, L" <value keyword=\"Level\">2</value>\r\n <value keyword=\"Text\">Func.X.Begin</value>\r\n"
+                 L" <value keyword=\"Thread\">77</value>\r\n");
+    expect(1, 33, L" <value keyword=\"PluginID\">4711</value>\r\n <value keyword=\"PluginInitiated\">0</value>\r\n");
+    expect(2, 76, L" <value keyword=\"SchemeIndex\">1</value>\r\n <value keyword=\"UsedFont\">Tahoma</value>\r\n"
+                  L" <value keyword=\"UsedLanguage\"></value>\r\n");
+    expect(3, 9, L" <value keyword=\"Module\">0</value>\r\n");
+    expect(4, 66, L" <value keyword=\"LastErr\">E1</value>\r\n");
+    expect(5, 82, L" <value keyword=\"HighestVersion\">2.0</value>\r\n <value keyword=\"ActualVersion\">1.0</value>\r\n");
+}
+
+TEST(BusBlock, ForeignAndBogusBlocksReadEmptyAndAreNeverFreed)
+{
+    HANDLE hPrivateHeap = HeapCreate(0, 0, 0);
+    ASSERT_NE(nullptr, hPrivateHeap);
+    void* pPrivate = HeapAlloc(hPrivateHeap, HEAP_ZERO_MEMORY, 64);
+    memcpy(pPrivate, L"<private>", 20);
+    HGLOBAL hOwn = AllocText(L"<own record>", 64);
+    HGLOBAL hFreed = AllocText(L"<freed>", 64);
+    GlobalFree(hFreed);
+    const LPARAM lBogus[] = {1, 0x10, static_cast<LPARAM>(0x12345678), static_cast<LPARAM>(0xDEADBEEF),
+                             reinterpret_cast<LPARAM>(hOwn) + 16, reinterpret_cast<LPARAM>(pPrivate),
+                             reinterpret_cast<LPARAM>(hFreed), reinterpret_cast<LPARAM>(L"<literal>"), -1};
+    for (LPARAM lBlock : lBogus)
+    {
+        EXPECT_FALSE(IsOwnGlobalBlock(lBlock)) << lBlock;
+        EXPECT_STREQ(L"", RecordOfBlock(lBlock)) << lBlock;
+        ReleaseBusBlock(lBlock);
+    }
+    EXPECT_TRUE(IsLiveHeapBlock(hPrivateHeap, pPrivate));
+    EXPECT_TRUE(IsLiveHeapBlock(GetProcessHeap(), hOwn));
+    EXPECT_STREQ(L"<own record>", RecordOfBlock(reinterpret_cast<LPARAM>(hOwn)));
+    EXPECT_FALSE(IsOwnGlobalBlock(0));
+    ReleaseBusBlock(0);
+    GlobalFree(hOwn);
+    HeapDestroy(hPrivateHeap);
+}
+
+TEST(BusBlock, RecordNotTerminatedWithinItsBlockReadsEmpty)
+{
+    const SIZE_T cchBlock = 100;
+    HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED, cchBlock * sizeof(wchar_t));
+    ASSERT_NE(nullptr, hBlock);
+    const std::wstring strText = L"<value keyword=\"Type\">4</value>" + std::wstring(cchBlock, L'x');
+    memcpy(hBlock, strText.c_str(), cchBlock * sizeof(wchar_t));
+    EXPECT_TRUE(IsOwnGlobalBlock(reinterpret_cast<LPARAM>(hBlock)));
+    EXPECT_STREQ(L"", RecordOfBlock(reinterpret_cast<LPARAM>(hBlock)));
+    ReleaseBusBlock(reinterpret_cast<LPARAM>(hBlock));
+    EXPECT_FALSE(IsLiveHeapBlock(GetProcessHeap(), hBlock));
+}
+
+TEST(BusBlock, ReleaseFreesTheRecordAndItsOwnMemBlockOnly)
+{
+    auto recordWithMemBlock = [](HGLOBAL _hMemBlock) {
+        wchar_t szRecord[BUS_RECORD_CAPACITY];
+        BusRecordBegin(szRecord, BUS_RECORD_CAPACITY);
+        BusRecordAppend(szRecord, BUS_RECORD_CAPACITY, BUS_FIELD_TYPE, 44u);
+        BusRecordAppendMemBlock(szRecord, BUS_RECORD_CAPACITY, _hMemBlock);
+        BusRecordEnd(szRecord, BUS_RECORD_CAPACITY);
+        return AllocText(szRecord, 16386);
+    };
+    HGLOBAL hData = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 256);
+    HGLOBAL hRecord = recordWithMemBlock(hData);
+    ReleaseBusBlock(reinterpret_cast<LPARAM>(hRecord));
+    EXPECT_FALSE(IsLiveHeapBlock(GetProcessHeap(), hRecord));
+    EXPECT_FALSE(IsLiveHeapBlock(GetProcessHeap(), hData));
+
+    HGLOBAL hKept = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 256);
+    hRecord = recordWithMemBlock(nullptr);
+    ReleaseBusBlock(reinterpret_cast<LPARAM>(hRecord));
+    EXPECT_FALSE(IsLiveHeapBlock(GetProcessHeap(), hRecord));
+    EXPECT_TRUE(IsLiveHeapBlock(GetProcessHeap(), hKept));
+
+    HANDLE hPrivateHeap = HeapCreate(0, 0, 0);
+    void* pForeign = HeapAlloc(hPrivateHeap, 0, 64);
+    hRecord = recordWithMemBlock(static_cast<HGLOBAL>(pForeign));
+    ReleaseBusBlock(reinterpret_cast<LPARAM>(hRecord));
+    EXPECT_FALSE(IsLiveHeapBlock(GetProcessHeap(), hRecord));
+    EXPECT_TRUE(IsLiveHeapBlock(hPrivateHeap, pForeign));
+    HeapDestroy(hPrivateHeap);
+    GlobalFree(hKept);
+}
+
+TEST(BusBlock, MemBlockNamingTheRecordItselfIsFreedOnce)
+{
+    HGLOBAL hRecord = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 16386 * sizeof(wchar_t));
+    ASSERT_NE(nullptr, hRecord);
+    wchar_t* pszRecord = static_cast<wchar_t*>(hRecord);
+    BusRecordBegin(pszRecord, 16386);
+    BusRecordAppendMemBlock(pszRecord, 16386, hRecord);
+    BusRecordEnd(pszRecord, 16386);
+    const int iBefore = CountHeapBlocks(16386 * sizeof(wchar_t));
+    ReleaseBusBlock(reinterpret_cast<LPARAM>(hRecord));
+    EXPECT_EQ(iBefore - 1, CountHeapBlocks(16386 * sizeof(wchar_t)));
+}
+
+TEST(BusSetText, RecordTextBecomesAMessageWithACopyOfAtMost16383Characters)
+{
+    CBusSink sink;
+    const std::wstring strRecord = std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">12</value>\r\n" +
+                                   std::wstring(20000, L'y');
+    EXPECT_TRUE(ForwardSetTextRecord(sink.Handle(), 0, strRecord.c_str()));
+    EXPECT_TRUE(g_vecReceived.empty());
+    sink.Pump();
+    ASSERT_EQ(1u, g_vecReceived.size());
+    EXPECT_EQ(12u, g_vecReceived[0].wParam);
+    EXPECT_EQ(16384u * sizeof(wchar_t), g_vecReceived[0].cbBlock);
+    EXPECT_EQ(strRecord.substr(0, 16383), g_vecReceived[0].strText);
+
+    const std::wstring strShort = TypeOnlyRecord(9);
+    EXPECT_TRUE(ForwardSetTextRecord(sink.Handle(), 1, strShort.c_str()));
+    ASSERT_EQ(2u, g_vecReceived.size());
+    EXPECT_EQ(9u, g_vecReceived[1].wParam);
+    EXPECT_EQ(strShort, g_vecReceived[1].strText);
+}
+
+TEST(BusSetText, OtherTextsAreIgnored)
+{
+    CBusSink sink;
+    EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, L"plain title"));
+    EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, L""));
+    EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, nullptr));
+    EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, reinterpret_cast<const wchar_t*>(0x10)));
+    sink.Pump();
+    EXPECT_TRUE(g_vecReceived.empty());
+}
