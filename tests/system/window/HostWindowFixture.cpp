@@ -1,0 +1,78 @@
+#include "HostWindowFixture.h"
+
+#include "TelvarinPlugin.h"
+
+void HostWindowTest::StartHost(const tvr::ProbeSettings& _extra)
+{
+    m_strLog = m_Folder.Child(L"probe.log");
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginDebug", L"PluginProbeA.DLL", m_strLog, {}));
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeB.DLL", m_strLog, _extra));
+    ASSERT_TRUE(m_Host.Start(m_Folder.ExePath()));
+    m_hWnd = m_Host.WaitForWindow();
+    ASSERT_NE(nullptr, m_hWnd);
+    // Construction is over once the debug probe has the end of the start-up report.
+    ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.End", 15000));
+}
+
+void HostWindowTest::TearDown()
+{
+    if (m_hWnd && m_Host.IsRunning())
+    {
+        PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+        m_Host.WaitForExit(10000, nullptr);
+    }
+}
+
+std::vector<tvr::ProbeCall> HostWindowTest::Received(UINT _uType) const
+{
+    std::vector<tvr::ProbeCall> vecCalls;
+    for (const tvr::ProbeCall& call : tvr::ReadProbeLog(m_strLog))
+    {
+        if (call.strModule == "PluginProbeA" && call.strCall == "BusProcess" && call.strType == std::to_string(_uType))
+            vecCalls.push_back(call);
+    }
+    return vecCalls;
+}
+
+bool HostWindowTest::WaitForType(UINT _uType, DWORD _dwTimeoutMs) const
+{
+    return tvr::WaitUntil([&] { return !Received(_uType).empty(); }, _dwTimeoutMs);
+}
+
+std::vector<tvr::ProbeCall> HostWindowTest::TraceLines(const std::string& _strPart) const
+{
+    std::vector<tvr::ProbeCall> vecLines;
+    for (const tvr::ProbeCall& call : Received(QEL_BUSMSG_TRACE))
+    {
+        if (call.Field("Text").find(_strPart) != std::string::npos)
+            vecLines.push_back(call);
+    }
+    return vecLines;
+}
+
+bool HostWindowTest::WaitForTrace(const std::string& _strPart, DWORD _dwTimeoutMs) const
+{
+    return tvr::WaitUntil([&] { return !TraceLines(_strPart).empty(); }, _dwTimeoutMs);
+}
+
+void HostWindowTest::Sync()
+{
+    const std::string strMarker = "sync" + std::to_string(++m_iSyncCount);
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_CALLEVENT, {{L"Event", tvr::Utf8ToWide(strMarker)}}));
+    ASSERT_TRUE(tvr::WaitUntil(
+        [&] {
+            for (const tvr::ProbeCall& call : Received(QEL_BUSMSG_CALLEVENT))
+                if (call.Field("Event") == strMarker)
+                    return true;
+            return false;
+        },
+        5000));
+}
+
+void HostWindowTest::ExpectAlive()
+{
+    ASSERT_TRUE(m_Host.IsRunning());
+    DWORD_PTR dwResult = 0;
+    ASSERT_NE(0, SendMessageTimeoutW(m_hWnd, WM_QEL_BUS, QEL_BUSMSG_CALLEVENT, 0, SMTO_NORMAL, 5000, &dwResult));
+    EXPECT_EQ(1u, dwResult);
+}

@@ -1,0 +1,36 @@
+// A running host with a probe in the debug list (and one in the extra list) whose calls
+// show what the host distributes.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "HostHarness.h"
+#include "ProbeLog.h"
+
+class HostWindowTest : public ::testing::Test
+{
+protected:
+    // Installs the probes; _extra is the extra list probe's configuration.
+    void StartHost(const tvr::ProbeSettings& _extra = {});
+    void TearDown() override;
+
+    // Bus messages of this type that the debug probe received so far.
+    std::vector<tvr::ProbeCall> Received(UINT _uType) const;
+    bool WaitForType(UINT _uType, DWORD _dwTimeoutMs = 5000) const;
+    // Trace lines (type 4) received whose text contains the part.
+    std::vector<tvr::ProbeCall> TraceLines(const std::string& _strPart) const;
+    bool WaitForTrace(const std::string& _strPart, DWORD _dwTimeoutMs = 5000) const;
+    // Sends a type-44 marker and waits until the probe has it: everything handed over
+    // before it has been handled.
+    void Sync();
+    // The host still answers: a sent bus message comes back with the plug-ins' result.
+    void ExpectAlive();
+
+    tvr::CInstallFolder m_Folder;
+    tvr::CHostProcess m_Host;
+    std::wstring m_strLog;
+    HWND m_hWnd = nullptr;
+    int m_iSyncCount = 0;
+};

@@ -1,0 +1,64 @@
+#include "HostWindowFixture.h"
+
+#include "TelvarinPlugin.h"
+
+TEST_F(HostWindowTest, PostedCloseEndsWithExitCodeZero)
+{
+    StartHost();
+    PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    DWORD dwExitCode = 1;
+    ASSERT_TRUE(m_Host.WaitForExit(10000, &dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+    // Every list had its before-close call, the debug list last.
+    const auto vecSequence = tvr::ProbeSequence(tvr::ReadProbeLog(m_strLog), {"BeforeClose"});
+    EXPECT_EQ((std::vector<std::string>{"PluginProbeB.BeforeClose", "PluginProbeA.BeforeClose"}), vecSequence);
+}
+
+TEST_F(HostWindowTest, OneWakeUpMessagePerResume)
+{
+    StartHost();
+    PostMessageW(m_hWnd, WM_TIMER, 2, 0);
+    PostMessageW(m_hWnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    PostMessageW(m_hWnd, WM_TIMER, 2, 0);
+    PostMessageW(m_hWnd, WM_TIMER, 2, 0);
+    Sync();
+    EXPECT_EQ(1u, Received(QEL_BUSMSG_WAKEUP).size());
+}
+
+TEST_F(HostWindowTest, StartupReportAtDebugLevelZero)
+{
+    StartHost();
+    EXPECT_EQ(1u, TraceLines("Func.CServiceWindow.Begin").size());
+    EXPECT_EQ(1u, TraceLines("Func.CServiceWindow.Info.ProgramBitness:" + std::to_string(8 * sizeof(void*))).size());
+    EXPECT_EQ(1u, TraceLines("Func.CServiceWindow.Info.DebugLevel:0").size());
+    EXPECT_EQ(1u, TraceLines("Func.PrintSystemInfoFile.Info.System Information").size());
+    // The locations key of a fresh prefix is empty.
+    EXPECT_EQ(1u, TraceLines("Func.CServiceWindow.Error.Location 0;").size());
+    EXPECT_EQ(1u, TraceLines("Func.CServiceWindow.End").size());
+    // Lines above level 0 stay silent.
+    EXPECT_TRUE(TraceLines("Var.g_hWndParent").empty());
+    EXPECT_TRUE(TraceLines("After Load Action").empty());
+    EXPECT_TRUE(TraceLines("MonitorThread started").empty());
+    // The debug probe was after-loaded before the report, the extra probe after it.
+    const auto vecLog = tvr::ReadProbeLog(m_strLog);
+    size_t uDebugAfterLoad = vecLog.size(), uReport = vecLog.size(), uExtraAfterLoad = vecLog.size();
+    for (size_t u = 0; u < vecLog.size(); ++u)
+    {
+        if (vecLog[u].strCall == "AfterLoad")
+            (vecLog[u].strModule == "PluginProbeA" ? uDebugAfterLoad : uExtraAfterLoad) = u;
+        if (vecLog[u].Field("Text").find("Func.CServiceWindow.Begin") != std::string::npos)
+            uReport = u;
+    }
+    EXPECT_LT(uDebugAfterLoad, uReport);
+    EXPECT_LT(uReport, uExtraAfterLoad);
+}
+
+TEST_F(HostWindowTest, SetTextWithoutRecordChangesNothing)
+{
+    StartHost();
+    EXPECT_EQ(0, SendMessageW(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"not a record")));
+    wchar_t szTitle[64] = L"";
+    GetWindowTextW(m_hWnd, szTitle, 64);
+    EXPECT_STREQ(L"Telvarin", szTitle);
+    ExpectAlive();
+}
