@@ -20,6 +20,11 @@ const DWORD SERVICE_STATE_STOPPED = 1;
 // The only way the running host ends: plug-ins closed, tray icon removed, process ended.
 void OnDestroy()
 {
+    // The pumping while the plug-ins close may dispatch a second, posted WM_DESTROY.
+    static bool s_bEnding = false;
+    if (s_bEnding)
+        return;
+    s_bEnding = true;
     WriteTrace(4, L"Event.WM_DESTROY.Begin");
     WriteTrace(4, L"Event.WM_DESTROY.End");
     g_QelConfig.SaveSettingsPosition();
