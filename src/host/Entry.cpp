@@ -11,15 +11,16 @@
 #include "config/RegIniAccess.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionHandler.h"
-#include "config/VersionTool.h"
 #include "host/Account.h"
 #include "host/CommandLine.h"
 #include "host/HelpFile.h"
 #include "host/HostState.h"
+#include "host/ProgramVersion.h"
 #include "host/ServiceControl.h"
 #include "host/ServiceWindow.h"
 #include "host/Shortcuts.h"
 #include "host/StartMode.h"
+#include "host/WindowState.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"
@@ -55,10 +56,7 @@ void InitCommonControlClasses()
 // Steps 1 to 9: everything the later steps and every other subsystem rely on.
 void SetUpProcess(HINSTANCE _hInstance)
 {
-    {
-        const CVersionTool version;
-        BuildHelpFileName(version.GetProductName(), g_szHelpFile, ARRAYSIZE(g_szHelpFile));
-    }
+    BuildHelpFileName(ProgramVersion().GetProductName(), g_szHelpFile, ARRAYSIZE(g_szHelpFile));
     g_SharedMem.OpenSharedMem();
     RaisePriority();
     OleInitialize(nullptr);
@@ -69,16 +67,15 @@ void SetUpProcess(HINSTANCE _hInstance)
     g_ResourceAccess.Init();
     g_VersionHandler.Load();
     g_InfoIcon.Localize();
-    g_DlgColors.SetScheme(g_DlgColors.GetScheme());
+    g_DlgColors.SetScheme(g_dwSchemeIndex);
 }
 
 void InstallOwnService()
 {
     wchar_t szProgram[512];
     GetProgramFile(szProgram);
-    const CVersionTool version;
-    InstallService(0x100, TVR_SERVICE_NAME, szProgram, SERVICE_AUTO_START, nullptr, version.GetFileDescription(),
-                   version.GetProductName());
+    InstallService(0x100, TVR_SERVICE_NAME, szProgram, SERVICE_AUTO_START, nullptr,
+                   ProgramVersion().GetFileDescription(), ProgramVersion().GetProductName());
 }
 
 void RemoveOwnServiceAndHost()
