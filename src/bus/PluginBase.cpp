@@ -1,21 +1,290 @@
-// scaffold: replaced by the owning subsystem
 #include "bus/PluginBase.h"
-CPluginBase::CPluginBase(const wchar_t*) {}
-CPluginBase::~CPluginBase() {}
-void CPluginBase::LoadAllModules() {}
-void CPluginBase::AfterLoad() {}
-void CPluginBase::BeforeClose() {}
-void CPluginBase::UnloadAllModules() {}
-int CPluginBase::Add(const wchar_t*) { return 2; }
-int CPluginBase::Remove(const wchar_t*) { return 1; }
-void CPluginBase::PrintFileInfos() {}
-void CPluginBase::RefreshCanDisable() {}
-int CPluginBase::DeliverBusMessage(UINT, const wchar_t*) { return 1; }
-HMODULE CPluginBase::GetModuleHandle(int) const { return nullptr; }
-const wchar_t* CPluginBase::GetModuleName(int) { return L""; }
-int CPluginBase::GetCanDisable(int) const { return 0; }
-int CPluginBase::GetDisableState(int) const { return 1; }
-const PluginSlot& CPluginBase::GetSlot(int i) const { return m_Slots[i & 31]; }
-int DistributeBusMessageToLists(UINT, LPARAM) { return 1; }
-void RunHostCommand(const wchar_t*, const wchar_t*) {}
-int CallPluginBus(HMODULE, UINT) { return 0; }
+
+#include <shlwapi.h>
+#include <strsafe.h>
+
+#include "bus/PluginName.h"
+#include "bus/PluginSortRule.h"
+#include "diag/Trace.h"
+#include "ui/QelConfig.h"
+
+namespace {
+
+const DWORD LEVEL_ERROR = 0;
+const DWORD LEVEL_LIFECYCLE = 3;
+
+// Appends "/" when the text already holds one, else a backslash, unless it ends with it.
+void AppendSeparator(wchar_t* _pszPath, size_t _cchPath)
+{
+    const wchar_t* pszSeparator = wcschr(_pszPath, L'/') ? L"/" : L"\\";
+    const size_t cchLen = wcslen(_pszPath);
+    if (cchLen == 0 || _pszPath[cchLen - 1] != *pszSeparator)
+        StringCchCatW(_pszPath, _cchPath, pszSeparator);
+}
+
+template <typename T>
+T Entry(HMODULE _hModule, const char* _pszName)
+{
+    return reinterpret_cast<T>(GetProcAddress(_hModule, _pszName));
+}
+
+// The long name must end in ".DLL": a wildcard also matches through 8.3 names, so
+// "PluginX.dll_old" (short name PLUGIN~1.DLL) would otherwise be loaded.
+bool HasDllExtension(const wchar_t* _pszName)
+{
+    const size_t cchLen = wcslen(_pszName);
+    return cchLen >= 4 && CompareStringOrdinal(_pszName + cchLen - 4, 4, L".DLL", 4, TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+CPluginBase::CPluginBase(const wchar_t* _pszCategory)
+{
+    StringCchCopyW(m_szCategory, ARRAYSIZE(m_szCategory), _pszCategory);
+    const DWORD cchPath = GetModuleFileNameW(nullptr, m_szFolder, ARRAYSIZE(m_szFolder));
+    if (cchPath == 0 || cchPath >= ARRAYSIZE(m_szFolder))
+        m_szFolder[0] = L'\0';
+    PathRemoveFileSpecW(m_szFolder);
+    AppendSeparator(m_szFolder, ARRAYSIZE(m_szFolder));
+    StringCchCatW(m_szFolder, ARRAYSIZE(m_szFolder), m_szCategory);
+    AppendSeparator(m_szFolder, ARRAYSIZE(m_szFolder));
+}
+
+CPluginBase::~CPluginBase() = default;
+
+bool CPluginBase::LoadSlot(PluginSlot& _slot, const wchar_t* _pszPath)
+{
+    _slot.hModule = LoadLibraryW(_pszPath);
+    if (!_slot.hModule)
+        return false;
+    const HMODULE hModule = _slot.hModule;
+    _slot.pfnPluginBusProcess = Entry<PFN_DLL_PluginBusProcess>(hModule, DLL_NAME_PLUGINBUSPROCESS);
+    _slot.pfnGetPluginID = Entry<PFN_DLL_GetPluginID>(hModule, DLL_NAME_GETPLUGINID);
+    _slot.pfnPluginAfterLoad = Entry<PFN_DLL_PluginAfterLoad>(hModule, DLL_NAME_PLUGINAFTERLOAD);
+    _slot.pfnIsBetaVersion = Entry<PFN_DLL_IsBetaVersion>(hModule, DLL_NAME_ISBETAVERSION);
+    _slot.pfnIsSupportedVersion = Entry<PFN_DLL_IsSupportedVersion>(hModule, DLL_NAME_ISSUPPORTEDVERSION);
+    _slot.pfnPluginBeforeClose = Entry<PFN_DLL_PluginBeforeClose>(hModule, DLL_NAME_PLUGINBEFORECLOSE);
+    _slot.pfnGetPluginName = Entry<PFN_DLL_GetPluginName>(hModule, DLL_NAME_GETPLUGINNAME);
+    _slot.pfnGetDisableState = Entry<PFN_DLL_GetDisableState>(hModule, DLL_NAME_GETDISABLESTATE);
+    _slot.pfnIsUnicode = Entry<PFN_DLL_IsUnicode>(hModule, DLL_NAME_ISUNICODE);
+
+    // The load-time queries, in this order; a missing export keeps the earlier value.
+    if (_slot.pfnIsUnicode)
+        _slot.iIsUnicode = _slot.pfnIsUnicode();
+    if (_slot.pfnGetPluginID)
+        _slot.iPluginID = _slot.pfnGetPluginID();
+    if (_slot.pfnIsBetaVersion)
+        _slot.iIsBeta = _slot.pfnIsBetaVersion();
+    if (_slot.pfnIsSupportedVersion)
+        _slot.iNotSupported = _slot.pfnIsSupportedVersion() == 0 ? 1 : 0;
+    return true;
+}
+
+void CPluginBase::UnloadSlot(PluginSlot& _slot)
+{
+    const HMODULE hModule = _slot.hModule;
+    _slot.pfnPluginBusProcess = nullptr;
+    _slot.pfnGetPluginID = nullptr;
+    _slot.pfnPluginAfterLoad = nullptr;
+    _slot.pfnIsBetaVersion = nullptr;
+    _slot.pfnIsSupportedVersion = nullptr;
+    _slot.pfnPluginBeforeClose = nullptr;
+    _slot.pfnGetPluginName = nullptr;
+    _slot.pfnGetDisableState = nullptr;
+    _slot.pfnIsUnicode = nullptr;
+    if (hModule)
+    {
+        FreeLibrary(hModule);
+        _slot.hModule = nullptr;
+    }
+}
+
+void CPluginBase::EnterFolder(const wchar_t* _pszErrorFormat) const
+{
+    // The module's own dependencies are found in its folder; it stays the current one.
+    if (!SetCurrentDirectoryW(m_szFolder))
+        WriteTrace(LEVEL_ERROR, _pszErrorFormat, m_szFolder);
+}
+
+void CPluginBase::LoadAllModules()
+{
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.LoadAllModules.Begin");
+    wchar_t szPattern[512];
+    StringCchPrintfW(szPattern, ARRAYSIZE(szPattern), L"%sPlugin*.DLL", m_szFolder);
+    WIN32_FIND_DATAW data;
+    HANDLE hFind = FindFirstFileW(szPattern, &data);
+    if (hFind != INVALID_HANDLE_VALUE)
+    {
+        int iSlot = 0;
+        do
+        {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !HasDllExtension(data.cFileName))
+                continue;
+            wchar_t szPath[512];
+            if (FAILED(StringCchPrintfW(szPath, ARRAYSIZE(szPath), L"%s%s", m_szFolder, data.cFileName)))
+                continue;
+            EnterFolder(L"Func.LoadAllModules.Error._tchdir %s failed");
+            if (LoadSlot(m_Slots[iSlot], szPath))
+                ++iSlot;
+        } while (iSlot < MAX_SLOTS && FindNextFileW(hFind, &data));
+        FindClose(hFind);
+    }
+    SortPluginSlots(m_Slots, MAX_SLOTS, g_QelConfig.GetLoadSortRule());
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.LoadAllModules.End");
+}
+
+void CPluginBase::AfterLoad()
+{
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.AfterLoad.Begin");
+    for (PluginSlot& slot : m_Slots)
+    {
+        if (slot.pfnPluginAfterLoad)
+            slot.pfnPluginAfterLoad();
+    }
+    RefreshCanDisable();
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.AfterLoad.End");
+}
+
+void CPluginBase::BeforeClose()
+{
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.BeforeClose.Begin");
+    for (PluginSlot& slot : m_Slots)
+    {
+        if (slot.pfnPluginBeforeClose)
+            slot.pfnPluginBeforeClose();
+    }
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.BeforeClose.End");
+}
+
+void CPluginBase::UnloadAllModules()
+{
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.UnloadAllModules.Begin");
+    for (PluginSlot& slot : m_Slots)
+        UnloadSlot(slot);
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.UnloadAllModules.End");
+}
+
+void CPluginBase::RefreshCanDisable()
+{
+    for (PluginSlot& slot : m_Slots)
+    {
+        if (!slot.hModule)
+            continue;
+        const auto pfnCanDisable = Entry<PFN_DLL_CanDisable>(slot.hModule, DLL_NAME_CANDISABLE);
+        if (pfnCanDisable)
+            slot.iCanDisable = pfnCanDisable();
+    }
+}
+
+int CPluginBase::FindLoaded(const wchar_t* _pszUpperName) const
+{
+    for (int i = 0; i < MAX_SLOTS; ++i)
+    {
+        if (!m_Slots[i].hModule)
+            continue;
+        wchar_t szPath[512];
+        const DWORD cchPath = GetModuleFileNameW(m_Slots[i].hModule, szPath, ARRAYSIZE(szPath));
+        if (cchPath == 0 || cchPath >= ARRAYSIZE(szPath))
+            continue;
+        CharUpperBuffW(szPath, cchPath);
+        if (StrStrW(szPath, _pszUpperName))
+            return i;
+    }
+    return -1;
+}
+
+int CPluginBase::Add(const wchar_t* _pszFile)
+{
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.Begin");
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.Param._pszFile %s", _pszFile);
+    wchar_t szName[512];
+    NormalizePluginName(_pszFile, szName, ARRAYSIZE(szName));
+    if (FindLoaded(szName) >= 0)
+    {
+        WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.Abort.Result %d", 1);
+        return 1;
+    }
+    PluginSlot* pFree = nullptr;
+    for (PluginSlot& slot : m_Slots)
+    {
+        if (!slot.hModule)
+        {
+            pFree = &slot;
+            break;
+        }
+    }
+    if (!pFree)
+    {
+        WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.End.Result %d", 3);
+        return 3;
+    }
+    // The name arrives in a bus message, possibly from another process: only a file of
+    // the plug-in folder itself is loaded, never one that a path part points elsewhere.
+    if (IsPlainFileName(szName))
+    {
+        EnterFolder(L"Func.CPluginBase.Add.Error._tchdir %s failed");
+        wchar_t szPath[512];
+        if (SUCCEEDED(StringCchPrintfW(szPath, ARRAYSIZE(szPath), L"%s%s", m_szFolder, szName)) && LoadSlot(*pFree, szPath))
+            return 0;
+    }
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.Abort.Result %d", 2);
+    return 2;
+}
+
+int CPluginBase::Remove(const wchar_t* _pszFile)
+{
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Begin");
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Param._pszFile %s", _pszFile);
+    wchar_t szName[512];
+    NormalizePluginName(_pszFile, szName, ARRAYSIZE(szName));
+    const int iSlot = FindLoaded(szName);
+    if (iSlot >= 0)
+    {
+        UnloadSlot(m_Slots[iSlot]);
+        WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Abort.Result %d", 0);
+        return 0;
+    }
+    WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.End.Result %d", 1);
+    return 1;
+}
+
+int CPluginBase::DeliverBusMessage(UINT _uType, const wchar_t* _pszRecord)
+{
+    for (const PluginSlot& slot : m_Slots)
+    {
+        if (slot.pfnPluginBusProcess && slot.pfnPluginBusProcess(_uType, _pszRecord) == 0)
+            return 0;
+    }
+    return 1;
+}
+
+const PluginSlot& CPluginBase::GetSlot(int _iSlot) const
+{
+    return m_Slots[static_cast<unsigned>(_iSlot) % MAX_SLOTS];
+}
+
+HMODULE CPluginBase::GetModuleHandle(int _iSlot) const
+{
+    return GetSlot(_iSlot).hModule;
+}
+
+const wchar_t* CPluginBase::GetModuleName(int _iSlot)
+{
+    const PluginSlot& slot = GetSlot(_iSlot);
+    const wchar_t* pszName = slot.pfnGetPluginName ? slot.pfnGetPluginName() : nullptr;
+    StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
+    return m_szName;
+}
+
+int CPluginBase::GetCanDisable(int _iSlot) const
+{
+    return GetSlot(_iSlot).iCanDisable;
+}
+
+int CPluginBase::GetDisableState(int _iSlot) const
+{
+    const PluginSlot& slot = GetSlot(_iSlot);
+    if (!slot.hModule)
+        return 1;
+    return slot.pfnGetDisableState ? slot.pfnGetDisableState() : 0;
+}

@@ -48,9 +48,18 @@ public:
     int GetDisableState(int _iSlot) const;
     const PluginSlot& GetSlot(int _iSlot) const;
     const wchar_t* GetCategory() const { return m_szCategory; }
+    const wchar_t* GetFolder() const { return m_szFolder; }
 
 private:
-    // implementation details are the plug-in subsystem's own
+    // Loads the library at the full path into the slot; true when it loaded.
+    bool LoadSlot(PluginSlot& _slot, const wchar_t* _pszPath);
+    static void UnloadSlot(PluginSlot& _slot);
+    // Makes the plug-in folder the current directory; traces the given error text on failure.
+    void EnterFolder(const wchar_t* _pszErrorFormat) const;
+    // Index of the first loaded slot whose upper-cased module path contains the name; -1 when none.
+    int FindLoaded(const wchar_t* _pszUpperName) const;
+    void FormatModuleLine(int _iSlot, wchar_t* _pszLine, size_t _cchLine);
+
     wchar_t m_szFolder[512] = L"";
     wchar_t m_szCategory[512] = L"";
     PluginSlot m_Slots[MAX_SLOTS];

@@ -1,0 +1,34 @@
+// The probe's answers, read once from "<own base name>.ini" beside the module.
+#pragma once
+#include <windows.h>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct ProbeConfig
+{
+    std::wstring strModule;          // own file base name, the first column of every log line
+    std::wstring strLog;             // log file (default: ProbeCalls.log beside the program)
+    std::wstring strName;            // answer of DLL_GetPluginName
+    int iID = 0;
+    int iIsUnicode = 1;
+    int iIsBeta = 0;
+    int iIsSupported = 1;
+    int iCanDisable = 0;
+    int iDisableState = 0;
+    int iReturnDefault = 1;          // result of DLL_PluginBusProcess unless Return<type> is set
+    std::map<UINT, int> mapReturns;  // per bus type
+    bool bFault = false;             // access violation inside DLL_PluginBusProcess ...
+    UINT uFaultType = 0;             // ... for this type
+    // A record posted (or sent) to the host's main window when the call named by PostOn
+    // happens: "AfterLoad", "BeforeClose" or "BusProcess:<type>".
+    std::wstring strPostOn;
+    UINT uPostType = 0;
+    bool bPostSync = false;
+    std::vector<std::pair<std::wstring, std::wstring>> vecPostFields;   // PostFields=K=V|K=V
+    UINT uPostMemBlock = 0;          // >0: a fresh block of that many bytes goes along as "MemBlock"
+};
+
+// The configuration of this module (read at the first call).
+ProbeConfig& GetProbeConfig();

@@ -1,0 +1,126 @@
+// The probe's exports: each records its call and answers from the configuration.
+#include <windows.h>
+#include <string>
+
+#include "ProbeConfig.h"
+#include "ProbeLogWriter.h"
+#include "ProbePost.h"
+#include "ProbeRecord.h"
+#include "TelvarinPlugin.h"
+
+namespace {
+
+// Read through a volatile so that the compiler cannot see the null pointer and
+// replace the faulting store by a trap instruction.
+volatile UINT_PTR g_uFaultAddress = 0;
+
+std::wstring Number(long long _llValue)
+{
+    return std::to_wstring(_llValue);
+}
+
+void PostIfDue(const std::wstring& _strCall)
+{
+    const ProbeConfig& config = GetProbeConfig();
+    if (config.strPostOn.empty() || config.strPostOn != _strCall)
+        return;
+    ProbeFields fields = config.vecPostFields;
+    if (config.uPostMemBlock > 0)
+    {
+        const HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, config.uPostMemBlock);
+        fields.emplace_back(L"MemBlock", Number(reinterpret_cast<INT_PTR>(hBlock)));
+    }
+    PostRecordToHost(FindHostWindow(), config.uPostType, fields, config.bPostSync);
+}
+
+} // namespace
+
+extern "C" {
+
+int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
+{
+    ProbeFields fields = ParseRecordFields(_pszRecord);
+    // Whether the record's second block still lives while this module sees the message.
+    const INT_PTR iMemBlock = GetBusHandle(_pszRecord, L"MemBlock");
+    if (iMemBlock != 0)
+        fields.emplace_back(L"MemBlockSize", Number(static_cast<long long>(GlobalSize(reinterpret_cast<HGLOBAL>(iMemBlock)))));
+    WriteProbeCall(L"BusProcess", Number(_uType), fields);
+    const ProbeConfig& config = GetProbeConfig();
+    if (config.bFault && config.uFaultType == _uType)
+        *reinterpret_cast<volatile int*>(g_uFaultAddress) = 1;
+    PostIfDue(L"BusProcess:" + Number(_uType));
+    const auto it = config.mapReturns.find(_uType);
+    return it != config.mapReturns.end() ? it->second : config.iReturnDefault;
+}
+
+int WINAPI DLL_GetPluginID(void)
+{
+    WriteProbeCall(L"GetPluginID", L"");
+    return GetProbeConfig().iID;
+}
+
+void WINAPI DLL_PluginAfterLoad(void)
+{
+    WriteProbeCall(L"AfterLoad", L"");
+    PostIfDue(L"AfterLoad");
+}
+
+void WINAPI DLL_PluginBeforeClose(void)
+{
+    WriteProbeCall(L"BeforeClose", L"");
+    PostIfDue(L"BeforeClose");
+}
+
+const wchar_t* WINAPI DLL_GetPluginName(void)
+{
+    WriteProbeCall(L"GetPluginName", L"");
+    return GetProbeConfig().strName.c_str();
+}
+
+int WINAPI DLL_IsUnicode(void)
+{
+    WriteProbeCall(L"IsUnicode", L"");
+    return GetProbeConfig().iIsUnicode;
+}
+
+int WINAPI DLL_IsSupportedVersion(void)
+{
+    WriteProbeCall(L"IsSupportedVersion", L"");
+    return GetProbeConfig().iIsSupported;
+}
+
+int WINAPI DLL_IsBetaVersion(void)
+{
+    WriteProbeCall(L"IsBetaVersion", L"");
+    return GetProbeConfig().iIsBeta;
+}
+
+int WINAPI DLL_CanDisable(void)
+{
+    WriteProbeCall(L"CanDisable", L"");
+    return GetProbeConfig().iCanDisable;
+}
+
+int WINAPI DLL_GetDisableState(void)
+{
+    WriteProbeCall(L"GetDisableState", L"");
+    return GetProbeConfig().iDisableState;
+}
+
+void WINAPI DLL_SetDisableState(int _iDisable)
+{
+    WriteProbeCall(L"SetDisableState", L"", {{L"Disable", Number(_iDisable)}});
+    GetProbeConfig().iDisableState = _iDisable;
+}
+
+// A child window of the parent that stands for the probe's settings page.
+HWND WINAPI DLL_ShowConfig(HWND _hWndParent)
+{
+    WriteProbeCall(L"ShowConfig", L"");
+    if (!IsWindow(_hWndParent))
+        return nullptr;
+    return CreateWindowExW(0, L"STATIC", GetProbeConfig().strName.c_str(), WS_CHILD, 0, 0, 100, 20, _hWndParent,
+                           nullptr, nullptr, nullptr);
+}
+
+} // extern "C"

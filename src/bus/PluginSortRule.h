@@ -1,0 +1,10 @@
+// Load order of a module list from the sort rule text "id;id;...;" (earliest first).
+#pragma once
+#include "bus/PluginBase.h"
+
+// Place of the first "<id>;" in the rule (a plain substring search, so "2;" is also
+// found inside "12;"); -1, ahead of every place, when the ID does not occur.
+int PluginSortPosition(const wchar_t* _pszRule, int _iPluginID);
+// Exchanges loaded slots pairwise, for every i and every j != i, whenever the
+// lower-numbered slot has the greater position. Empty slots never move.
+void SortPluginSlots(PluginSlot* _pSlots, int _iCount, const wchar_t* _pszRule);

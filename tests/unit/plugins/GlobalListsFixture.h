@@ -1,0 +1,75 @@
+// The six process-wide module lists, filled from category folders beside the test program.
+// Those folder names are fixed, so test programs running at once take turns on a mutex.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PluginTestFolder.h"
+#include "bus/PluginBase.h"
+
+namespace tvrtest {
+
+struct ListOfCategory
+{
+    const wchar_t* pszCategory;
+    CPluginBase* pList;
+};
+
+inline std::vector<ListOfCategory> AllLists()
+{
+    return {{L"PluginDebug", &g_PluginDebug},   {L"PluginSearch", &g_PluginSearch}, {L"PluginSave", &g_PluginSave},
+            {L"PluginInfo", &g_PluginInfo},     {L"PluginExtra", &g_PluginExtra},   {L"PluginTelephony", &g_PluginTelephony}};
+}
+
+class GlobalListsTest : public ::testing::Test
+{
+protected:
+    GlobalListsTest() : m_hMutex(CreateMutexW(nullptr, FALSE, L"Local\\TelvarinUnitPluginLists"))
+    {
+        WaitForSingleObject(m_hMutex, 60000);
+        m_strLog = ProgramFolder() + L"\\unit-plugin-lists-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+        DeleteFileW(m_strLog.c_str());
+        for (const ListOfCategory& list : AllLists())
+            m_vecFolders.push_back(std::make_unique<CCategoryFolder>(list.pszCategory));
+    }
+    ~GlobalListsTest() override
+    {
+        for (const ListOfCategory& list : AllLists())
+            list.pList->UnloadAllModules();
+        m_vecFolders.clear();
+        DeleteFileW(m_strLog.c_str());
+        ReleaseMutex(m_hMutex);
+        CloseHandle(m_hMutex);
+    }
+
+    // Probe copy "<name>.DLL" in the category folder.
+    void AddProbe(const wchar_t* _pszCategory, const std::wstring& _strName, const tvr::ProbeSettings& _settings)
+    {
+        for (const auto& pFolder : m_vecFolders)
+        {
+            if (pFolder->Category() == _pszCategory)
+            {
+                ASSERT_TRUE(pFolder->AddProbe(_strName + L".DLL", m_strLog, _settings));
+            }
+        }
+    }
+    void LoadAll()
+    {
+        for (const ListOfCategory& list : AllLists())
+            list.pList->LoadAllModules();
+    }
+    std::vector<std::string> Sequence(const std::vector<std::string>& _vecCalls) const
+    {
+        return tvr::ProbeSequence(tvr::ReadProbeLog(m_strLog), _vecCalls);
+    }
+    void ClearLog() const { DeleteFileW(m_strLog.c_str()); }
+
+    HANDLE m_hMutex;
+    std::wstring m_strLog;
+    std::vector<std::unique_ptr<CCategoryFolder>> m_vecFolders;
+};
+
+} // namespace tvrtest
