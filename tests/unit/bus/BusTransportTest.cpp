@@ -94,7 +94,7 @@ HGLOBAL AllocText(const std::wstring& _strText, SIZE_T _cchBlock, UINT _uFlags =
 {
     HGLOBAL hBlock = GlobalAlloc(_uFlags, _cchBlock * sizeof(wchar_t));
     if (hBlock)
-        memcpy(hBlock, _strText.c_str(), std::min(_strText.size() + 1, _cchBlock) * sizeof(wchar_t));
+        memcpy(hBlock, _strText.c_str(), std::min<SIZE_T>(_strText.size() + 1, _cchBlock) * sizeof(wchar_t));
     return hBlock;
 }
 
