@@ -19,9 +19,13 @@ HWND FindRunningHost()
 
 std::wstring DebugLevelRecord(const wchar_t* _pszLevel)
 {
-    return std::wstring(L"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<data>\r\n") +
-           L" <value keyword=\"Type\">26</value>\r\n <value keyword=\"Level\">" + _pszLevel +
-           L"</value>\r\n <value keyword=\"Sender\">Unknown</value>\r\n</data>\r\n";
+    std::wstring strRecord(BUS_RECORD_CAPACITY + 1, L'\0');
+    BusRecordBegin(&strRecord[0], strRecord.size());
+    BusRecordAppend(&strRecord[0], strRecord.size(), BUS_FIELD_TYPE, QEL_BUSMSG_DEBUGLEVEL);
+    BusRecordAppend(&strRecord[0], strRecord.size(), L" <value keyword=\"Level\">%s</value>\r\n", _pszLevel);
+    BusRecordEnd(&strRecord[0], strRecord.size());
+    strRecord.resize(wcslen(strRecord.c_str()));
+    return strRecord;
 }
 
 int Usage()
