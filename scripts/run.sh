@@ -27,7 +27,7 @@ logdir="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/orvex/Telvarin/TelvarinH
 echo "Telvarin runs (process $host). Trace lines from $logdir:"
 echo "Press Ctrl+C to end it."
 mkdir -p "$logdir"
-tail -n +1 -F "$logdir"/Trace_*.txt 2>/dev/null &
+tail -n +1 -F "$logdir"/Trace_*.log 2>/dev/null &
 tail=$!
 wait "$host" || true
 kill "$tail" 2>/dev/null || true
