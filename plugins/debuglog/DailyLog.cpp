@@ -1,6 +1,8 @@
 #include "DailyLog.h"
 
 #include <shlobj.h>
+#define STRSAFE_NO_DEPRECATE
+#include <strsafe.h>
 #include <vector>
 
 bool CDailyLog::OpenFor(const SYSTEMTIME& _stNow)
@@ -10,7 +12,7 @@ bool CDailyLog::OpenFor(const SYSTEMTIME& _stNow)
     Close();
     SHCreateDirectoryExW(nullptr, m_strFolder.c_str(), nullptr);
     wchar_t szName[64];
-    wsprintfW(szName, L"\\Trace_%04u-%02u-%02u.log", _stNow.wYear, _stNow.wMonth, _stNow.wDay);
+    StringCchPrintfW(szName, ARRAYSIZE(szName), L"\\Trace_%04u-%02u-%02u.log", _stNow.wYear, _stNow.wMonth, _stNow.wDay);
     // Shared for reading and writing, so that a viewer can follow the file while it grows.
     m_hFile = CreateFileW((m_strFolder + szName).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#define STRSAFE_NO_DEPRECATE
+#include <strsafe.h>
 #include <vector>
 
 namespace {
@@ -38,7 +40,7 @@ std::wstring VersionText(const std::wstring& _strFile, const wchar_t* _pszName)
         cbTranslation < sizeof(Translation))
         return std::wstring();
     wchar_t szKey[128];
-    wsprintfW(szKey, L"\\StringFileInfo\\%04x%04x\\%s", pTranslation->wLanguage, pTranslation->wCodePage, _pszName);
+    StringCchPrintfW(szKey, ARRAYSIZE(szKey), L"\\StringFileInfo\\%04x%04x\\%s", pTranslation->wLanguage, pTranslation->wCodePage, _pszName);
     wchar_t* pszValue = nullptr;
     UINT cchValue = 0;
     if (!VerQueryValueW(vecInfo.data(), szKey, reinterpret_cast<void**>(&pszValue), &cchValue) || !pszValue)
