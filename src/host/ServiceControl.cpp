@@ -1,10 +1,146 @@
-// scaffold: replaced by the owning subsystem
+// Install, remove, start, control and query the service through the service control manager.
 #include "host/ServiceControl.h"
-int InstallService(DWORD, const wchar_t*, const wchar_t*, DWORD, const wchar_t*, const wchar_t*, const wchar_t*) { return 0; }
-BOOL DeleteServiceEntry(const wchar_t*) { return FALSE; }
-BOOL StartOrControlService(DWORD, const wchar_t*, DWORD, DWORD) { return FALSE; }
-int ServiceExists(const wchar_t*) { return 0; }
-DWORD QueryServiceState(const wchar_t*) { return 0; }
-void RemoveService(const wchar_t*) {}
-const wchar_t* GetServiceImagePath(const wchar_t*) { return L""; }
-const wchar_t* GetServiceStateName(DWORD) { return L"UNKNOWN"; }
+
+#include <strsafe.h>
+
+#include "host/ScHandle.h"
+
+namespace {
+
+const DWORD MANAGER_ALL_ACCESS = 0xF003F;
+const DWORD SERVICE_ALL_ACCESS_RIGHTS = 0xF01FF;
+const DWORD SERVICE_QUERY_AND_INTERROGATE = SERVICE_QUERY_STATUS | SERVICE_INTERROGATE;   // 132
+const DWORD RESTART_DELAY_MS = 60000;
+const int STOP_POLLS = 100;
+const DWORD STOP_POLL_MS = 100;
+const DWORD SETTLE_MS = 2000;
+
+bool HasFolderPart(const wchar_t* _pszPath)
+{
+    return wcspbrk(_pszPath, L"\\/:") != nullptr;
+}
+
+// The binary path as the manager stores it: a bare file name lies in the system folder;
+// a path with a blank is quoted so the manager cannot start a program named by its first
+// word. False when the path does not fit.
+bool BuildBinaryPath(const wchar_t* _pszPath, wchar_t (&_szOut)[512])
+{
+    wchar_t szPath[512] = L"";
+    if (!HasFolderPart(_pszPath))
+    {
+        const UINT cchSystem = GetSystemDirectoryW(szPath, ARRAYSIZE(szPath));
+        if (cchSystem == 0 || cchSystem >= ARRAYSIZE(szPath) || FAILED(StringCchCatW(szPath, ARRAYSIZE(szPath), L"\\")))
+            return false;
+    }
+    if (FAILED(StringCchCatW(szPath, ARRAYSIZE(szPath), _pszPath)))
+        return false;
+    if (wcschr(szPath, L' ') == nullptr || szPath[0] == L'"')
+        return SUCCEEDED(StringCchCopyW(_szOut, ARRAYSIZE(_szOut), szPath));
+    return SUCCEEDED(StringCchPrintfW(_szOut, ARRAYSIZE(_szOut), L"\"%s\"", szPath));
+}
+
+void SetDescription(SC_HANDLE _hService, const wchar_t* _pszDescription)
+{
+    SERVICE_DESCRIPTIONW description = {const_cast<LPWSTR>(_pszDescription)};
+    ChangeServiceConfig2W(_hService, SERVICE_CONFIG_DESCRIPTION, &description);
+}
+
+// Never reset the failure count; restart the service a minute after each failure.
+void SetRestartOnFailure(SC_HANDLE _hService)
+{
+    SC_ACTION action = {SC_ACTION_RESTART, RESTART_DELAY_MS};
+    SERVICE_FAILURE_ACTIONSW actions = {};
+    actions.dwResetPeriod = INFINITE;
+    actions.cActions = 1;
+    actions.lpsaActions = &action;
+    ChangeServiceConfig2W(_hService, SERVICE_CONFIG_FAILURE_ACTIONS, &actions);
+}
+
+bool IsEmpty(const wchar_t* _pszText)
+{
+    return _pszText == nullptr || _pszText[0] == 0;
+}
+
+void WaitUntilStopped(const wchar_t* _pszName)
+{
+    for (int i = 0; i < STOP_POLLS && QueryServiceState(_pszName) != SERVICE_STOPPED; ++i)
+        Sleep(STOP_POLL_MS);
+}
+
+} // namespace
+
+int InstallService(DWORD _dwTypeBits, const wchar_t* _pszName, const wchar_t* _pszPath, DWORD _dwStartType,
+                   const wchar_t* _pszDependencies, const wchar_t* _pszDescription, const wchar_t* _pszDisplayName)
+{
+    wchar_t szBinaryPath[512];
+    if (IsEmpty(_pszName) || IsEmpty(_pszPath) || !BuildBinaryPath(_pszPath, szBinaryPath))
+        return 0;
+    CScHandle hManager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    if (!hManager)
+        return 0;
+    CScHandle hService(CreateServiceW(hManager.Get(), _pszName, IsEmpty(_pszDisplayName) ? _pszName : _pszDisplayName,
+                                      SERVICE_ALL_ACCESS, _dwTypeBits | SERVICE_WIN32_OWN_PROCESS, _dwStartType,
+                                      SERVICE_ERROR_NORMAL, szBinaryPath, nullptr, nullptr, _pszDependencies,
+                                      nullptr, nullptr));
+    if (!hService)
+        return 0;
+    if (!IsEmpty(_pszDescription))
+        SetDescription(hService.Get(), _pszDescription);
+    SetRestartOnFailure(hService.Get());
+    return 1;
+}
+
+BOOL DeleteServiceEntry(const wchar_t* _pszName)
+{
+    CScService service(_pszName, MANAGER_ALL_ACCESS, DELETE);
+    return service ? DeleteService(service.Service()) : FALSE;
+}
+
+BOOL StartOrControlService(DWORD _dwControl, const wchar_t* _pszName, DWORD _dwManagerAccess, DWORD _dwServiceAccess)
+{
+    CScService service(_pszName, _dwManagerAccess, _dwServiceAccess);
+    if (!service)
+        return FALSE;
+    if (_dwControl == 0)
+        return StartServiceW(service.Service(), 0, nullptr);
+    SERVICE_STATUS status = {};
+    return ControlService(service.Service(), _dwControl, &status);
+}
+
+int ServiceExists(const wchar_t* _pszName)
+{
+    CScService service(_pszName, SC_MANAGER_CONNECT, SERVICE_QUERY_CONFIG);
+    return service ? 1 : 0;
+}
+
+DWORD QueryServiceState(const wchar_t* _pszName)
+{
+    CScService service(_pszName, SC_MANAGER_CONNECT, SERVICE_QUERY_AND_INTERROGATE);
+    SERVICE_STATUS status = {};
+    if (!service || !QueryServiceStatus(service.Service(), &status))
+        return 0;
+    // The interrogate answer is the service's own latest report; a refused interrogate
+    // (a stopped service) leaves the queried state.
+    SERVICE_STATUS interrogated = {};
+    if (ControlService(service.Service(), SERVICE_CONTROL_INTERROGATE, &interrogated))
+        status = interrogated;
+    return status.dwCurrentState;
+}
+
+void RemoveService(const wchar_t* _pszName)
+{
+    if (!ServiceExists(_pszName))
+        return;
+    const DWORD dwState = QueryServiceState(_pszName);
+    if (dwState != 0 && dwState != SERVICE_STOPPED)
+    {
+        StartOrControlService(SERVICE_CONTROL_STOP, _pszName, MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS_RIGHTS);
+        WaitUntilStopped(_pszName);
+        Sleep(SETTLE_MS);
+    }
+    if (QueryServiceState(_pszName) == SERVICE_STOPPED)
+    {
+        DeleteServiceEntry(_pszName);
+        Sleep(SETTLE_MS);
+    }
+}

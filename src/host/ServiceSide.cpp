@@ -1,15 +1,138 @@
-// scaffold: replaced by the owning subsystem
+// The service's threads: the dispatcher thread, the service main function and the control
+// handler with one action per control. They only report status and hand work to the
+// main window as window messages.
 #include "host/ServiceSide.h"
+
+#include "TelvarinPlugin.h"
+#include "diag/Trace.h"
+#include "host/HostState.h"
+#include "host/ServiceControl.h"
+#include "host/ServiceStatus.h"
+
 volatile DWORD g_dwServiceRunning = 0;
-void InitServiceStatus() {}
-DWORD WINAPI ServiceThread(LPVOID) { return 0; }
-void WINAPI ServiceMain(DWORD, LPWSTR*) {}
-void WINAPI Handler(DWORD) {}
-void SetStatus(DWORD) {}
-void SetError(DWORD) {}
-void DispatchServiceMessages(WPARAM) {}
-void OnStop() {}
-void OnPause() {}
-void OnContinue() {}
-void OnShutdown() {}
-void OnInterrogate() {}
+
+namespace {
+
+const DWORD DISPATCHER_DELAY_MS = 250;
+const DWORD DISPATCHER_END_MS = 50;
+const DWORD START_PENDING_MS = 100;
+const DWORD RUNNING_POLL_MS = 50;
+const DWORD STOP_PENDING_MS = 2500;
+const DWORD HANDLER_REGISTRATION_FAILED = 4;
+
+// Traces the control and runs its action; other controls do nothing.
+void RunControl(DWORD _dwOpcode)
+{
+    switch (_dwOpcode)
+    {
+    case SERVICE_CONTROL_STOP:
+        WriteTrace(3, L"Func.Handler.Event.SERVICE_CONTROL_STOP");
+        OnStop();
+        break;
+    case SERVICE_CONTROL_PAUSE:
+        WriteTrace(3, L"Func.Handler.Event.SERVICE_CONTROL_PAUSE");
+        OnPause();
+        break;
+    case SERVICE_CONTROL_CONTINUE:
+        WriteTrace(3, L"Func.Handler.Event.SERVICE_CONTROL_CONTINUE");
+        OnContinue();
+        break;
+    case SERVICE_CONTROL_INTERROGATE:
+        WriteTrace(3, L"Func.Handler.Event.SERVICE_CONTROL_INTERROGATE");
+        OnInterrogate();
+        break;
+    case SERVICE_CONTROL_SHUTDOWN:
+        WriteTrace(3, L"Func.Handler.Event.SERVICE_CONTROL_SHUTDOWN");
+        OnShutdown();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+DWORD WINAPI ServiceThread(LPVOID _pThreadHandle)
+{
+    // The main window's constructor fills the status record meanwhile.
+    Sleep(DISPATCHER_DELAY_MS);
+    SERVICE_TABLE_ENTRYW aTable[] = {{const_cast<LPWSTR>(TVR_SERVICE_NAME), ServiceMain}, {nullptr, nullptr}};
+    const BOOL bResult = StartServiceCtrlDispatcherW(aTable);
+    Sleep(DISPATCHER_END_MS);
+    HANDLE* phThread = static_cast<HANDLE*>(_pThreadHandle);
+    if (phThread && *phThread)
+    {
+        CloseHandle(*phThread);
+        *phThread = nullptr;
+    }
+    return bResult;
+}
+
+void WINAPI ServiceMain(DWORD, LPWSTR*)
+{
+    if (!RegisterServiceHandler())
+    {
+        SetError(HANDLER_REGISTRATION_FAILED);
+        SetStatus(SERVICE_STOPPED);
+        return;
+    }
+    ResetServiceProgress();
+    g_dwServiceRunning = 1;
+    SetStatus(SERVICE_START_PENDING);
+    Sleep(START_PENDING_MS);
+    SetStatus(SERVICE_RUNNING);
+    while (g_dwServiceRunning)
+        Sleep(RUNNING_POLL_MS);
+    SetStatus(SERVICE_STOP_PENDING);
+    Sleep(STOP_PENDING_MS);
+    SetStatus(SERVICE_STOPPED);
+    PostMessageW(g_hWndParent, WM_DESTROY, 0, 0);
+}
+
+void WINAPI Handler(DWORD _dwOpcode)
+{
+    WriteTrace(2, L"Func.Handler.Begin");
+    WriteTrace(2, L"Func.Handler.Param._dwOpcode %d", _dwOpcode);
+    RunControl(_dwOpcode);
+    ReportServiceStatus(L"Func.Handler.Info.SetServiceStatus %s");
+    WriteTrace(2, L"Func.Handler.End");
+}
+
+void OnStop()
+{
+    WriteTrace(3, L"Func.OnStop.Begin");
+    g_dwServiceRunning = 0;
+    AdvanceServiceCheckpoint();
+    WriteTrace(3, L"Func.OnStop.End");
+}
+
+void OnPause()
+{
+    WriteTrace(3, L"Func.OnPause.Begin");
+    AdvanceServiceCheckpoint();
+    PostMessageW(g_hWndParent, WM_QEL_SERVICE, SERVICE_PAUSED, 0);
+    WriteTrace(3, L"Func.OnPause.End");
+}
+
+void OnContinue()
+{
+    WriteTrace(3, L"Func.OnContinue.Begin");
+    AdvanceServiceCheckpoint();
+    PostMessageW(g_hWndParent, WM_QEL_SERVICE, SERVICE_RUNNING, 0);
+    WriteTrace(3, L"Func.OnContinue.End");
+}
+
+void OnShutdown()
+{
+    WriteTrace(3, L"Func.OnShutdown.Begin");
+    SetStatus(SERVICE_STOPPED);
+    // Synchronous: the handler returns only after the main window has run its destruction.
+    SendMessageW(g_hWndParent, WM_DESTROY, 0, 0);
+    WriteTrace(3, L"Func.OnShutdown.End");
+}
+
+void OnInterrogate()
+{
+    WriteTrace(3, L"Func.OnInterrogate.Begin");
+    WriteTrace(3, L"Func.OnInterrogate.End");
+}
