@@ -1,4 +1,80 @@
-// scaffold: replaced by the owning subsystem
+// Minidump of the own process into a file beside the program, through DBGHELP.DLL loaded at run time.
 #include "diag/CrashDump.h"
-LONG WriteCrashDump(EXCEPTION_POINTERS*, DWORD) { return EXCEPTION_EXECUTE_HANDLER; }
-void BuildCrashDumpName(const wchar_t*, const SYSTEMTIME&, wchar_t* p, size_t) { p[0] = 0; }
+
+#include <dbghelp.h>
+#include <strsafe.h>
+#include <cwchar>
+#include <memory>
+#include <type_traits>
+
+#include "host/SecurityAttributes.h"
+
+namespace {
+
+const size_t PROGRAM_PATH_CHARS = 512;     // module file name, at most 511 characters
+const size_t DUMP_NAME_CHARS = 600;
+const size_t CUT_CHARS = 3;                // the extension without its dot
+
+using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
+                                          PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
+
+struct LibraryFreer
+{
+    void operator()(HMODULE _hModule) const { FreeLibrary(_hModule); }
+};
+using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+
+struct HandleCloser
+{
+    void operator()(HANDLE _hHandle) const { CloseHandle(_hHandle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
+{
+    wchar_t szProgram[PROGRAM_PATH_CHARS] = L"";
+    if (GetModuleFileNameW(nullptr, szProgram, ARRAYSIZE(szProgram)) == 0)
+        return;
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    wchar_t szDump[DUMP_NAME_CHARS];
+    BuildCrashDumpName(szProgram, time, szDump, ARRAYSIZE(szDump));
+    if (szDump[0] == L'\0')
+        return;
+    // Always created: a dump of the same second replaces the earlier one.
+    const HANDLE hFile = CreateFileW(szDump, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     GetNullDaclAttributes(), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    UniqueHandle file(hFile);
+    MINIDUMP_EXCEPTION_INFORMATION info = {GetCurrentThreadId(), _pExceptionPointers, TRUE};
+    _pfnWrite(GetCurrentProcess(), GetCurrentProcessId(), file.get(), static_cast<MINIDUMP_TYPE>(_dwDumpType), &info,
+              nullptr, nullptr);
+}
+
+} // namespace
+
+void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut)
+{
+    if (_cchOut == 0)
+        return;
+    const size_t cchProgram = wcslen(_pszProgramFile);
+    const size_t cchKept = cchProgram > CUT_CHARS ? cchProgram - CUT_CHARS : 0;
+    // A name that does not fit stays empty: a cut name would lose the time or the extension.
+    if (FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%.*s_CRASHDUMP_%04d%02d%02d_%02d%02d%02d.DMP",
+                                static_cast<int>(cchKept), _pszProgramFile, _Time.wYear, _Time.wMonth, _Time.wDay,
+                                _Time.wHour, _Time.wMinute, _Time.wSecond)))
+        _pszOut[0] = L'\0';
+}
+
+LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
+{
+    UniqueLibrary library(LoadLibraryW(L"DBGHELP.DLL"));
+    if (!library)
+        return EXCEPTION_EXECUTE_HANDLER;
+    const auto pfnWrite = reinterpret_cast<MiniDumpWriteDumpFn>(
+        reinterpret_cast<void*>(GetProcAddress(library.get(), "MiniDumpWriteDump")));
+    if (pfnWrite != nullptr)
+        WriteDumpFile(pfnWrite, _pExceptionPointers, _dwDumpType);
+    return EXCEPTION_EXECUTE_HANDLER;
+}

@@ -1,8 +1,8 @@
-// The compiler-specific part of the crash-dump guard around the message loop.
+// The crash-dump guard around the message loop.
 #pragma once
 #include <windows.h>
 
-// Runs _pfnBody under a structured exception guard. An exception that escapes it
-// is passed to _pfnFilter (which writes the dump); then an exception with code 1 is
-// raised, which leaves through the system's unhandled-exception path.
+// Runs _pfnBody on the calling thread. An exception that escapes it unhandled is passed
+// to _pfnFilter (which writes the dump); then an exception with code 1 is raised, which
+// leaves through the system's unhandled-exception path. Returns the body's result.
 int RunGuarded(int (*_pfnBody)(), LONG (*_pfnFilter)(EXCEPTION_POINTERS*));

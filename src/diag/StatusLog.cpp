@@ -1,4 +1,112 @@
-// scaffold: replaced by the owning subsystem
+// The status report StatusReport.ini (profile API) and the append-only error log ErrorLog.txt.
 #include "diag/StatusLog.h"
-CStatusLog::CStatusLog(int) {}
-void CStatusLog::WriteStatus(const wchar_t*, const wchar_t*, const wchar_t*, ...) {}
+
+#include <shlobj.h>
+#include <strsafe.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+
+#include "config/RegIniAccess.h"
+#include "config/VersionTool.h"
+#include "host/ProgramPath.h"
+
+namespace {
+
+const wchar_t REPORT_FILE_NAME[] = L"StatusReport.ini";
+const wchar_t ERROR_LOG_FILE_NAME[] = L"ErrorLog.txt";
+const wchar_t ERROR_MARK[] = L".Error.";
+
+using UniqueFile = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// Folder, a backslash when missing, then the file name; empty without a folder or when
+// the path does not fit, so that a cut path never names some other file.
+void JoinPath(const wchar_t* _pszFolder, const wchar_t* _pszName, wchar_t* _pszOut, size_t _cchOut)
+{
+    _pszOut[0] = L'\0';
+    const size_t cchFolder = _pszFolder ? wcslen(_pszFolder) : 0;
+    if (cchFolder == 0)
+        return;
+    const wchar_t* pszSeparator = _pszFolder[cchFolder - 1] == L'\\' ? L"" : L"\\";
+    if (FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%s%s%s", _pszFolder, pszSeparator, _pszName)))
+        _pszOut[0] = L'\0';
+}
+
+void BuildFilePath(bool _bProgramFolder, const wchar_t* _pszName, wchar_t* _pszOut, size_t _cchOut)
+{
+    if (_bProgramFolder)
+        BuildProgramPath(_pszName, _pszOut, _cchOut);
+    else
+        JoinPath(GetLogFolder(), _pszName, _pszOut, _cchOut);
+}
+
+// Copies the text without the blanks at both ends.
+void CopyTrimmed(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
+{
+    while (*_pszText == L' ')
+        ++_pszText;
+    size_t cchText = wcslen(_pszText);
+    while (cchText > 0 && _pszText[cchText - 1] == L' ')
+        --cchText;
+    StringCchCopyNW(_pszOut, _cchOut, _pszText, cchText);
+}
+
+// The log folder may not exist yet when the first entry is written; create it then.
+void EnsureFolderOf(const wchar_t* _pszFile)
+{
+    wchar_t szFolder[MAX_PATH];
+    if (FAILED(StringCchCopyW(szFolder, ARRAYSIZE(szFolder), _pszFile)))
+        return;
+    wchar_t* pszSeparator = wcsrchr(szFolder, L'\\');
+    if (pszSeparator == nullptr)
+        return;
+    *pszSeparator = L'\0';
+    if (GetFileAttributesW(szFolder) == INVALID_FILE_ATTRIBUTES)
+        SHCreateDirectoryExW(nullptr, szFolder, nullptr);
+}
+
+// Text mode: the runtime's wide output writes the text as 8-bit characters; no separator.
+void AppendToFile(const wchar_t* _pszFile, const wchar_t* _pszText)
+{
+    UniqueFile file(_wfopen(_pszFile, L"at"), fclose);
+    if (file)
+        fputws(_pszText, file.get());
+}
+
+} // namespace
+
+CStatusLog::CStatusLog(int _bProgramFolder) : m_bProgramFolder(_bProgramFolder ? 1 : 0)
+{
+    BuildFilePath(m_bProgramFolder != 0, REPORT_FILE_NAME, m_szReportFile, ARRAYSIZE(m_szReportFile));
+    BuildFilePath(m_bProgramFolder != 0, ERROR_LOG_FILE_NAME, m_szErrorLogFile, ARRAYSIZE(m_szErrorLogFile));
+    DWORD cchUser = ARRAYSIZE(m_szUser);
+    if (!GetUserNameW(m_szUser, &cchUser))
+        m_szUser[0] = L'\0';
+    CopyTrimmed(CVersionTool().GetProductName(), m_szProductName, ARRAYSIZE(m_szProductName));
+    StringCchPrintfW(m_szProcessId, ARRAYSIZE(m_szProcessId), L"%d", static_cast<int>(GetCurrentProcessId()));
+}
+
+void CStatusLog::WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszFormat, ...)
+{
+    // A null key would delete the whole section.
+    if (_pszSection == nullptr || _pszKey == nullptr || _pszFormat == nullptr || m_szReportFile[0] == L'\0')
+        return;
+    SYSTEMTIME time;
+    GetSystemTime(&time);
+    StringCchPrintfW(m_szTime, ARRAYSIZE(m_szTime), L"%04d-%02d-%02d %02d:%02d:%02d UTC", time.wYear, time.wMonth,
+                     time.wDay, time.wHour, time.wMinute, time.wSecond);
+    va_list args;
+    va_start(args, _pszFormat);
+    StringCchVPrintfW(m_szValue, ARRAYSIZE(m_szValue), _pszFormat, args);
+    va_end(args);
+
+    EnsureFolderOf(m_szReportFile);
+    WritePrivateProfileStringW(_pszSection, L"Time", m_szTime, m_szReportFile);
+    WritePrivateProfileStringW(_pszSection, L"User", m_szUser, m_szReportFile);
+    WritePrivateProfileStringW(_pszSection, L"ProductName", m_szProductName, m_szReportFile);
+    WritePrivateProfileStringW(_pszSection, L"ProcID", m_szProcessId, m_szReportFile);
+    WritePrivateProfileStringW(_pszSection, _pszKey, m_szValue, m_szReportFile);
+    if (wcsstr(m_szValue, ERROR_MARK) != nullptr && m_szErrorLogFile[0] != L'\0')
+        AppendToFile(m_szErrorLogFile, m_szValue);
+}
