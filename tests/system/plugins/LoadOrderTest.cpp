@@ -10,6 +10,7 @@ namespace {
 
 struct RuleCase
 {
+    const char* pszName;   // test name suffix
     const char* pszRule;
     std::vector<std::pair<const wchar_t*, int>> vecProbes;   // file name, ID
     Strings vecExpected;                                      // after-load order
@@ -40,12 +41,13 @@ TEST_P(SortRuleTest, AfterLoadFollowsTheRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, SortRuleTest,
-    ::testing::Values(RuleCase{"7;5;", {{L"PluginA", 5}, {L"PluginB", 7}}, {"PluginB", "PluginA"}},
-                      RuleCase{"", {{L"PluginA", 7}, {L"PluginB", 5}}, {"PluginA", "PluginB"}},
-                      RuleCase{"7;5;", {{L"PluginA", 5}, {L"PluginB", 7}, {L"PluginC", 9}},
+    ::testing::Values(RuleCase{"SevenThenFive", "7;5;", {{L"PluginA", 5}, {L"PluginB", 7}}, {"PluginB", "PluginA"}},
+                      RuleCase{"EmptyRuleKeepsDirectoryOrder", "", {{L"PluginA", 7}, {L"PluginB", 5}}, {"PluginA", "PluginB"}},
+                      RuleCase{"MissingIdMovesAhead", "7;5;", {{L"PluginA", 5}, {L"PluginB", 7}, {L"PluginC", 9}},
                                {"PluginC", "PluginB", "PluginA"}},
-                      RuleCase{"12;5;2;", {{L"PluginA", 2}, {L"PluginB", 5}, {L"PluginC", 12}},
-                               {"PluginC", "PluginA", "PluginB"}}));
+                      RuleCase{"SubstringSearchFindsTwoInTwelve", "12;5;2;", {{L"PluginA", 2}, {L"PluginB", 5}, {L"PluginC", 12}},
+                               {"PluginC", "PluginA", "PluginB"}}),
+    [](const ::testing::TestParamInfo<RuleCase>& _info) { return std::string(_info.param.pszName); });
 
 TEST_F(PluginHostTest, PluginAddLoadsOnceAndLowerCaseCommandsAreIgnored)
 {
