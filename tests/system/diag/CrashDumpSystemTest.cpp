@@ -1,0 +1,93 @@
+#include "DiagHostFixture.h"
+
+#include <cwchar>
+
+#include "TelvarinPlugin.h"
+
+namespace {
+
+const UINT FAULT_TYPE = 201;   // the probe faults inside its bus entry point for this type
+const DWORD GUARD_EXIT_CODE = 1;
+
+tvr::ProbeSettings FaultingProbe()
+{
+    tvr::ProbeSettings settings;
+    settings.bFault = true;
+    settings.uFaultType = FAULT_TYPE;
+    return settings;
+}
+
+// "Telvarin._CRASHDUMP_YYYYMMDD_hhmmss.DMP" for a local time.
+std::wstring DumpNameAt(const SYSTEMTIME& _time)
+{
+    wchar_t szName[64];
+    swprintf(szName, 64, L"Telvarin._CRASHDUMP_%04d%02d%02d_%02d%02d%02d.DMP", _time.wYear, _time.wMonth, _time.wDay,
+             _time.wHour, _time.wMinute, _time.wSecond);
+    return szName;
+}
+
+SYSTEMTIME LocalTimeIn(int _iSeconds)
+{
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER value = {{ft.dwLowDateTime, ft.dwHighDateTime}};
+    value.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(_iSeconds) * 10000000LL);
+    ft = {value.LowPart, value.HighPart};
+    FILETIME local;
+    FileTimeToLocalFileTime(&ft, &local);
+    SYSTEMTIME time;
+    FileTimeToSystemTime(&local, &time);
+    return time;
+}
+
+// Posted (wParam 0), so the fault happens in a message the loop dispatches.
+void PostFaultingRecord(HWND _hWnd)
+{
+    tvr::SendRecordText(_hWnd, tvr::MakeRecord(FAULT_TYPE), 0);
+}
+
+} // namespace
+
+TEST_F(DiagHostTest, FaultInPluginLeavesDumpBesideTheProgramAndEnds)
+{
+    StartHost(L"Telvarin.exe", FaultingProbe());
+    ASSERT_TRUE(DumpFiles().empty());
+    const SYSTEMTIME before = LocalTimeIn(-1);
+    PostFaultingRecord(m_hWnd);
+    DWORD dwExitCode = 0;
+    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    const SYSTEMTIME after = LocalTimeIn(1);
+    // The guard's own exception, not the fault, ended the process.
+    EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
+
+    const std::vector<std::wstring> vecDumps = DumpFiles();
+    ASSERT_EQ(1u, vecDumps.size());
+    EXPECT_LE(DumpNameAt(before), vecDumps[0]);
+    EXPECT_GE(DumpNameAt(after), vecDumps[0]);
+    const std::string strDump = tvr::ReadFileBytes(m_Folder.Child(vecDumps[0]));
+    ASSERT_GT(strDump.size(), 4u);
+    EXPECT_EQ("MDMP", strDump.substr(0, 4));
+}
+
+TEST_F(DiagHostTest, CrashInTheSameSecondReplacesTheEarlierDump)
+{
+    StartHost(L"Telvarin.exe", FaultingProbe());
+    // Earlier dumps for every second the crash can fall into.
+    const int SECONDS = 40;
+    for (int iSecond = -1; iSecond < SECONDS; ++iSecond)
+        ASSERT_TRUE(m_Folder.WriteTextFile(DumpNameAt(LocalTimeIn(iSecond)), "old!"));
+    const size_t uPlanted = DumpFiles().size();
+    PostFaultingRecord(m_hWnd);
+    ASSERT_TRUE(m_Host.WaitForExit(30000, nullptr));
+
+    const std::vector<std::wstring> vecDumps = DumpFiles();
+    EXPECT_EQ(uPlanted, vecDumps.size());
+    int iReplaced = 0;
+    for (const std::wstring& strName : vecDumps)
+    {
+        const std::string strHead = tvr::ReadFileBytes(m_Folder.Child(strName)).substr(0, 4);
+        EXPECT_TRUE(strHead == "old!" || strHead == "MDMP") << tvr::WideToUtf8(strName);
+        iReplaced += strHead == "MDMP" ? 1 : 0;
+    }
+    EXPECT_EQ(1, iReplaced);
+}
