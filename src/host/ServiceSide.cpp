@@ -54,8 +54,10 @@ void RunControl(DWORD _dwOpcode)
 
 DWORD WINAPI ServiceThread(LPVOID _pThreadHandle)
 {
-    // The main window's constructor fills the status record meanwhile.
+    // The main window's constructor fills the status record meanwhile; a slow start of
+    // the main window must not let the handler be registered before that.
     Sleep(DISPATCHER_DELAY_MS);
+    WaitForServiceStatusRecord();
     SERVICE_TABLE_ENTRYW aTable[] = {{const_cast<LPWSTR>(TVR_SERVICE_NAME), ServiceMain}, {nullptr, nullptr}};
     const BOOL bResult = StartServiceCtrlDispatcherW(aTable);
     Sleep(DISPATCHER_END_MS);

@@ -11,10 +11,12 @@ namespace {
 
 const DWORD SERVICE_TYPE_INTERACTIVE_OWN = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;   // 0x110
 const DWORD CONTROLS_STOP_PAUSE_SHUTDOWN = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
+const DWORD RECORD_POLL_MS = 10;
 
 SERVICE_STATUS g_ServiceStatus = {};
 // 0 before the handler is registered and after the final STOPPED report.
 SERVICE_STATUS_HANDLE volatile g_hServiceStatus = nullptr;
+volatile LONG g_lStatusRecordFilled = 0;
 
 } // namespace
 
@@ -28,6 +30,13 @@ void InitServiceStatus()
     g_ServiceStatus.dwCheckPoint = 0;
     g_ServiceStatus.dwWaitHint = 0;
     g_hServiceStatus = nullptr;
+    InterlockedExchange(&g_lStatusRecordFilled, 1);
+}
+
+void WaitForServiceStatusRecord()
+{
+    while (InterlockedCompareExchange(&g_lStatusRecordFilled, 0, 0) == 0)
+        Sleep(RECORD_POLL_MS);
 }
 
 bool RegisterServiceHandler()

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+// Returns once the main window's constructor has filled the status record: the handler
+// must not be registered before (the filling clears the status handle).
+void WaitForServiceStatusRecord();
 // Clears the last error and registers Handler for the service; false when that fails.
 bool RegisterServiceHandler();
 // Win32 exit code, checkpoint and wait hint back to 0 before the start is reported.
