@@ -1,12 +1,229 @@
-// scaffold: replaced by the owning subsystem
 #include "config/RegIniAccess.h"
-CRegIniAccess::CRegIniAccess() : m_szModuleIni{}, m_szProgramIni{}, m_szProgramName{}, m_szModuleName{}, m_szRegKey{}, m_szUserName{}, m_szUserIni{}, m_bUseRegistry(0), m_bCreateFolder(1) {}
-CRegIniAccess::~CRegIniAccess() {}
-void CRegIniAccess::Init(int) {}
-const wchar_t* CRegIniAccess::ReadString(const wchar_t*, const wchar_t*, int) { return L""; }
-int CRegIniAccess::WriteString(const wchar_t*, const wchar_t*, const wchar_t*) { return 0; }
-int CRegIniAccess::WriteInt(const wchar_t*, const wchar_t*, int) { return 0; }
-int CRegIniAccess::WriteFormat(const wchar_t*, const wchar_t*, const wchar_t*, ...) { return 0; }
-const wchar_t* GetUserDataFolder(const wchar_t*) { return L""; }
-const wchar_t* GetConfigFolder() { return L""; }
-const wchar_t* GetLogFolder() { return L""; }
+
+#include <strsafe.h>
+#include <cstdarg>
+#include <cwchar>
+
+#include "config/ConfigPath.h"
+#include "config/IniValueCodec.h"
+#include "host/Account.h"
+
+namespace {
+
+const size_t PATH_LIMIT = 511;       // every path field, terminator included
+const size_t VALUE_CCH = 8192;
+const size_t VALUE_LIMIT = 8191;     // every value text, terminator included
+const DWORD REGISTRY_VALUE_LIMIT_BYTES = 8191;
+const size_t HEX_CCH = 1024;
+const size_t PRESENCE_CCH = 128;
+const size_t ENVIRONMENT_CCH = 31;
+const wchar_t PRESENCE_SENTINEL[] = L"{9B8D4A5A-780D-4437-A74D-CB9E88EA096D}";
+const wchar_t REGISTRY_BASE[] = L"SOFTWARE\\orvex\\";
+
+// Shared by every store of the process; the main thread is the only user.
+wchar_t g_szReadResult[VALUE_CCH];
+wchar_t g_szRawText[VALUE_CCH];
+wchar_t g_szStagedText[VALUE_CCH];
+wchar_t g_szFormattedText[VALUE_CCH];
+wchar_t g_szHexText[HEX_CCH];
+wchar_t g_szPresenceText[PRESENCE_CCH];
+
+bool IsEmpty(const wchar_t* _psz)
+{
+    return _psz == nullptr || _psz[0] == 0;
+}
+
+// Reads the key into the output when the file holds it; a missing key gives the default
+// (or an empty text) and false. A stored value equal to the sentinel counts as missing.
+bool ReadIfPresent(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut, DWORD _cchOut,
+                   const wchar_t* _pszFile, const wchar_t* _pszDefault)
+{
+    GetPrivateProfileStringW(_pszSection, _pszKey, PRESENCE_SENTINEL, g_szPresenceText, PRESENCE_CCH, _pszFile);
+    if (wcscmp(g_szPresenceText, PRESENCE_SENTINEL) == 0)
+    {
+        StringCchCopyW(_pszOut, _cchOut, _pszDefault ? _pszDefault : L"");
+        return false;
+    }
+    GetPrivateProfileStringW(_pszSection, _pszKey, _pszDefault ? _pszDefault : L"", _pszOut, _cchOut, _pszFile);
+    return true;
+}
+
+// Writes one key and flushes the file. An access-denied failure clears *_piResult.
+bool WriteProfileKey(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue,
+                     const wchar_t* _pszFile, int* _piResult)
+{
+    SetLastError(ERROR_SUCCESS);
+    const BOOL bWritten = WritePrivateProfileStringW(_pszSection, _pszKey, _pszValue, _pszFile);
+    if (!bWritten && GetLastError() == ERROR_ACCESS_DENIED)
+        *_piResult = 0;
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, _pszFile);
+    return bWritten != FALSE;
+}
+
+} // namespace
+
+CRegIniAccess::CRegIniAccess()
+    : m_szModuleIni{}, m_szProgramIni{}, m_szProgramName{}, m_szModuleName{}, m_szRegKey{},
+      m_szUserName{}, m_szUserIni{}, m_bUseRegistry(0), m_bCreateFolder(1)
+{
+}
+
+CRegIniAccess::~CRegIniAccess() = default;
+
+void CRegIniAccess::Init(int _bCreateFolder)
+{
+    // The module that holds the store: the one containing this code.
+    HMODULE hModule = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&g_szReadResult), &hModule);
+    wchar_t szModuleFile[512] = L"";
+    wchar_t szProgramFile[512] = L"";
+    GetModuleFileNameW(hModule, szModuleFile, PATH_LIMIT);
+    GetModuleFileNameW(nullptr, szProgramFile, PATH_LIMIT);
+    InitForFiles(_bCreateFolder, szModuleFile, szProgramFile);
+}
+
+void CRegIniAccess::InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFile, const wchar_t* _pszProgramFile)
+{
+    m_bCreateFolder = static_cast<DWORD>(_bCreateFolder);
+    wchar_t szEnvironment[ENVIRONMENT_CCH] = L"";
+    const DWORD cchEnvironment = GetEnvironmentVariableW(L"QelConfig", szEnvironment, ENVIRONMENT_CCH);
+    const bool bBesideProgram = cchEnvironment > 0 && cchEnvironment < ENVIRONMENT_CCH && szEnvironment[0] == L'1';
+
+    DWORD cchUserName = PATH_LIMIT;
+    if (!GetUserNameW(m_szUserName, &cchUserName) || IsSystemAccount())
+        m_szUserName[0] = 0;
+    CopyIniPathOf(_pszModuleFile, m_szModuleIni, PATH_LIMIT);
+    CopyIniPathOf(_pszProgramFile, m_szProgramIni, PATH_LIMIT);
+    if (bBesideProgram)
+        m_szUserName[0] = 0;
+    CopyBaseName(_pszProgramFile, m_szProgramName, PATH_LIMIT);
+    CopyBaseName(_pszModuleFile, m_szModuleName, PATH_LIMIT);
+
+    m_szUserIni[0] = 0;
+    if (m_szUserName[0] != 0)
+    {
+        StringCchCopyW(m_szUserIni, PATH_LIMIT, GetConfigFolder());
+        if (m_bCreateFolder)
+            CreateFolderPath(m_szUserIni);
+        AppendBackslash(m_szUserIni, PATH_LIMIT);
+        StringCchCatW(m_szUserIni, PATH_LIMIT, m_szModuleName);
+        StringCchCatW(m_szUserIni, PATH_LIMIT, L".INI");
+    }
+
+    StringCchPrintfW(m_szRegKey, PATH_LIMIT, L"%s%s", REGISTRY_BASE, m_szProgramName);
+    m_bUseRegistry = 0;
+    if (Open(HKEY_CURRENT_USER, m_szRegKey) == ERROR_SUCCESS)
+    {
+        m_bUseRegistry = 1;
+        Close();
+    }
+    StringCchCatW(m_szRegKey, PATH_LIMIT, L"\\");
+    StringCchCatW(m_szRegKey, PATH_LIMIT, m_szModuleName);
+}
+
+const wchar_t* CRegIniAccess::ReadString(const wchar_t* _pszSection, const wchar_t* _pszKey, int _bUnescape)
+{
+    // Zeroed whole: a registry read of an odd byte count or without terminator stays terminated.
+    SecureZeroMemory(g_szRawText, sizeof(g_szRawText));
+    g_szReadResult[0] = 0;
+    if (m_bUseRegistry)
+        ReadRegistryValue(_pszSection, _pszKey, g_szRawText);
+    else
+        ReadIniValue(_pszSection, _pszKey, g_szRawText);
+    if (_bUnescape)
+        UnescapeControlChars(g_szRawText, g_szReadResult, VALUE_LIMIT);
+    else
+        StringCchCopyW(g_szReadResult, VALUE_LIMIT, g_szRawText);
+    // Unescaping never touches the marker or the digits, so the raw text decodes the same.
+    if (wcsncmp(g_szReadResult, UNI_MARKER, UNI_MARKER_LENGTH) == 0)
+        DecodeHexForm(g_szRawText, g_szReadResult, VALUE_LIMIT);
+    return g_szReadResult;
+}
+
+int CRegIniAccess::WriteString(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue)
+{
+    const wchar_t* pszValue = _pszValue ? _pszValue : L"";
+    if (NeedsHexForm(pszValue))
+    {
+        EncodeHexDigits(pszValue, g_szHexText, HEX_CCH);
+        StringCchPrintfW(g_szStagedText, VALUE_LIMIT, L"%s%s", UNI_MARKER, g_szHexText);
+    }
+    else
+    {
+        EscapeControlChars(pszValue, g_szStagedText, VALUE_LIMIT);
+    }
+    if (m_bUseRegistry)
+        return WriteRegistryValue(_pszSection, _pszKey, g_szStagedText);
+    return WriteIniValue(_pszSection, _pszKey, g_szStagedText);
+}
+
+int CRegIniAccess::WriteInt(const wchar_t* _pszSection, const wchar_t* _pszKey, int _iValue)
+{
+    wchar_t szValue[16];
+    StringCchPrintfW(szValue, ARRAYSIZE(szValue), L"%d", _iValue);
+    return WriteString(_pszSection, _pszKey, szValue);
+}
+
+int CRegIniAccess::WriteFormat(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszFormat, ...)
+{
+    va_list args;
+    va_start(args, _pszFormat);
+    StringCchVPrintfW(g_szFormattedText, VALUE_LIMIT, _pszFormat, args);
+    va_end(args);
+    return WriteString(_pszSection, _pszKey, g_szFormattedText);
+}
+
+bool CRegIniAccess::MakeSectionKey(const wchar_t* _pszSection, wchar_t* _pszOut, size_t _cchOut) const
+{
+    // A cut path would name another key, so a path that does not fit is refused.
+    if (IsEmpty(_pszSection))
+        return SUCCEEDED(StringCchCopyW(_pszOut, _cchOut, m_szRegKey));
+    return SUCCEEDED(StringCchPrintfW(_pszOut, _cchOut, L"%s\\%s", m_szRegKey, _pszSection));
+}
+
+void CRegIniAccess::ReadRegistryValue(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut)
+{
+    wchar_t szKey[512];
+    if (!MakeSectionKey(_pszSection, szKey, PATH_LIMIT) || Open(HKEY_CURRENT_USER, szKey) != ERROR_SUCCESS)
+        return;
+    // A value above the limit fails with ERROR_MORE_DATA and counts as missing.
+    if (ReadRawValue(m_hKey, _pszKey, _pszOut, REGISTRY_VALUE_LIMIT_BYTES) != ERROR_SUCCESS)
+        SecureZeroMemory(_pszOut, REGISTRY_VALUE_LIMIT_BYTES);
+    Close();
+}
+
+void CRegIniAccess::ReadIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut)
+{
+    if (IsEmpty(_pszSection))
+    {
+        GetPrivateProfileStringW(m_szModuleName, _pszKey, L"", _pszOut, VALUE_CCH, m_szProgramIni);
+        return;
+    }
+    if (m_szUserIni[0] != 0 && ReadIfPresent(_pszSection, _pszKey, _pszOut, VALUE_CCH, m_szUserIni, nullptr))
+        return;
+    ReadIfPresent(_pszSection, _pszKey, _pszOut, VALUE_CCH, m_szModuleIni, nullptr);
+}
+
+int CRegIniAccess::WriteRegistryValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszStored)
+{
+    wchar_t szKey[512];
+    if (!MakeSectionKey(_pszSection, szKey, PATH_LIMIT) || OpenOrCreate(HKEY_CURRENT_USER, szKey) != ERROR_SUCCESS)
+        return 0;
+    // A key that could only be opened read-only refuses the value: that is a failed write.
+    const LONG lResult = WriteStringValue(_pszKey, _pszStored);
+    Close();
+    return lResult == ERROR_SUCCESS ? 1 : 0;
+}
+
+int CRegIniAccess::WriteIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszStored)
+{
+    int iResult = 1;
+    if (IsEmpty(_pszSection))
+        return WriteProfileKey(m_szModuleName, _pszKey, _pszStored, m_szProgramIni, &iResult) ? iResult : 0;
+    if (m_szUserName[0] != 0 && m_szUserIni[0] != 0
+        && WriteProfileKey(_pszSection, _pszKey, _pszStored, m_szUserIni, &iResult))
+        return iResult;
+    // Falls back to the module file; the value is lost only when that write fails too.
+    return WriteProfileKey(_pszSection, _pszKey, _pszStored, m_szModuleIni, &iResult) ? iResult : 0;
+}

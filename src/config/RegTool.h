@@ -7,6 +7,9 @@ class CRegTool
 public:
     CRegTool() = default;
     virtual ~CRegTool();
+    CRegTool(const CRegTool&) = delete;
+    CRegTool& operator=(const CRegTool&) = delete;
+
     LONG Open(HKEY _hRoot, const wchar_t* _pszSubKey);
     LONG OpenOrCreate(HKEY _hRoot, const wchar_t* _pszSubKey);
     LONG Close();
@@ -25,6 +28,10 @@ protected:
 };
 
 // Reads a value of any open key: size first, cut to the byte limit, then the data.
+// Writes at most _cbLimit bytes; a larger value fails with ERROR_MORE_DATA.
 LONG ReadRawValue(HKEY _hKey, const wchar_t* _pszName, void* _pBuffer, DWORD _cbLimit);
-// Sum of the maker's three "RunningState" test values (0 when the key is missing).
+// Sum of the three 32-bit values "RunningState", "RunningState32" and "RunningState64"
+// of a key, opened in the 32-bit view; 0 when the key does not exist.
+DWORD SumRunningStateValues(HKEY _hRoot, const wchar_t* _pszSubKey);
+// The same sum of the maker's test marker key HKEY_LOCAL_MACHINE\SOFTWARE\ORVEX\TEST.
 DWORD GetRunningState();

@@ -1,6 +1,51 @@
-// scaffold: replaced by the owning subsystem
 #include "config/VersionHandler.h"
-void CVersionHandler::Load() {}
-void CVersionHandler::CheckVersion() {}
-void CVersionHandler::SendVersionInfo() {}
-void MakeComparableVersion(const wchar_t*, wchar_t* p, size_t) { p[0] = 0; }
+
+#include <strsafe.h>
+#include <cwchar>
+
+#include "bus/BusRecord.h"
+#include "config/RegIniAccess.h"
+#include "config/VersionTool.h"
+#include "host/HostState.h"
+
+namespace {
+
+const size_t VERSION_LIMIT = 63;    // every field, terminator included
+const wchar_t SECTION[] = L"General";
+const wchar_t HIGHEST_VERSION_KEY[] = L"HighestVersion";
+
+} // namespace
+
+void MakeComparableVersion(const wchar_t* _pszVersion, wchar_t* _pszOut, size_t _cchOut)
+{
+    int aiPart[4] = {0, 0, 0, 0};
+    swscanf(_pszVersion, L"%d.%d.%d.%d", &aiPart[0], &aiPart[1], &aiPart[2], &aiPart[3]);
+    StringCchPrintfW(_pszOut, _cchOut, L"%05d.%05d.%05d.%05d", aiPart[0], aiPart[1], aiPart[2], aiPart[3]);
+}
+
+void CVersionHandler::Load()
+{
+    const CVersionTool program;
+    LoadWithVersion(program.GetProductVersion());
+}
+
+void CVersionHandler::LoadWithVersion(const wchar_t* _pszActualVersion)
+{
+    StringCchCopyW(szActualVersion, VERSION_LIMIT, _pszActualVersion);
+    MakeComparableVersion(szActualVersion, szActualCompare, VERSION_LIMIT);
+    StringCchCopyW(szHighestVersion, VERSION_LIMIT, g_RegIniAccess.ReadString(SECTION, HIGHEST_VERSION_KEY, 0));
+    MakeComparableVersion(szHighestVersion, szHighestCompare, VERSION_LIMIT);
+}
+
+void CVersionHandler::CheckVersion()
+{
+    if (szHighestVersion[0] != 0 && wcscmp(szActualCompare, szHighestCompare) <= 0)
+        return;
+    SendVersionInfo();
+    g_RegIniAccess.WriteString(SECTION, HIGHEST_VERSION_KEY, szActualVersion);
+}
+
+void CVersionHandler::SendVersionInfo()
+{
+    PostVersionInfoRecord(g_hWndParent, szHighestVersion, szActualVersion);
+}

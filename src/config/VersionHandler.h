@@ -7,10 +7,14 @@ class CVersionHandler
 public:
     CVersionHandler() = default;
     virtual ~CVersionHandler() = default;
+    // Reads the program file's product version and the stored "HighestVersion".
     void Load();
+    // The same with a given running version.
+    void LoadWithVersion(const wchar_t* _pszActualVersion);
     void CheckVersion();
     void SendVersionInfo();
     const wchar_t* GetActualVersion() const { return szActualVersion; }
+    const wchar_t* GetHighestVersion() const { return szHighestVersion; }
 private:
     wchar_t szActualVersion[64] = L"";
     wchar_t szActualCompare[64] = L"";
