@@ -232,3 +232,17 @@ TEST_F(ConfigStore, MarkerKeyMovesValuesIntoTheRegistry)
     EXPECT_GE(3u, Read(L"Odd").size());
     RegCloseKey(hSection);
 }
+
+TEST_F(ConfigStore, RefusedRegistryValueIsReportedAsFailure)
+{
+    HKEY hMarker = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, (L"SOFTWARE\\orvex\\" + m_strProgramName).c_str(), 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &hMarker, nullptr));
+    RegCloseKey(hMarker);
+    Init();
+    ASSERT_TRUE(m_store.UsesRegistry());
+    // The key opens, but the system refuses a value name above 16383 characters.
+    const std::wstring strName(20000, L'n');
+    EXPECT_EQ(0, m_store.WriteString(SECTION, strName.c_str(), L"x"));
+    EXPECT_EQ(1, m_store.WriteString(SECTION, L"Short", L"x"));
+}
