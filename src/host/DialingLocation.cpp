@@ -8,6 +8,8 @@ namespace {
 
 const wchar_t LOCATIONS_KEY[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Locations";
 const size_t LOCATION_TEXT_CHARS = 256;
+// Values are read whole up to this size, so that a long one is cut by the text, not dropped.
+const size_t LOCATION_VALUE_CHARS = 1024;
 
 // Registry key closed when it goes out of scope.
 class CScopedKey
@@ -39,7 +41,7 @@ DWORD ReadDword(HKEY _hKey, const wchar_t* _pszName)
 
 void AppendString(HKEY _hKey, const wchar_t* _pszName, wchar_t* _pszOut, size_t _cchOut)
 {
-    wchar_t szValue[LOCATION_TEXT_CHARS] = L"";
+    wchar_t szValue[LOCATION_VALUE_CHARS] = L"";
     // One character short of the buffer, so the value stays terminated however it was stored.
     ReadRawValue(_hKey, _pszName, szValue, sizeof(szValue) - sizeof(wchar_t));
     AppendFormat(_pszOut, _cchOut, L"%s;", szValue);

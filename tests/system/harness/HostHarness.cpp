@@ -169,23 +169,33 @@ bool CHostProcess::Start(const std::wstring& _strExe, const std::wstring& _strAr
     return true;
 }
 
+namespace {
+
+struct WindowSearch
+{
+    DWORD dwPid;
+    HWND hFound;
+};
+
+BOOL CALLBACK MatchHostWindow(HWND _hWnd, LPARAM _lParam)
+{
+    auto* pSearch = reinterpret_cast<WindowSearch*>(_lParam);
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(_hWnd, &dwPid);
+    if (dwPid == pSearch->dwPid && GetWindowLongPtrW(_hWnd, GWLP_USERDATA) == static_cast<LONG_PTR>(HOST_WINDOW_ID))
+    {
+        pSearch->hFound = _hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
 HWND FindHostWindowOfProcess(DWORD _dwPid)
 {
-    struct Search { DWORD dwPid; HWND hFound; } search = {_dwPid, nullptr};
-    EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* pSearch = reinterpret_cast<Search*>(lParam);
-            DWORD dwPid = 0;
-            GetWindowThreadProcessId(hWnd, &dwPid);
-            if (dwPid == pSearch->dwPid &&
-                static_cast<DWORD>(GetWindowLongPtrW(hWnd, GWLP_USERDATA)) == HOST_WINDOW_ID)
-            {
-                pSearch->hFound = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {_dwPid, nullptr};
+    EnumWindows(MatchHostWindow, reinterpret_cast<LPARAM>(&search));
     return search.hFound;
 }
 
