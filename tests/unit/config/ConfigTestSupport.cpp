@@ -1,5 +1,7 @@
 #include "ConfigTestSupport.h"
 
+#include "HostHarness.h"
+
 #include <vector>
 
 #include "bus/BusRecord.h"
@@ -27,24 +29,7 @@ CTempFolder::~CTempFolder()
 
 bool RemoveFolderTree(const std::wstring& _strPath)
 {
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = FindFirstFileW((_strPath + L"\\*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            const std::wstring strName = data.cFileName;
-            if (strName == L"." || strName == L"..")
-                continue;
-            const std::wstring strChild = _strPath + L"\\" + strName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveFolderTree(strChild);
-            else
-                DeleteFileW(strChild.c_str());
-        } while (FindNextFileW(hFind, &data));
-        FindClose(hFind);
-    }
-    return RemoveDirectoryW(_strPath.c_str()) || GetFileAttributesW(_strPath.c_str()) == INVALID_FILE_ATTRIBUTES;
+    return tvr::RemoveTree(_strPath);
 }
 
 std::wstring ReadRawIni(const std::wstring& _strFile, const std::wstring& _strSection, const std::wstring& _strKey)
