@@ -1,6 +1,33 @@
 // Ownership of the memory blocks of message 1151. A block value arrives in a message that
-// any process can send, so it is used only when it is a live block of this process's heap.
+// any process can send, so it is used only when the host gave it to its own window or when
+// it is a live block of this process's heap holding a record exactly as a sender writes it.
+#include "bus/BusBlockRegistry.h"
+
+#include "TelvarinPlugin.h"
 #include "bus/BusRecord.h"
+
+namespace {
+
+const size_t MIN_BLOCK_CHARS = 16384 + 2;   // every sender's block holds at least this many
+
+bool HasPrefix(const wchar_t* _pszText, size_t _cchText, const wchar_t* _pszPrefix, size_t* _pcchPrefix)
+{
+    const size_t cchPrefix = wcslen(_pszPrefix);
+    *_pcchPrefix = cchPrefix;
+    return cchPrefix <= _cchText && wmemcmp(_pszText, _pszPrefix, cchPrefix) == 0;
+}
+
+bool IsZeroFrom(const wchar_t* _pszBlock, size_t _cchStart, size_t _cchBlock)
+{
+    for (size_t i = _cchStart; i < _cchBlock; ++i)
+    {
+        if (_pszBlock[i] != L'\0')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool IsOwnGlobalBlock(LPARAM _lBlock)
 {
@@ -15,9 +42,101 @@ bool IsOwnGlobalBlock(LPARAM _lBlock)
     return cbBlock >= sizeof(wchar_t) && IsBusMemoryReadable(pBlock, cbBlock);
 }
 
-const wchar_t* RecordOfBlock(LPARAM _lBlock)
+bool IsWellFormedRecordBlock(LPARAM _lBlock, UINT _uType)
 {
     if (!IsOwnGlobalBlock(_lBlock))
+        return false;
+    const wchar_t* pszBlock = reinterpret_cast<const wchar_t*>(_lBlock);
+    const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
+    if (cchBlock < MIN_BLOCK_CHARS)
+        return false;
+    const size_t cchText = wcsnlen(pszBlock, cchBlock);
+    if (cchText + 2 > cchBlock)
+        return false;
+    size_t cchHeader = 0;
+    if (!HasPrefix(pszBlock, cchText, BUS_RECORD_HEADER, &cchHeader))
+        return false;
+    wchar_t szTypeLine[64];
+    StringCchPrintfW(szTypeLine, ARRAYSIZE(szTypeLine), BUS_FIELD_TYPE, _uType);
+    size_t cchTypeLine = 0;
+    if (!HasPrefix(pszBlock + cchHeader, cchText - cchHeader, szTypeLine, &cchTypeLine))
+        return false;
+    const wchar_t szEnd[] = L"</data>\r\n";
+    const size_t cchEnd = ARRAYSIZE(szEnd) - 1;
+    if (cchText < cchHeader + cchTypeLine + cchEnd || wmemcmp(pszBlock + cchText - cchEnd, szEnd, cchEnd) != 0)
+        return false;
+    return IsZeroFrom(pszBlock, cchText, cchBlock);
+}
+
+CBusBlockRegistry& BusBlocks()
+{
+    static CBusBlockRegistry s_registry;
+    return s_registry;
+}
+
+void CBusBlockRegistry::AddPending(LPARAM _lBlock, EOrigin _eOrigin)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_mapBlocks[_lBlock] = SEntry{_eOrigin, false};
+}
+
+void CBusBlockRegistry::Forget(LPARAM _lBlock)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_mapBlocks.erase(_lBlock);
+}
+
+bool CBusBlockRegistry::Accept(LPARAM _lBlock, UINT _uType)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto it = m_mapBlocks.find(_lBlock);
+        if (it != m_mapBlocks.end())
+        {
+            if (it->second.bAccepted)
+                return false;
+            it->second.bAccepted = true;
+            return true;
+        }
+    }
+    // A plug-in's own block: only a record exactly as senders write it is taken.
+    if (!IsWellFormedRecordBlock(_lBlock, _uType))
+        return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_mapBlocks.emplace(_lBlock, SEntry{EOrigin::Plugin, true}).second;
+}
+
+bool CBusBlockRegistry::IsKnown(LPARAM _lBlock) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_mapBlocks.count(_lBlock) != 0;
+}
+
+bool CBusBlockRegistry::Finish(LPARAM _lBlock, EOrigin* _peOrigin)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_mapBlocks.find(_lBlock);
+    if (it == m_mapBlocks.end())
+        return false;
+    *_peOrigin = it->second.eOrigin;
+    m_mapBlocks.erase(it);
+    return true;
+}
+
+size_t CBusBlockRegistry::PendingCount() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_mapBlocks.size();
+}
+
+LPARAM AcceptBusBlock(LPARAM _lBlock, UINT _uType)
+{
+    return _lBlock != 0 && BusBlocks().Accept(_lBlock, _uType) ? _lBlock : 0;
+}
+
+const wchar_t* RecordOfBlock(LPARAM _lBlock)
+{
+    if (!BusBlocks().IsKnown(_lBlock))
         return L"";
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
@@ -26,10 +145,14 @@ const wchar_t* RecordOfBlock(LPARAM _lBlock)
 
 void ReleaseBusBlock(LPARAM _lBlock)
 {
-    if (!IsOwnGlobalBlock(_lBlock))
-        return;
+    CBusBlockRegistry::EOrigin eOrigin = CBusBlockRegistry::EOrigin::Host;
     const INT_PTR iMemBlock = GetBusHandle(RecordOfBlock(_lBlock), L"MemBlock");
-    if (iMemBlock != 0 && iMemBlock != _lBlock && IsOwnGlobalBlock(iMemBlock))
+    if (!BusBlocks().Finish(_lBlock, &eOrigin))
+        return;
+    // A "MemBlock" in window text names a block of the process that sent the text; a block
+    // that is itself a record on its way is not this message's to free.
+    if (eOrigin != CBusBlockRegistry::EOrigin::ForeignText && iMemBlock != 0 && iMemBlock != _lBlock &&
+        !BusBlocks().IsKnown(iMemBlock) && IsOwnGlobalBlock(iMemBlock))
         GlobalFree(reinterpret_cast<HGLOBAL>(iMemBlock));
     GlobalFree(reinterpret_cast<HGLOBAL>(_lBlock));
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "bus/BusBlockRegistry.h"
 #include "bus/BusRecordBuilder.h"
 
 namespace {
@@ -20,20 +21,36 @@ HGLOBAL AllocRecordBlock(const wchar_t* _pszText, size_t _cchText, size_t _cchBl
     return hBlock;
 }
 
+bool IsWindowOfThisProcess(HWND _hWnd)
+{
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(_hWnd, &dwProcessId);
+    return dwProcessId == GetCurrentProcessId();
+}
+
 // Sends (result of the window procedure) or posts (1) the block; a block that could not be
-// posted is nobody's, so it is freed here and the result is 0.
-int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock)
+// posted is nobody's, so it is freed here and the result is 0. A block for a window of this
+// process is put on account first, so that its receiver takes it as one of the host's own.
+int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock, CBusBlockRegistry::EOrigin _eOrigin)
 {
     const LPARAM lBlock = reinterpret_cast<LPARAM>(_hBlock);
+    if (IsWindowOfThisProcess(_hWnd))
+        BusBlocks().AddPending(lBlock, _eOrigin);
     if (_bSynchronous)
         return static_cast<int>(SendMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock));
-    if (PostMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock))
-        return 1;
-    GlobalFree(_hBlock);
-    return 0;
+    return SettlePost(PostMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock), _hBlock);
 }
 
 } // namespace
+
+int SettlePost(BOOL _bPosted, HGLOBAL _hBlock)
+{
+    if (_bPosted)
+        return 1;
+    BusBlocks().Forget(reinterpret_cast<LPARAM>(_hBlock));
+    GlobalFree(_hBlock);
+    return 0;
+}
 
 int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord)
 {
@@ -46,7 +63,7 @@ int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _p
     HGLOBAL hBlock = AllocRecordBlock(_pszRecord, cchText, std::max(cchText, MIN_BLOCK_CHARS) + 2);
     if (hBlock == nullptr)
         return 0;
-    return DeliverBlock(_hWnd, _bSynchronous, _uType, hBlock);
+    return DeliverBlock(_hWnd, _bSynchronous, _uType, hBlock, CBusBlockRegistry::EOrigin::Host);
 }
 
 bool ForwardSetTextRecord(HWND _hWnd, WPARAM _wParam, const wchar_t* _pszText)
@@ -59,10 +76,11 @@ bool ForwardSetTextRecord(HWND _hWnd, WPARAM _wParam, const wchar_t* _pszText)
     HGLOBAL hBlock = AllocRecordBlock(_pszText, cchText, SETTEXT_BLOCK_CHARS);
     if (hBlock == nullptr)
         return false;
+    const auto eOrigin = CBusBlockRegistry::EOrigin::ForeignText;
     if (_wParam != 0)
     {
-        DeliverBlock(_hWnd, TRUE, uType, hBlock);
+        DeliverBlock(_hWnd, TRUE, uType, hBlock, eOrigin);
         return true;
     }
-    return DeliverBlock(_hWnd, FALSE, uType, hBlock) != 0;
+    return DeliverBlock(_hWnd, FALSE, uType, hBlock, eOrigin) != 0;
 }

@@ -22,8 +22,13 @@ void CBusRecordBuilder::AddField(const wchar_t* _pszFormat, ...)
     va_end(args);
 }
 
-int CBusRecordBuilder::Deliver(HWND _hWnd, BOOL _bSynchronous)
+const wchar_t* CBusRecordBuilder::Finish()
 {
     BusRecordEnd(m_vecBuffer.data(), m_vecBuffer.size());
-    return PostBusRecord(_hWnd, _bSynchronous, m_uType, m_vecBuffer.data());
+    return m_vecBuffer.data();
+}
+
+int CBusRecordBuilder::Deliver(HWND _hWnd, BOOL _bSynchronous)
+{
+    return PostBusRecord(_hWnd, _bSynchronous, m_uType, Finish());
 }

@@ -13,7 +13,9 @@ public:
     CBusRecordBuilder(UINT _uType, size_t _cchCapacity);
     // Appends one field line built from the format (cut at the capacity).
     void AddField(const wchar_t* _pszFormat, ...);
-    // Appends the footer and hands the record to PostBusRecord.
+    // Appends the footer; the finished record text.
+    const wchar_t* Finish();
+    // Finishes the record and hands it to PostBusRecord.
     int Deliver(HWND _hWnd, BOOL _bSynchronous);
     const wchar_t* Text() const { return m_vecBuffer.data(); }
 

@@ -1,5 +1,6 @@
 // The host's own bus messages: a Type-only record and the senders of types 1, 4, 9,
-// 33, 66, 76 and 82. Each builds in a buffer of its own, so any thread may send.
+// 33, 66, 76 and 82. Each builds in a buffer of its own, so any thread may send. Type 9
+// goes to another process's host, so it travels as window text, not as a memory block.
 #include "bus/BusRecord.h"
 #include "bus/BusRecordBuilder.h"
 
@@ -31,13 +32,15 @@ void PostTraceRecord(HWND _hWnd, UINT _uLevel, const wchar_t* _pszText, DWORD _d
     record.Deliver(_hWnd, FALSE);
 }
 
-void PostShowConfigRecord(HWND _hWnd, UINT _uModule)
+bool SendShowConfigText(HWND _hWnd, UINT _uModule, UINT _uTimeoutMs)
 {
     if (!IsBusTarget(_hWnd))
-        return;
+        return false;
     CBusRecordBuilder record(QEL_BUSMSG_SHOWCONFIG, BUS_RECORD_CAPACITY);
     record.AddField(L" <value keyword=\"Module\">%u</value>\r\n", _uModule);
-    record.Deliver(_hWnd, FALSE);
+    DWORD_PTR dwResult = 0;
+    return SendMessageTimeoutW(_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(record.Finish()),
+                               SMTO_ABORTIFHUNG | SMTO_NORMAL, _uTimeoutMs, &dwResult) != 0;
 }
 
 void PostPluginInitiatedRecord(HWND _hWnd, UINT _uPluginID, UINT _uInitiated)

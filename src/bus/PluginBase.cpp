@@ -237,7 +237,8 @@ int CPluginBase::Remove(const wchar_t* _pszFile)
     WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Param._pszFile %s", _pszFile);
     wchar_t szName[512];
     NormalizePluginName(_pszFile, szName, ARRAYSIZE(szName));
-    const int iSlot = FindLoaded(szName);
+    // An empty name would become ".DLL", which every module path contains: it names nothing.
+    const int iSlot = IsEmptyPluginName(szName) ? -1 : FindLoaded(szName);
     if (iSlot >= 0)
     {
         UnloadSlot(m_Slots[iSlot]);

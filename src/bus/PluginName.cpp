@@ -18,3 +18,8 @@ bool IsPlainFileName(const wchar_t* _pszName)
 {
     return _pszName[0] != L'\0' && !wcspbrk(_pszName, L"\\/:");
 }
+
+bool IsEmptyPluginName(const wchar_t* _pszUpperName)
+{
+    return wcscmp(_pszUpperName, L".DLL") == 0;
+}

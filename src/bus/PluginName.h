@@ -6,3 +6,5 @@
 void NormalizePluginName(const wchar_t* _pszFile, wchar_t* _pszOut, size_t _cchOut);
 // True for a non-empty file name without drive or folder parts.
 bool IsPlainFileName(const wchar_t* _pszName);
+// True for the normalized form of an empty name (".DLL"), which would match every module.
+bool IsEmptyPluginName(const wchar_t* _pszUpperName);

@@ -187,15 +187,17 @@ bool IsHandledForwardedType(UINT _uType)
 
 LRESULT OnBusMessage(HWND _hWnd, UINT _uType, LPARAM _lBlock)
 {
-    const wchar_t* pszRecord = RecordOfBlock(_lBlock);
+    // From here on only a block the host may handle is used; any other value becomes 0,
+    // an empty record that frees nothing.
+    const LPARAM lBlock = AcceptBusBlock(_lBlock, _uType);
+    const wchar_t* pszRecord = RecordOfBlock(lBlock);
     if (ConsumeBusMessage(_uType, pszRecord))
     {
-        // The block is this message's; another process's block is left alone.
-        ReleaseBusBlock(_lBlock);
+        ReleaseBusBlock(lBlock);
         return 0;
     }
     ActBeforeDistribution(_uType, pszRecord);
-    const int iResult = g_pServiceWindow->DistributeBusMessage(_uType, _lBlock);
+    const int iResult = g_pServiceWindow->DistributeBusMessage(_uType, lBlock);
     if (_uType == QEL_BUSMSG_MODULECHANGED || _uType == QEL_BUSMSG_MODULECHANGED2)
         PostMessageW(_hWnd, WM_QEL_MODULESCHANGED, 0, 0);
     return IsHandledForwardedType(_uType) ? 0 : iResult;

@@ -120,6 +120,10 @@ bool RunSwitch(const wchar_t* _pszCommandLine)
 // Step 13: the host's life in the main window.
 int Run()
 {
+    // Only the process that runs as the host names itself in the shared block: a second
+    // start that hands over or refuses leaves the running host's words alone.
+    // The shared word is 32 bits wide; window handles fit in 32 bits on 64-bit Windows too.
+    SetSharedWord(SHM_MAINWINDOW, static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_hWndParent)));
     SetSharedWord(SHM_HOSTRUNNING, 1);
     int iResult = 0;
     {

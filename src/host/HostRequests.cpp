@@ -6,8 +6,10 @@
 #include "bus/BusRecord.h"
 #include "config/ResourceAccess.h"
 #include "diag/Trace.h"
-#include "host/CodeAddress.h"
+#include "bus/CodeAddress.h"
 #include "host/HostState.h"
+#include "host/RefusalLog.h"
+#include "host/RequestText.h"
 #include "host/ServiceWindow.h"
 #include "host/WindowState.h"
 #include "ui/InfoIcon.h"
@@ -65,21 +67,25 @@ void ReopenSettingsOnSchemePage()
 
 void OnTraceRequest(HWND _hWnd, WPARAM _wLevel, LPARAM _lText)
 {
-    if (const wchar_t* pszText = TextOf(_lText))
-        PostTraceRecord(_hWnd, static_cast<UINT>(_wLevel), pszText, GetCurrentThreadId());
+    const wchar_t* pszLine = reinterpret_cast<const wchar_t*>(_lText);
+    if (!IsPlausibleTraceLine(pszLine))
+    {
+        HostRefusals().Refuse(L"Event.WM_QEL_TRACE.Error.Text at 0x%p refused", pszLine);
+        return;
+    }
+    PostTraceRecord(_hWnd, static_cast<UINT>(_wLevel), pszLine, GetCurrentThreadId());
 }
 
-// Only code of the program file or of a module the host loaded itself is run; any
-// other address (another process's, data, a stray number) is ignored.
+// Only code of a plug-in module is run; any other address (the program's own code,
+// another process's, data, a stray number) is refused.
 void OnCallFunction(LPARAM _lFunction)
 {
     const void* pAddress = reinterpret_cast<const void*>(_lFunction);
     if (!pAddress)
         return;
-    if (!IsHostCodeAddress(pAddress))
+    if (!IsPluginCodeAddress(pAddress))
     {
-        WriteTrace(0, L"Event.WM_QEL_CALLFUNCTION.Error.Address 0x%08IX outside the host's code",
-                   static_cast<UINT_PTR>(_lFunction));
+        HostRefusals().Refuse(L"Event.WM_QEL_CALLFUNCTION.Error.Address 0x%p outside the plug-ins' code", pAddress);
         return;
     }
     reinterpret_cast<PFN_MainThreadFunction>(_lFunction)();
@@ -87,8 +93,13 @@ void OnCallFunction(LPARAM _lFunction)
 
 void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
 {
-    // The readers return empty values for a record that is not readable text.
+    // Anything but a record as plug-in code builds it reads as an empty record.
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lRecord);
+    if (!IsPlausibleRecordText(pszRecord))
+    {
+        HostRefusals().Refuse(L"Event.WM_QEL_SCHEME.Error.Record at 0x%p refused", pszRecord);
+        pszRecord = L"";
+    }
     g_dwSchemeIndex = static_cast<DWORD>(GetBusNumber(pszRecord, L"SchemeIndex"));
     CopyBusValue(pszRecord, L"UsedFont", g_szFontName, ARRAYSIZE(g_szFontName));
     CopyBusValue(pszRecord, L"UsedLanguage", g_szLanguageName, ARRAYSIZE(g_szLanguageName));
@@ -106,6 +117,9 @@ void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
 void OnSetTextRecord(HWND _hWnd, WPARAM _wParam, LPARAM _lText)
 {
     const wchar_t* pszText = TextOf(_lText);
-    if (pszText && ForwardSetTextRecord(_hWnd, _wParam, pszText))
-        g_pServiceWindow->LogProgramMessage(pszText);
+    if (!pszText || pszText[0] != L'<')
+        return;
+    // The record log is written whether or not the record could be forwarded.
+    ForwardSetTextRecord(_hWnd, _wParam, pszText);
+    g_pServiceWindow->LogProgramMessage(pszText);
 }

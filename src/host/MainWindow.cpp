@@ -2,7 +2,7 @@
 #include "host/ServiceWindow.h"
 
 #include "TelvarinPlugin.h"
-#include "bus/SharedMem.h"
+#include "bus/MessageFilter.h"
 #include "diag/CrashDump.h"
 #include "diag/ExceptionGuard.h"
 #include "host/HostState.h"
@@ -13,19 +13,28 @@ namespace {
 const wchar_t HOST_WINDOW_CLASS[] = L"Telvarin";
 const DWORD MAIN_DUMP_TYPE = 1;   // MiniDumpWithDataSegs
 
+void DispatchQueued(MSG& _msg)
+{
+    TranslateMessage(&_msg);
+    if (_msg.message == 0 || !IsDispatchable(_msg, g_hWndParent))
+        return;
+    if (_msg.message == WM_KEYUP)
+        g_QelConfig.OnSettingsKeyUp(_msg.hwnd, _msg.wParam);
+    DispatchMessageW(&_msg);
+}
+
 int LoopBody()
 {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+    MSG msg = {};
+    for (;;)
     {
-        TranslateMessage(&msg);
-        if (msg.message == 0)
-            continue;
-        if (msg.message == WM_KEYUP)
-            g_QelConfig.OnSettingsKeyUp(msg.hwnd, msg.wParam);
-        DispatchMessageW(&msg);
+        const BOOL bResult = GetMessageW(&msg, nullptr, 0, 0);
+        if (bResult == 0)
+            return static_cast<int>(msg.wParam);
+        if (bResult == -1)
+            return -1;
+        DispatchQueued(msg);
     }
-    return static_cast<int>(msg.wParam);
 }
 
 LONG CrashDumpFilter(EXCEPTION_POINTERS* _pExceptionPointers)
@@ -51,8 +60,6 @@ void CreateHostWindow()
 
     g_hWndParent = CreateWindowExW(0, HOST_WINDOW_CLASS, HOST_WINDOW_CLASS, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
                                    nullptr, nullptr, g_hInstance, nullptr);
-    // The shared word is 32 bits wide; window handles fit in 32 bits on 64-bit Windows too.
-    SetSharedWord(SHM_MAINWINDOW, static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_hWndParent)));
     if (g_hWndParent)
     {
         SetWindowLongPtrW(g_hWndParent, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
@@ -71,7 +78,8 @@ void PumpPending()
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
     {
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (msg.message != 0 && IsDispatchable(msg, g_hWndParent))
+            DispatchMessageW(&msg);
     }
 }
 

@@ -113,6 +113,12 @@ int CServiceWindow::DistributeBusMessage(UINT _uType, LPARAM _lBlock)
     return DistributeBusMessageToLists(_uType, _lBlock);
 }
 
+void CServiceWindow::ReopenAllModules()
+{
+    g_PluginDebug.AfterLoad();
+    AfterLoadOtherLists();
+}
+
 void CServiceWindow::CloseAllModules()
 {
     CPluginBase* const apCloseOrder[] = {&g_PluginSearch, &g_PluginSave, &g_PluginInfo, &g_PluginExtra,

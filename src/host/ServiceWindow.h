@@ -14,6 +14,9 @@ public:
     virtual void OnCommand(UINT _uCommand);
 
     void CloseAllModules();
+    // After-load calls of every list again, debug list first, for plug-ins that were closed
+    // while the host went on running.
+    void ReopenAllModules();
     void LogLastError(const wchar_t* _pszText);
     void LogProgramStatus(const wchar_t* _pszText);
     void LogProgramMessage(const wchar_t* _pszRecord);

@@ -18,6 +18,8 @@
 
 namespace {
 
+const UINT HANDOVER_WAIT_MS = 2000;
+
 struct HandleCloser
 {
     void operator()(HANDLE _h) const { if (_h) CloseHandle(_h); }
@@ -143,10 +145,12 @@ StartDecision DecideTrayStart(const wchar_t* _pszProgramFile)
 
 void HandOverToRunningHost()
 {
+    // A memory block of this process would mean nothing in the running host: the record
+    // crosses as window text, and a host that does not answer cannot hold this start up.
     HWND hWndHost = FindForeignHostWindow(GetDesktopWindow(), HOST_WINDOW_ID, GetCurrentProcessId());
     if (hWndHost != nullptr)
-        PostShowConfigRecord(hWndHost, 0);
-    Sleep(2000);
+        SendShowConfigText(hWndHost, 0, HANDOVER_WAIT_MS);
+    Sleep(HANDOVER_WAIT_MS);
 }
 
 void RefuseToRun()

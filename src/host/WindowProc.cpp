@@ -6,9 +6,11 @@
 #include "bus/SharedMem.h"
 #include "diag/Trace.h"
 #include "host/BusMessages.h"
+#include "host/HiddenWindowGuard.h"
 #include "host/HostRequests.h"
 #include "host/HostState.h"
 #include "host/ServiceSide.h"
+#include "host/SessionEnd.h"
 #include "host/WindowTimers.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
@@ -55,6 +57,9 @@ void OnConfigChanged()
 
 LRESULT CALLBACK HostWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
+    LRESULT lResult = 0;
+    if (GuardHiddenWindow(_hWnd, _uMsg, _wParam, _lParam, &lResult))
+        return lResult;
     // Messages that arrive before the main window object exists get the default handling.
     if (!g_pServiceWindow)
         return _uMsg == WM_SETTEXT ? 0 : DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
@@ -71,7 +76,8 @@ LRESULT CALLBACK HostWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _
     case WM_COMMAND: g_pServiceWindow->OnCommand(static_cast<UINT>(_wParam)); return 0;
     case WM_SETTEXT: OnSetTextRecord(_hWnd, _wParam, _lParam); return 0;
     case WM_CLOSE: DestroyWindow(_hWnd); return 1;
-    case WM_QUERYENDSESSION: g_pServiceWindow->CloseAllModules(); break;
+    case WM_QUERYENDSESSION: OnQueryEndSession(); break;
+    case WM_ENDSESSION: OnEndSession(_wParam); return 0;
     case WM_POWERBROADCAST: OnPowerBroadcast(_wParam, _lParam); break;
     case WM_TIMER: OnWindowTimer(_wParam); break;
     case WM_DESTROY: OnDestroy(); return 0;

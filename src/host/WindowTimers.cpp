@@ -5,6 +5,8 @@
 #include "bus/PluginBase.h"
 #include "diag/Trace.h"
 #include "host/HostState.h"
+#include "host/RateLimit.h"
+#include "host/SessionEnd.h"
 
 namespace {
 
@@ -15,9 +17,16 @@ UINT_PTR g_uDebugSettingsTimer = 0;
 UINT_PTR g_uWakeUpTimer = 0;
 // Set on resume from suspend, cleared by the next TIMER_WAKEUP tick.
 volatile DWORD g_dwWakeUp = 0;
+// The hourly report is long; a tick that another process posts over and over is
+// reported a few times a minute at most.
+const UINT DEBUGSETTINGS_REPORTS_PER_MINUTE = 5;
+CRateLimit g_DebugSettingsLimit(DEBUGSETTINGS_REPORTS_PER_MINUTE, 60000);
 
 void OnDebugSettingsTimer()
 {
+    UINT uSuppressed = 0;
+    if (!g_DebugSettingsLimit.Admit(GetTickCount(), &uSuppressed))
+        return;
     WriteTrace(4, L"Event.TIMER_DEBUGSETTINGS.Begin");
     WriteTrace(0, L"Event.TIMER_DEBUGSETTINGS.Var.g_dwGlobalDebugLevel: %d", g_dwGlobalDebugLevel);
     g_PluginDebug.PrintFileInfos();
@@ -48,6 +57,8 @@ void OnWindowTimer(UINT_PTR _uTimerId)
         OnDebugSettingsTimer();
     else if (_uTimerId == TIMER_WAKEUP)
         OnWakeUpTimer();
+    else if (_uTimerId == TIMER_SESSIONANSWER)
+        OnSessionAnswerTimer();
 }
 
 void OnPowerBroadcast(WPARAM _wParam, LPARAM _lParam)

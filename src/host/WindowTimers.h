@@ -6,6 +6,7 @@ enum WindowTimer : UINT_PTR
 {
     TIMER_DEBUGSETTINGS = 1,   // hourly: debug level and the debug list's module report
     TIMER_WAKEUP = 2,          // every 10 s: bus message 73 once after a resume
+    TIMER_SESSIONANSWER = 3,   // once, after a session-end query that no answer followed
 };
 
 void StartWindowTimers();

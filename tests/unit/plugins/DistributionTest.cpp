@@ -5,13 +5,15 @@
 
 #include "GlobalListsFixture.h"
 #include "TelvarinPlugin.h"
+#include "bus/BusRecord.h"
 
 using tvrtest::GlobalListsTest;
 using tvrtest::ProbeWithId;
 
 namespace {
 
-// A record in a fresh fixed block, as a sender hands it to the main window.
+// A record in a fresh fixed block, as a sender hands it to the main window and the main
+// window accepts it for distribution.
 LPARAM RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
 {
     const SIZE_T cchBlock = 16384 + 2;
@@ -20,7 +22,7 @@ LPARAM RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
     BusRecordAppend(pszBlock, cchBlock, BUS_FIELD_TYPE, _uType);
     BusRecordAppend(pszBlock, cchBlock, L"%s", _strExtraLines.c_str());
     BusRecordEnd(pszBlock, cchBlock);
-    return reinterpret_cast<LPARAM>(pszBlock);
+    return AcceptBusBlock(reinterpret_cast<LPARAM>(pszBlock), _uType);
 }
 
 class DistributionTest : public GlobalListsTest

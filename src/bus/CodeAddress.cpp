@@ -1,7 +1,6 @@
-#include "host/CodeAddress.h"
+#include "bus/CodeAddress.h"
 
 #include "bus/PluginBase.h"
-#include "config/ResourceAccess.h"
 
 namespace {
 
@@ -54,11 +53,8 @@ bool IsInModuleCode(HMODULE _hModule, const void* _pAddress)
     return false;
 }
 
-bool IsHostCodeAddress(const void* _pAddress)
+bool IsPluginCodeAddress(const void* _pAddress)
 {
-    if (IsInModuleCode(GetModuleHandleW(nullptr), _pAddress) ||
-        IsInModuleCode(g_ResourceAccess.GetModule(), _pAddress))
-        return true;
     const CPluginBase* const apLists[] = {&g_PluginDebug,   &g_PluginSearch, &g_PluginSave,
                                           &g_PluginInfo,    &g_PluginExtra,  &g_PluginTelephony};
     for (const CPluginBase* pList : apLists)

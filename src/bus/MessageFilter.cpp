@@ -1,0 +1,37 @@
+#include "bus/MessageFilter.h"
+
+#include "bus/CodeAddress.h"
+
+namespace {
+
+// The system messages the main window may find in its queue: the system's own timer,
+// paint and quit handling, and the lifecycle messages the host or a remove switch posts.
+bool IsQueuedMessageOfMainWindow(UINT _uMsg)
+{
+    switch (_uMsg)
+    {
+    case WM_NULL:
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_TIMER:
+    case WM_PAINT:
+    case WM_COMMAND:
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_POWERBROADCAST: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+bool IsDispatchable(const MSG& _msg, HWND _hWndMain)
+{
+    // A timer procedure is the message's lParam, which DispatchMessage would call. The host
+    // sets its timers without one, so only a plug-in's own procedure is ever called.
+    if ((_msg.message == WM_TIMER || _msg.message == WM_SYSTIMER) && _msg.lParam != 0)
+        return IsPluginCodeAddress(reinterpret_cast<const void*>(_msg.lParam));
+    if (_msg.hwnd != nullptr && _msg.hwnd == _hWndMain && _msg.message < WM_USER)
+        return IsQueuedMessageOfMainWindow(_msg.message);
+    return true;
+}
