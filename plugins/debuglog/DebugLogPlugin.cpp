@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "DailyLog.h"
-#include "LogFolder.h"
 #include "TelvarinPlugin.h"
+#include "config/RegIniAccess.h"
 
 namespace {
 
@@ -12,7 +12,8 @@ const int PLUGIN_ID = 4001;
 
 CDailyLog& Log()
 {
-    static CDailyLog s_log(HostLogFolder());
+    // The host's own folder rule, linked from its configuration code, so both always agree.
+    static CDailyLog s_log(GetLogFolder());
     return s_log;
 }
 

@@ -1,6 +1,8 @@
 #include "config/IniValueCodec.h"
 
 #include <cstring>
+#include <cwchar>
+#include <cwctype>
 #include <initializer_list>
 
 namespace {
@@ -16,6 +18,18 @@ int HexValue(wchar_t _ch)
     if (_ch >= L'a' && _ch <= L'f')
         return _ch - L'a' + 10;
     return -1;
+}
+
+// What the profile functions strip from both ends of a value: control characters and
+// blanks (including ^Z), and any other kind of space for good measure.
+bool IsStrippedAtEnds(wchar_t _ch)
+{
+    return _ch <= L' ' || iswspace(_ch);
+}
+
+bool IsQuote(wchar_t _ch)
+{
+    return _ch == L'"' || _ch == L'\'';
 }
 
 bool IsSurrogatePair(const wchar_t* _pch)
@@ -60,13 +74,15 @@ void PutHexUnit(CBoundedWriter& _writer, wchar_t _ch)
 
 bool NeedsHexForm(const wchar_t* _pszText)
 {
+    if (wcsncmp(_pszText, UNI_MARKER, UNI_MARKER_LENGTH) == 0)
+        return true;
     for (const wchar_t* psz = _pszText; *psz; ++psz)
         if (*psz > 255)
             return true;
     return false;
 }
 
-void EncodeHexDigits(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
+bool EncodeHexDigits(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
 {
     CBoundedWriter writer(_pszOut, _cchOut);
     size_t cbEncoded = 0;
@@ -74,12 +90,13 @@ void EncodeHexDigits(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
     {
         const size_t cchChar = IsSurrogatePair(_pszText + i) ? 2 : 1;
         if (cbEncoded + cchChar * 2 > UNI_MAX_ENCODED_BYTES || !writer.Fits(cchChar * 4))
-            return;
+            return false;
         for (size_t k = 0; k < cchChar; ++k)
             PutHexUnit(writer, _pszText[i + k]);
         i += cchChar;
         cbEncoded += cchChar * 2;
     }
+    return true;
 }
 
 void DecodeHexForm(const wchar_t* _pszStored, wchar_t* _pszOut, size_t _cchOut)
@@ -107,14 +124,14 @@ void DecodeHexForm(const wchar_t* _pszStored, wchar_t* _pszOut, size_t _cchOut)
         writer.Put(static_cast<wchar_t>(uChar));
 }
 
-void EscapeControlChars(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
+bool EscapeControlChars(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
 {
     CBoundedWriter writer(_pszOut, _cchOut);
     for (const wchar_t* psz = _pszText; *psz; ++psz)
     {
         const wchar_t chEscape = *psz == L'\t' ? L't' : *psz == L'\n' ? L'n' : *psz == L'\r' ? L'r' : 0;
         if (!writer.Fits(chEscape ? 2 : 1))
-            return;
+            return false;
         if (chEscape)
         {
             writer.Put(L'\\');
@@ -125,6 +142,7 @@ void EscapeControlChars(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOu
             writer.Put(*psz);
         }
     }
+    return true;
 }
 
 void UnescapeControlChars(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cchOut)
@@ -146,4 +164,33 @@ void UnescapeControlChars(const wchar_t* _pszText, wchar_t* _pszOut, size_t _cch
             writer.Put(*psz);
         }
     }
+}
+
+bool MakeStoredForm(const wchar_t* _pszValue, bool _bHexForm, wchar_t* _pszOut, size_t _cchOut)
+{
+    if (!_bHexForm && !NeedsHexForm(_pszValue))
+        return EscapeControlChars(_pszValue, _pszOut, _cchOut);
+    if (_cchOut <= UNI_MARKER_LENGTH)
+        return false;
+    memcpy(_pszOut, UNI_MARKER, UNI_MARKER_LENGTH * sizeof(wchar_t));
+    return EncodeHexDigits(_pszValue, _pszOut + UNI_MARKER_LENGTH, _cchOut - UNI_MARKER_LENGTH);
+}
+
+bool QuoteForProfile(const wchar_t* _pszStored, wchar_t* _pszOut, size_t _cchOut)
+{
+    const size_t cchStored = wcslen(_pszStored);
+    const bool bQuote = cchStored > 0
+        && (IsStrippedAtEnds(_pszStored[0]) || IsStrippedAtEnds(_pszStored[cchStored - 1])
+            || IsQuote(_pszStored[0]) || IsQuote(_pszStored[cchStored - 1]));
+    const size_t cchOut = cchStored + (bQuote ? 2 : 0);
+    if (cchOut >= _cchOut)
+        return false;
+    CBoundedWriter writer(_pszOut, _cchOut);
+    if (bQuote)
+        writer.Put(L'"');
+    for (size_t i = 0; i < cchStored; ++i)
+        writer.Put(_pszStored[i]);
+    if (bQuote)
+        writer.Put(L'"');
+    return true;
 }

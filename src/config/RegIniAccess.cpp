@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "config/ConfigPath.h"
+#include "config/IniFile.h"
 #include "config/IniValueCodec.h"
 #include "host/Account.h"
 
@@ -13,8 +14,9 @@ namespace {
 const size_t PATH_LIMIT = 511;       // every path field, terminator included
 const size_t VALUE_CCH = 8192;
 const size_t VALUE_LIMIT = 8191;     // every value text, terminator included
-const DWORD REGISTRY_VALUE_LIMIT_BYTES = 8191;
-const size_t HEX_CCH = 1024;
+// A registry value holds at most what the raw text keeps with its terminator.
+const DWORD REGISTRY_VALUE_LIMIT_BYTES = VALUE_LIMIT * sizeof(wchar_t);
+const size_t FILE_TEXT_CCH = VALUE_CCH + 2;   // the stored form and the quotes around it
 const size_t PRESENCE_CCH = 128;
 const size_t ENVIRONMENT_CCH = 31;
 const wchar_t PRESENCE_SENTINEL[] = L"{9B8D4A5A-780D-4437-A74D-CB9E88EA096D}";
@@ -25,7 +27,7 @@ wchar_t g_szReadResult[VALUE_CCH];
 wchar_t g_szRawText[VALUE_CCH];
 wchar_t g_szStagedText[VALUE_CCH];
 wchar_t g_szFormattedText[VALUE_CCH];
-wchar_t g_szHexText[HEX_CCH];
+wchar_t g_szFileText[FILE_TEXT_CCH];
 wchar_t g_szPresenceText[PRESENCE_CCH];
 
 bool IsEmpty(const wchar_t* _psz)
@@ -48,16 +50,30 @@ bool ReadIfPresent(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* 
     return true;
 }
 
-// Writes one key and flushes the file. An access-denied failure clears *_piResult.
-bool WriteProfileKey(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue,
-                     const wchar_t* _pszFile, int* _piResult)
+enum EProfileWrite
 {
+    PROFILE_WRITTEN,
+    PROFILE_FAILED,
+    PROFILE_REFUSED      // the file cannot hold the value whole: nothing was written
+};
+
+// Writes one key in a form the file keeps whole and flushes the file. A new file is made
+// Unicode; in an older ANSI file a text the code page cannot hold goes in the hexadecimal
+// form. An access-denied failure clears *_piResult.
+EProfileWrite WriteProfileKey(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue,
+                              const wchar_t* _pszFile, int* _piResult)
+{
+    CreateUnicodeIniFile(_pszFile);
+    const bool bHexForm = IsAnsiIniFile(_pszFile) && !FitsAnsiCodePage(_pszValue);
+    if (!MakeStoredForm(_pszValue, bHexForm, g_szStagedText, VALUE_LIMIT)
+        || !QuoteForProfile(g_szStagedText, g_szFileText, FILE_TEXT_CCH))
+        return PROFILE_REFUSED;
     SetLastError(ERROR_SUCCESS);
-    const BOOL bWritten = WritePrivateProfileStringW(_pszSection, _pszKey, _pszValue, _pszFile);
+    const BOOL bWritten = WritePrivateProfileStringW(_pszSection, _pszKey, g_szFileText, _pszFile);
     if (!bWritten && GetLastError() == ERROR_ACCESS_DENIED)
         *_piResult = 0;
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, _pszFile);
-    return bWritten != FALSE;
+    return bWritten ? PROFILE_WRITTEN : PROFILE_FAILED;
 }
 
 } // namespace
@@ -143,19 +159,13 @@ const wchar_t* CRegIniAccess::ReadString(const wchar_t* _pszSection, const wchar
 
 int CRegIniAccess::WriteString(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue)
 {
+    // A value that cannot be stored whole is refused rather than cut.
     const wchar_t* pszValue = _pszValue ? _pszValue : L"";
-    if (NeedsHexForm(pszValue))
-    {
-        EncodeHexDigits(pszValue, g_szHexText, HEX_CCH);
-        StringCchPrintfW(g_szStagedText, VALUE_LIMIT, L"%s%s", UNI_MARKER, g_szHexText);
-    }
-    else
-    {
-        EscapeControlChars(pszValue, g_szStagedText, VALUE_LIMIT);
-    }
-    if (m_bUseRegistry)
-        return WriteRegistryValue(_pszSection, _pszKey, g_szStagedText);
-    return WriteIniValue(_pszSection, _pszKey, g_szStagedText);
+    if (!m_bUseRegistry)
+        return WriteIniValue(_pszSection, _pszKey, pszValue);
+    if (!MakeStoredForm(pszValue, false, g_szStagedText, VALUE_LIMIT))
+        return 0;
+    return WriteRegistryValue(_pszSection, _pszKey, g_szStagedText);
 }
 
 int CRegIniAccess::WriteInt(const wchar_t* _pszSection, const wchar_t* _pszKey, int _iValue)
@@ -169,8 +179,11 @@ int CRegIniAccess::WriteFormat(const wchar_t* _pszSection, const wchar_t* _pszKe
 {
     va_list args;
     va_start(args, _pszFormat);
-    StringCchVPrintfW(g_szFormattedText, VALUE_LIMIT, _pszFormat, args);
+    const HRESULT hr = StringCchVPrintfW(g_szFormattedText, VALUE_LIMIT, _pszFormat, args);
     va_end(args);
+    // A text cut by the bound is not the value asked for.
+    if (FAILED(hr))
+        return 0;
     return WriteString(_pszSection, _pszKey, g_szFormattedText);
 }
 
@@ -187,8 +200,10 @@ void CRegIniAccess::ReadRegistryValue(const wchar_t* _pszSection, const wchar_t*
     wchar_t szKey[512];
     if (!MakeSectionKey(_pszSection, szKey, PATH_LIMIT) || Open(HKEY_CURRENT_USER, szKey) != ERROR_SUCCESS)
         return;
-    // A value above the limit fails with ERROR_MORE_DATA and counts as missing.
-    if (ReadRawValue(m_hKey, _pszKey, _pszOut, REGISTRY_VALUE_LIMIT_BYTES) != ERROR_SUCCESS)
+    // A value above the limit fails with ERROR_MORE_DATA and counts as missing, and so
+    // does one that fills the limit without a terminator: it would be cut.
+    if (ReadRawValue(m_hKey, _pszKey, _pszOut, REGISTRY_VALUE_LIMIT_BYTES) != ERROR_SUCCESS
+        || _pszOut[VALUE_LIMIT - 1] != 0)
         SecureZeroMemory(_pszOut, REGISTRY_VALUE_LIMIT_BYTES);
     Close();
 }
@@ -216,14 +231,20 @@ int CRegIniAccess::WriteRegistryValue(const wchar_t* _pszSection, const wchar_t*
     return lResult == ERROR_SUCCESS ? 1 : 0;
 }
 
-int CRegIniAccess::WriteIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszStored)
+int CRegIniAccess::WriteIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue)
 {
     int iResult = 1;
     if (IsEmpty(_pszSection))
-        return WriteProfileKey(m_szModuleName, _pszKey, _pszStored, m_szProgramIni, &iResult) ? iResult : 0;
-    if (m_szUserName[0] != 0 && m_szUserIni[0] != 0
-        && WriteProfileKey(_pszSection, _pszKey, _pszStored, m_szUserIni, &iResult))
-        return iResult;
+        return WriteProfileKey(m_szModuleName, _pszKey, _pszValue, m_szProgramIni, &iResult) == PROFILE_WRITTEN ? iResult : 0;
+    if (m_szUserName[0] != 0 && m_szUserIni[0] != 0)
+    {
+        const EProfileWrite eWrite = WriteProfileKey(_pszSection, _pszKey, _pszValue, m_szUserIni, &iResult);
+        if (eWrite == PROFILE_WRITTEN)
+            return iResult;
+        // Written to the module file, a refused value would stay hidden behind the old one.
+        if (eWrite == PROFILE_REFUSED)
+            return 0;
+    }
     // Falls back to the module file; the value is lost only when that write fails too.
-    return WriteProfileKey(_pszSection, _pszKey, _pszStored, m_szModuleIni, &iResult) ? iResult : 0;
+    return WriteProfileKey(_pszSection, _pszKey, _pszValue, m_szModuleIni, &iResult) == PROFILE_WRITTEN ? iResult : 0;
 }

@@ -26,7 +26,7 @@ private:
     void ReadRegistryValue(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut);
     void ReadIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut);
     int WriteRegistryValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszStored);
-    int WriteIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszStored);
+    int WriteIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue);
     bool MakeSectionKey(const wchar_t* _pszSection, wchar_t* _pszOut, size_t _cchOut) const;
 
     wchar_t m_szModuleIni[512];

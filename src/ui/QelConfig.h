@@ -34,6 +34,7 @@ private:
     RECT m_rcPosition = {};
     int m_iUseLoadSortRule = 0;
     wchar_t m_szLoadSortRule[1023] = L"";
+    BOOL m_bLoadSortRuleCut = FALSE;   // the stored rule did not fit: it is never written back
 };
 
 extern CQelConfig g_QelConfig;

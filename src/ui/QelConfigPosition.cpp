@@ -24,7 +24,9 @@ void CQelConfig::LoadSettingsPosition()
     m_rcPosition = {static_cast<LONG>(auEdge[0]), static_cast<LONG>(auEdge[1]),
                     static_cast<LONG>(auEdge[2]), static_cast<LONG>(auEdge[3])};
     m_iUseLoadSortRule = _wtoi(g_RegIniAccess.ReadString(SECTION, L"UseLoadSortRule", 0));
-    StringCchCopyW(m_szLoadSortRule, ARRAYSIZE(m_szLoadSortRule), g_RegIniAccess.ReadString(SECTION, L"PluginLoadSortRule", 0));
+    const HRESULT hrCopy = StringCchCopyW(m_szLoadSortRule, ARRAYSIZE(m_szLoadSortRule),
+                                          g_RegIniAccess.ReadString(SECTION, L"PluginLoadSortRule", 0));
+    m_bLoadSortRuleCut = hrCopy == STRSAFE_E_INSUFFICIENT_BUFFER;
     ValidatePosition();
 }
 
@@ -35,7 +37,9 @@ void CQelConfig::SaveSettingsPosition()
     g_RegIniAccess.WriteFormat(SECTION, L"Position", L"%d %d %d %d",
                                m_rcPosition.left, m_rcPosition.top, m_rcPosition.right, m_rcPosition.bottom);
     g_RegIniAccess.WriteInt(SECTION, L"UseLoadSortRule", m_iUseLoadSortRule);
-    g_RegIniAccess.WriteString(SECTION, L"PluginLoadSortRule", m_szLoadSortRule);
+    // The rule is written back unchanged; a cut one would replace the whole stored rule.
+    if (!m_bLoadSortRuleCut)
+        g_RegIniAccess.WriteString(SECTION, L"PluginLoadSortRule", m_szLoadSortRule);
 }
 
 void CQelConfig::ValidatePosition()

@@ -89,20 +89,45 @@ TEST_F(ConfigStore, ValuesRoundTripInTheirStoredForm)
     EXPECT_EQ(L"1 \u00FCber 3", Read(L"Format"));
 }
 
-TEST_F(ConfigStore, LongValuesAreCutAtTheBound)
+TEST_F(ConfigStore, LongStoredHexFormDecodesWithinTheResult)
 {
     Init();
-    const std::wstring strLongest(8190, L'v');
-    m_store.WriteString(SECTION, L"Longest", strLongest.c_str());
-    EXPECT_EQ(strLongest, Read(L"Longest"));
-    m_store.WriteString(SECTION, L"TooLong", std::wstring(9000, L'w').c_str());
-    EXPECT_EQ(std::wstring(8190, L'w'), Read(L"TooLong"));
-    // A long stored hexadecimal form (written by another program) decodes within the result.
+    // Written by another program: longer than the store writes it, decoded up to the bound.
     std::wstring strHex = L"#UNI#";
     for (int i = 0; i < 5000; ++i)
         strHex += L"AC20";
     WriteRawIni(UserIni(), SECTION, L"LongHex", strHex);
     EXPECT_EQ(std::wstring(2046, L'\u20AC') + L"\u00AC", Read(L"LongHex"));
+}
+
+TEST_F(ConfigStore, OlderAnsiFileKeepsEveryCharacter)
+{
+    Init();
+    // The profile functions create a missing file in the ANSI code page, as older versions did.
+    ASSERT_TRUE(WriteRawIni(UserIni(), SECTION, L"Old", L"  quoted  "));
+    ASSERT_FALSE(IsUnicodeFile(UserIni()));
+    ASSERT_TRUE(WriteRawIni(UserIni(), SECTION, L"Quoted", L"\"  quoted  \""));
+    EXPECT_EQ(L"  quoted  ", Read(L"Quoted")) << "values written earlier read as before";
+
+    // U+0080 and U+009F have no place in the code page: kept in the hexadecimal form.
+    ASSERT_EQ(1, m_store.WriteString(SECTION, L"Controls", L"\u0080\u009F"));
+    EXPECT_EQ(L"#UNI#80009F00", ReadRawIni(UserIni(), SECTION, L"Controls"));
+    EXPECT_EQ(L"\u0080\u009F", Read(L"Controls"));
+    ASSERT_EQ(1, m_store.WriteString(SECTION, L"Plain", L" plain "));
+    EXPECT_EQ(L" plain ", Read(L"Plain"));
+    EXPECT_FALSE(IsUnicodeFile(UserIni())) << "an existing file keeps its encoding";
+    // More than 255 such characters cannot be kept whole there.
+    EXPECT_EQ(0, m_store.WriteString(SECTION, L"Controls", std::wstring(256, L'\u0080').c_str()));
+    EXPECT_EQ(L"\u0080\u009F", Read(L"Controls"));
+}
+
+TEST_F(ConfigStore, RefusedValueIsNotWrittenToTheModuleFileInstead)
+{
+    Init();
+    ASSERT_EQ(1, m_store.WriteString(SECTION, L"Key", L"user value"));
+    EXPECT_EQ(0, m_store.WriteString(SECTION, L"Key", std::wstring(9000, L'w').c_str()));
+    EXPECT_EQ(L"<missing>", ReadRawIni(ModuleIni(), SECTION, L"Key"));
+    EXPECT_EQ(L"user value", Read(L"Key"));
 }
 
 TEST_F(ConfigStore, PerUserFileFirstThenModuleFile)
@@ -216,15 +241,18 @@ TEST_F(ConfigStore, MarkerKeyMovesValuesIntoTheRegistry)
     EXPECT_EQ(L"<missing>", ReadRawIni(UserIni(), SECTION, L"Key"));
     EXPECT_EQ(L"ini value", ReadRawIni(ModuleIni(), SECTION, L"Key"));
 
-    // Values above 8191 bytes count as missing: 4094 characters and the terminator fit.
+    // Values written by others count as missing above 8190 characters, also without terminator.
     HKEY hSection = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, strSectionKey.c_str(), 0, KEY_ALL_ACCESS, &hSection));
-    for (size_t cch : {4094u, 4095u})
+    for (size_t cch : {8190u, 8191u})
     {
         const std::wstring strValue(cch, L'r');
         RegSetValueExW(hSection, L"Long", 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
                        static_cast<DWORD>((cch + 1) * sizeof(wchar_t)));
-        EXPECT_EQ(cch == 4094u ? strValue : L"", Read(L"Long")) << cch;
+        EXPECT_EQ(cch == 8190u ? strValue : L"", Read(L"Long")) << cch;
+        RegSetValueExW(hSection, L"Unterminated", 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
+                       static_cast<DWORD>(cch * sizeof(wchar_t)));
+        EXPECT_EQ(cch == 8190u ? strValue : L"", Read(L"Unterminated")) << cch;
     }
     // A stored text without terminator and of odd length still reads terminated.
     RegSetValueExW(hSection, L"Odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"abc"), 5);
@@ -245,4 +273,10 @@ TEST_F(ConfigStore, RefusedRegistryValueIsReportedAsFailure)
     const std::wstring strName(20000, L'n');
     EXPECT_EQ(0, m_store.WriteString(SECTION, strName.c_str(), L"x"));
     EXPECT_EQ(1, m_store.WriteString(SECTION, L"Short", L"x"));
+    // A section key whose access list allows only reading is opened read-only: the value
+    // write is refused, reported, and the stored value stays.
+    const std::wstring strSectionKey = std::wstring(m_store.GetRegKey()) + L"\\General";
+    ASSERT_TRUE(AllowOnlyReading(HKEY_CURRENT_USER, strSectionKey));
+    EXPECT_EQ(0, m_store.WriteString(SECTION, L"Short", L"changed"));
+    EXPECT_EQ(L"x", Read(L"Short"));
 }

@@ -2,6 +2,7 @@
 
 #include "HostHarness.h"
 
+#include <sddl.h>
 #include <vector>
 
 #include "bus/BusRecord.h"
@@ -48,6 +49,34 @@ bool WriteRawIni(const std::wstring& _strFile, const std::wstring& _strSection, 
 bool FileExists(const std::wstring& _strPath)
 {
     return GetFileAttributesW(_strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsUnicodeFile(const std::wstring& _strPath)
+{
+    HANDLE hFile = CreateFileW(_strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char abMark[2] = {0, 0};
+    DWORD cbRead = 0;
+    ReadFile(hFile, abMark, sizeof(abMark), &cbRead, nullptr);
+    CloseHandle(hFile);
+    return cbRead == 2 && abMark[0] == 0xFF && abMark[1] == 0xFE;
+}
+
+bool AllowOnlyReading(HKEY _hRoot, const std::wstring& _strSubKey)
+{
+    PSECURITY_DESCRIPTOR pSecurity = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &pSecurity, nullptr))
+        return false;
+    HKEY hKey = nullptr;
+    LONG lResult = RegOpenKeyExW(_hRoot, _strSubKey.c_str(), 0, WRITE_DAC, &hKey);
+    if (lResult == ERROR_SUCCESS)
+    {
+        lResult = RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, pSecurity);
+        RegCloseKey(hKey);
+    }
+    LocalFree(pSecurity);
+    return lResult == ERROR_SUCCESS;
 }
 
 CRecordSink::CRecordSink()

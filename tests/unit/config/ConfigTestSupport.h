@@ -28,6 +28,11 @@ bool RemoveFolderTree(const std::wstring& _strPath);
 std::wstring ReadRawIni(const std::wstring& _strFile, const std::wstring& _strSection, const std::wstring& _strKey);
 bool WriteRawIni(const std::wstring& _strFile, const std::wstring& _strSection, const std::wstring& _strKey, const std::wstring& _strValue);
 bool FileExists(const std::wstring& _strPath);
+// True when the file begins with the UTF-16LE byte-order mark.
+bool IsUnicodeFile(const std::wstring& _strPath);
+// Replaces the key's access list by one that lets everyone read it and nothing else, so
+// the system refuses every open for writing.
+bool AllowOnlyReading(HKEY _hRoot, const std::wstring& _strSubKey);
 
 // A message-only window standing in for the host's main window.
 class CRecordSink

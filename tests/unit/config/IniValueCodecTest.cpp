@@ -1,5 +1,6 @@
 // The stored form of values: escapes and the "#UNI#" hexadecimal form.
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -7,10 +8,12 @@
 
 namespace {
 
-std::wstring Encode(const std::wstring& _strText, size_t _cchOut = 1024)
+std::wstring Encode(const std::wstring& _strText, size_t _cchOut = 1024, bool* _pbWhole = nullptr)
 {
     std::vector<wchar_t> vecOut(_cchOut, L'#');
-    EncodeHexDigits(_strText.c_str(), vecOut.data(), vecOut.size());
+    const bool bWhole = EncodeHexDigits(_strText.c_str(), vecOut.data(), vecOut.size());
+    if (_pbWhole)
+        *_pbWhole = bWhole;
     return vecOut.data();
 }
 
@@ -21,12 +24,23 @@ std::wstring Decode(const std::wstring& _strStored, size_t _cchOut = 8192)
     return vecOut.data();
 }
 
-std::wstring Escape(const std::wstring& _strText, size_t _cchOut = 8191)
+std::wstring Escape(const std::wstring& _strText, size_t _cchOut = 8191, bool* _pbWhole = nullptr)
 {
     std::vector<wchar_t> vecOut(_cchOut + 1, L'#');
-    EscapeControlChars(_strText.c_str(), vecOut.data(), _cchOut);
+    const bool bWhole = EscapeControlChars(_strText.c_str(), vecOut.data(), _cchOut);
     EXPECT_EQ(L'#', vecOut[_cchOut]) << "wrote past the bound";
+    if (_pbWhole)
+        *_pbWhole = bWhole;
     return vecOut.data();
+}
+
+// The quoted text, or "<refused>" when it does not fit.
+std::wstring Quote(const std::wstring& _strStored, size_t _cchOut = 64)
+{
+    std::vector<wchar_t> vecOut(_cchOut + 1, L'#');
+    const bool bFits = QuoteForProfile(_strStored.c_str(), vecOut.data(), _cchOut);
+    EXPECT_EQ(L'#', vecOut[_cchOut]) << "wrote past the bound";
+    return bFits ? std::wstring(vecOut.data()) : std::wstring(L"<refused>");
 }
 
 std::wstring Unescape(const std::wstring& _strText)
@@ -43,6 +57,10 @@ TEST(HexForm, OnlyCharactersAbove255NeedIt)
     EXPECT_FALSE(NeedsHexForm(L"plain \u00E9\u00FF text"));
     EXPECT_TRUE(NeedsHexForm(L"euro \u20AC"));
     EXPECT_TRUE(NeedsHexForm(L"\u0100"));
+    // A text that begins with the marker would be decoded when read.
+    EXPECT_TRUE(NeedsHexForm(L"#UNI#41"));
+    EXPECT_FALSE(NeedsHexForm(L"text #UNI#41"));
+    EXPECT_FALSE(NeedsHexForm(L"#uni#41"));
 }
 
 TEST(HexForm, LowByteFirstInUpperCaseDigits)
@@ -77,11 +95,32 @@ TEST(HexForm, EncodingLimitKeepsWholeCharacters)
     EXPECT_EQ(1020u, strEncoded.size());
     EXPECT_EQ(strAtLimit, Decode(std::wstring(UNI_MARKER) + strEncoded));
     // One more would need bytes 511 and 512: the character is left out whole,
-    // never half of it (which would read back as a different character).
-    EXPECT_EQ(strEncoded, Encode(strAtLimit + L"\u4E2D"));
+    // never half of it (which would read back as a different character), and the
+    // result says the text was cut.
+    bool bWhole = true;
+    EXPECT_EQ(strEncoded, Encode(strAtLimit + L"\u4E2D", 1024, &bWhole));
+    EXPECT_FALSE(bWhole);
     // A surrogate pair that does not fit whole is left out whole.
     const std::wstring strPairAtEdge = std::wstring(254, L'x') + L"\U0001F4DE";
-    EXPECT_EQ(std::wstring(254, L'x'), Decode(std::wstring(UNI_MARKER) + Encode(strPairAtEdge)));
+    EXPECT_EQ(std::wstring(254, L'x'), Decode(std::wstring(UNI_MARKER) + Encode(strPairAtEdge, 1024, &bWhole)));
+    EXPECT_FALSE(bWhole);
+    Encode(strAtLimit, 1024, &bWhole);
+    EXPECT_TRUE(bWhole);
+}
+
+TEST(HexForm, StoredFormIsHexOnlyWhenNeededOrAsked)
+{
+    wchar_t szOut[32];
+    EXPECT_TRUE(MakeStoredForm(L"a\tb", false, szOut, std::size(szOut)));
+    EXPECT_STREQ(L"a\\tb", szOut);
+    EXPECT_TRUE(MakeStoredForm(L"\u00E9", true, szOut, std::size(szOut)));
+    EXPECT_STREQ(L"#UNI#E900", szOut);
+    EXPECT_TRUE(MakeStoredForm(L"#UNI#", false, szOut, std::size(szOut)));
+    EXPECT_STREQ(L"#UNI#230055004E0049002300", szOut);
+    // What does not fit the output is refused, in either form.
+    EXPECT_FALSE(MakeStoredForm(L"\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC", false, szOut, 20));
+    EXPECT_FALSE(MakeStoredForm(std::wstring(40, L'p').c_str(), false, szOut, std::size(szOut)));
+    EXPECT_FALSE(MakeStoredForm(L"x", false, szOut, 0));
 }
 
 TEST(HexForm, OutputBuffersAreNeverOverrun)
@@ -111,10 +150,26 @@ TEST(Escapes, UnescapeTurnsOnlyTheThreeEscapesBack)
     EXPECT_EQ(L"end\\", Unescape(L"end\\"));
 }
 
-TEST(Escapes, CutAtTheBoundLeavesNoHalfEscape)
+TEST(Escapes, CutAtTheBoundLeavesNoHalfEscapeAndIsReported)
 {
     // 8190 characters fit; the tab at position 8189 needs two, so it is left out.
+    bool bWhole = true;
     const std::wstring strText = std::wstring(8189, L'x') + L"\tyz";
-    EXPECT_EQ(std::wstring(8189, L'x'), Escape(strText));
+    EXPECT_EQ(std::wstring(8189, L'x'), Escape(strText, 8191, &bWhole));
+    EXPECT_FALSE(bWhole);
     EXPECT_EQ(8190u, Escape(std::wstring(10000, L'\t')).size());
+    EXPECT_EQ(std::wstring(4094, L'x') + L"\\t", Escape(std::wstring(4094, L'x') + L"\t", 8191, &bWhole));
+    EXPECT_TRUE(bWhole);
+}
+
+TEST(ProfileQuotes, EncloseTextWhoseEndsTheProfileFunctionsWouldStrip)
+{
+    for (const wchar_t* pszText : {L" lead", L"trail ", L"\"q\"", L"'q'", L"\"open", L"close'", L"\x1A" L"z", L"z\x0B", L"\"", L" "})
+        EXPECT_EQ(L"\"" + std::wstring(pszText) + L"\"", Quote(pszText)) << testing::PrintToString(std::wstring(pszText));
+    for (const wchar_t* pszText : {L"plain", L"in \"the\" middle", L"a b", L"", L"#UNI#AC20"})
+        EXPECT_EQ(pszText, Quote(pszText));
+    // The quotes must fit as well.
+    EXPECT_EQ(L"\" 123456\"", Quote(L" 123456", 10));
+    EXPECT_EQ(L"<refused>", Quote(L" 1234567", 10));
+    EXPECT_EQ(L"<refused>", Quote(L"123456789", 9));
 }

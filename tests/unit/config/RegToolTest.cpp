@@ -48,14 +48,29 @@ TEST_F(RegTool, OpenOrCreateCreatesThenOpens)
 
 TEST_F(RegTool, ReadOnlyFallBackOpensKeysThatRefuseFullAccess)
 {
+    ASSERT_EQ(ERROR_SUCCESS, m_tool.OpenOrCreate(HKEY_CURRENT_USER, m_strKey.c_str()));
+    ASSERT_EQ(ERROR_SUCCESS, m_tool.WriteStringValue(L"Name", L"value"));
+    m_tool.Close();
+    // Everyone may read the key, nobody may write it: the system refuses full access.
+    ASSERT_TRUE(AllowOnlyReading(HKEY_CURRENT_USER, m_strKey));
     HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft", 0, KEY_ALL_ACCESS, &hKey) == ERROR_SUCCESS)
+    ASSERT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExW(HKEY_CURRENT_USER, m_strKey.c_str(), 0, KEY_ALL_ACCESS, &hKey));
+
+    for (bool bCreate : {false, true})
     {
-        RegCloseKey(hKey);
-        GTEST_SKIP() << "Wine does no registry access checks: full access to HKLM is granted, so the read-only fall-back cannot be reached";
+        const LONG lOpened = bCreate ? m_tool.OpenOrCreate(HKEY_CURRENT_USER, m_strKey.c_str())
+                                     : m_tool.Open(HKEY_CURRENT_USER, m_strKey.c_str());
+        ASSERT_EQ(ERROR_SUCCESS, lOpened) << bCreate;
+        wchar_t szValue[16] = L"";
+        EXPECT_EQ(1, m_tool.ReadStringValue(L"Name", szValue, ARRAYSIZE(szValue), nullptr)) << bCreate;
+        EXPECT_STREQ(L"value", szValue);
+        EXPECT_EQ(ERROR_ACCESS_DENIED, m_tool.WriteStringValue(L"Name", L"changed")) << bCreate;
+        m_tool.Close();
     }
-    ASSERT_EQ(ERROR_SUCCESS, m_tool.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft"));
-    EXPECT_NE(ERROR_SUCCESS, m_tool.WriteStringValue(L"TelvarinProbe", L"x"));
+    ASSERT_EQ(ERROR_SUCCESS, m_tool.Open(HKEY_CURRENT_USER, m_strKey.c_str()));
+    wchar_t szValue[16] = L"";
+    m_tool.ReadStringValue(L"Name", szValue, ARRAYSIZE(szValue), nullptr);
+    EXPECT_STREQ(L"value", szValue) << "the refused writes changed nothing";
 }
 
 TEST_F(RegTool, StringReadsGiveValueDefaultOrEmpty)

@@ -86,12 +86,26 @@ TEST_F(SettingsPosition, ExitWritesTheThreeKeysUnchanged)
     EXPECT_EQ(L"PluginB;PluginA", ReadRawIni(m_strIni, L"General", L"PluginLoadSortRule"));
 }
 
-TEST_F(SettingsPosition, LongSortRuleIsCutToItsBuffer)
+TEST_F(SettingsPosition, LongSortRuleIsUsedCutButNeverWrittenBackCut)
 {
     WriteRawIni(m_strIni, L"General", L"PluginLoadSortRule", std::wstring(2000, L's'));
     CQelConfig config;
     config.LoadSettingsPosition();
     EXPECT_EQ(std::wstring(1022, L's'), config.GetLoadSortRule());
+    config.SaveSettingsPosition();
+    EXPECT_EQ(std::wstring(2000, L's'), ReadRawIni(m_strIni, L"General", L"PluginLoadSortRule"));
+    EXPECT_EQ(L"0 0 800 600", ReadRawIni(m_strIni, L"General", L"Position")) << "the other keys are still written";
+
+    // A rule that fits exactly is written back, and so is an empty one.
+    for (const std::wstring& strRule : {std::wstring(1022, L't'), std::wstring()})
+    {
+        WriteRawIni(m_strIni, L"General", L"PluginLoadSortRule", strRule);
+        CQelConfig fits;
+        fits.LoadSettingsPosition();
+        DeleteFileW(m_strIni.c_str());
+        fits.SaveSettingsPosition();
+        EXPECT_EQ(strRule, ReadRawIni(m_strIni, L"General", L"PluginLoadSortRule")) << strRule.size();
+    }
 }
 
 TEST_F(SettingsPosition, ServiceModeWritesNothing)
