@@ -16,7 +16,13 @@ namespace {
 
 const wchar_t REPORT_FILE_NAME[] = L"StatusReport.ini";
 const wchar_t ERROR_LOG_FILE_NAME[] = L"ErrorLog.txt";
+const wchar_t ERROR_LOG_OLD_FILE_NAME[] = L"ErrorLog.old.txt";
 const wchar_t ERROR_MARK[] = L".Error.";
+const wchar_t CONTROL_REPLACEMENT = L' ';
+// The error log is moved to its one previous generation before it would pass this size,
+// so both together never hold much more than twice this on disk.
+const ULONGLONG ERROR_LOG_LIMIT_BYTES = 256 * 1024;
+const ULONGLONG LINE_END_BYTES = 2;     // text mode writes CR LF
 
 using UniqueFile = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -66,12 +72,43 @@ void EnsureFolderOf(const wchar_t* _pszFile)
         SHCreateDirectoryExW(nullptr, szFolder, nullptr);
 }
 
-// Text mode: the runtime's wide output writes the text as 8-bit characters; no separator.
-void AppendToFile(const wchar_t* _pszFile, const wchar_t* _pszText)
+// A profile file is line-based: a line break in a value would start a forged key or
+// section. Line breaks and every other control character (C0, DEL, C1, and the Unicode
+// line and paragraph separators) become blanks.
+void ReplaceControlCharacters(wchar_t* _pszText)
+{
+    for (wchar_t* pch = _pszText; *pch != L'\0'; ++pch)
+    {
+        if (*pch < 0x20 || (*pch >= 0x7F && *pch <= 0x9F) || *pch == 0x2028 || *pch == 0x2029)
+            *pch = CONTROL_REPLACEMENT;
+    }
+}
+
+ULONGLONG FileBytes(const wchar_t* _pszFile)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(_pszFile, GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// Keeps the log below its limit: a log that the entry would take past it becomes the
+// previous generation, replacing the one before.
+void RotateBeforeAppend(const wchar_t* _pszFile, const wchar_t* _pszOldFile, size_t _cchEntry)
+{
+    if (FileBytes(_pszFile) + _cchEntry + LINE_END_BYTES > ERROR_LOG_LIMIT_BYTES && _pszOldFile[0] != L'\0')
+        MoveFileExW(_pszFile, _pszOldFile, MOVEFILE_REPLACE_EXISTING);
+}
+
+// Text mode: the runtime's wide output writes the text as 8-bit characters; one entry a line.
+void AppendLine(const wchar_t* _pszFile, const wchar_t* _pszText)
 {
     UniqueFile file(_wfopen(_pszFile, L"at"), fclose);
     if (file)
+    {
         fputws(_pszText, file.get());
+        fputws(L"\n", file.get());
+    }
 }
 
 } // namespace
@@ -80,6 +117,7 @@ CStatusLog::CStatusLog(int _bProgramFolder) : m_bProgramFolder(_bProgramFolder ?
 {
     BuildFilePath(m_bProgramFolder != 0, REPORT_FILE_NAME, m_szReportFile, ARRAYSIZE(m_szReportFile));
     BuildFilePath(m_bProgramFolder != 0, ERROR_LOG_FILE_NAME, m_szErrorLogFile, ARRAYSIZE(m_szErrorLogFile));
+    BuildFilePath(m_bProgramFolder != 0, ERROR_LOG_OLD_FILE_NAME, m_szErrorLogOldFile, ARRAYSIZE(m_szErrorLogOldFile));
     DWORD cchUser = ARRAYSIZE(m_szUser);
     if (!GetUserNameW(m_szUser, &cchUser))
         m_szUser[0] = L'\0';
@@ -100,6 +138,7 @@ void CStatusLog::WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey,
     va_start(args, _pszFormat);
     StringCchVPrintfW(m_szValue, ARRAYSIZE(m_szValue), _pszFormat, args);
     va_end(args);
+    ReplaceControlCharacters(m_szValue);
 
     EnsureFolderOf(m_szReportFile);
     WritePrivateProfileStringW(_pszSection, L"Time", m_szTime, m_szReportFile);
@@ -108,5 +147,8 @@ void CStatusLog::WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey,
     WritePrivateProfileStringW(_pszSection, L"ProcID", m_szProcessId, m_szReportFile);
     WritePrivateProfileStringW(_pszSection, _pszKey, m_szValue, m_szReportFile);
     if (wcsstr(m_szValue, ERROR_MARK) != nullptr && m_szErrorLogFile[0] != L'\0')
-        AppendToFile(m_szErrorLogFile, m_szValue);
+    {
+        RotateBeforeAppend(m_szErrorLogFile, m_szErrorLogOldFile, wcslen(m_szValue));
+        AppendLine(m_szErrorLogFile, m_szValue);
+    }
 }

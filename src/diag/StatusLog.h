@@ -1,4 +1,5 @@
-// The status report StatusReport.ini and the error log ErrorLog.txt.
+// The status report StatusReport.ini and the error log ErrorLog.txt (with its previous
+// generation ErrorLog.old.txt).
 #pragma once
 #include <windows.h>
 
@@ -7,13 +8,16 @@ class CStatusLog
 public:
     explicit CStatusLog(int _bProgramFolder);
     virtual ~CStatusLog() = default;
-    // Writes Time, User, ProductName, ProcID and the key into the section.
+    // Writes Time, User, ProductName, ProcID and the key into the section; control characters
+    // in the value become blanks. A value containing ".Error." is also a line of the error log.
     void WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszFormat, ...);
     const wchar_t* GetReportFile() const { return m_szReportFile; }
     const wchar_t* GetErrorLogFile() const { return m_szErrorLogFile; }
+    const wchar_t* GetErrorLogOldFile() const { return m_szErrorLogOldFile; }
 private:
     wchar_t m_szReportFile[260] = L"";
     wchar_t m_szErrorLogFile[260] = L"";
+    wchar_t m_szErrorLogOldFile[260] = L"";
     wchar_t m_szUser[64] = L"";
     wchar_t m_szTime[64] = L"";
     wchar_t m_szProcessId[64] = L"";

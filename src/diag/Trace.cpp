@@ -31,24 +31,46 @@ size_t FormatPrefix(wchar_t* _pszLine, size_t _cchLine)
     return wcsnlen(_pszLine, _cchLine);
 }
 
-} // namespace
-
-void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...)
+// Builds and posts one line; a fault is also posted as the last error when _bMayReport.
+void TraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, va_list _args)
 {
     if (!IsTraceLevelOn(_dwLevel) || _pszFormat == nullptr)
         return;
     wchar_t* pszLine = t_szLine;
     const size_t cchPrefix = FormatPrefix(pszLine, TRACE_LINE_CHARS);
     wchar_t* pszText = pszLine + cchPrefix;
-    va_list args;
-    va_start(args, _pszFormat);
-    StringCchVPrintfW(pszText, TRACE_LINE_CHARS - cchPrefix, _pszFormat, args);   // a longer text is cut
-    va_end(args);
+    StringCchVPrintfW(pszText, TRACE_LINE_CHARS - cchPrefix, _pszFormat, _args);   // a longer text is cut
 
     PostTraceRecord(g_hWndParent, _dwLevel, pszLine, GetCurrentThreadId());
-    // Lines of the kind Error also become the host's last error. The test looks at the
-    // text after the prefix, which begins with the time stamp and so never starts with
-    // the kind; it is case-sensitive like the error log's test of the status report.
-    if (wcsstr(pszText, ERROR_KIND) != nullptr)
+    // The last error (and with it the error log) holds faults only: the test looks at the
+    // text's name, after the prefix, so that free text mentioning an error does not count.
+    if (_bMayReport && IsFaultText(pszText))
         PostLastErrorRecord(g_hWndParent, pszLine);
+}
+
+} // namespace
+
+bool IsFaultText(const wchar_t* _pszText)
+{
+    if (_pszText == nullptr || (wcsncmp(_pszText, L"Func.", 5) != 0 && wcsncmp(_pszText, L"Event.", 6) != 0))
+        return false;
+    const size_t cchName = wcscspn(_pszText, L" ");
+    const wchar_t* pszKind = wcsstr(_pszText, ERROR_KIND);
+    return pszKind != nullptr && static_cast<size_t>(pszKind - _pszText) + ARRAYSIZE(ERROR_KIND) - 1 <= cchName;
+}
+
+void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...)
+{
+    va_list args;
+    va_start(args, _pszFormat);
+    TraceLine(_dwLevel, true, _pszFormat, args);
+    va_end(args);
+}
+
+void WriteTraceNote(DWORD _dwLevel, const wchar_t* _pszFormat, ...)
+{
+    va_list args;
+    va_start(args, _pszFormat);
+    TraceLine(_dwLevel, false, _pszFormat, args);
+    va_end(args);
 }

@@ -11,4 +11,13 @@ inline bool IsTraceLevelOn(DWORD _dwLevel)
 }
 
 // Gates first, then formats "<UTC time> (pid:tid) - MAIN.<text>" and posts it to the main window.
+// A line that reports a fault (IsFaultText) is also sent to the main window as the last error.
 void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
+// The same line, never sent as the last error: for a line of the kind Error that records a
+// state of the machine rather than a fault of the host (a missing optional setting).
+void WriteTraceNote(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
+
+// True for a text of the kind Error: "Func." or "Event." followed by a name whose
+// dot-separated words, up to the first blank, include "Error" ("Func.LoadAllModules.Error._tchdir
+// C:\x failed"). ".Error." in the free text after the name does not count.
+bool IsFaultText(const wchar_t* _pszText);

@@ -6,6 +6,8 @@
 #include <shobjidl.h>
 #include <strsafe.h>
 
+#include "diag/Trace.h"
+
 namespace {
 
 bool FileExists(const wchar_t* _pszPath)
@@ -20,20 +22,30 @@ bool GetShellFolder(int _iFolder, wchar_t (&_szPath)[MAX_PATH])
     return SUCCEEDED(SHGetFolderPathW(nullptr, _iFolder, nullptr, SHGFP_TYPE_CURRENT, _szPath)) && _szPath[0] != 0;
 }
 
-// Folder + "\" + relative link path (+ ".LNK").
-void BuildLinkPath(const wchar_t* _pszFolder, const wchar_t* _pszRelative, wchar_t (&_szOut)[MAX_PATH])
+// Formats a path into MAX_PATH characters. A path that does not fit is refused with a
+// trace line: cut, it would name some other file, which would then be deleted or replaced.
+bool FormatPath(wchar_t (&_szOut)[MAX_PATH], const wchar_t* _pszFormat, const wchar_t* _pszFirst,
+                const wchar_t* _pszSecond)
 {
-    StringCchPrintfW(_szOut, MAX_PATH, L"%s\\%s.LNK", _pszFolder, _pszRelative);
+    if (SUCCEEDED(StringCchPrintfW(_szOut, MAX_PATH, _pszFormat, _pszFirst, _pszSecond)))
+        return true;
+    WriteTrace(0, L"Func.CreateShortcut.Abort.Path longer than %d characters: %s", MAX_PATH - 1, _szOut);
+    _szOut[0] = 0;
+    return false;
+}
+
+// Folder + "\" + relative link path + ".LNK".
+bool BuildLinkPath(const wchar_t* _pszFolder, const wchar_t* _pszRelative, wchar_t (&_szOut)[MAX_PATH])
+{
+    return FormatPath(_szOut, L"%s\\%s.LNK", _pszFolder, _pszRelative);
 }
 
 void DeleteLinkIn(int _iFolder, const wchar_t* _pszRelative)
 {
     wchar_t szFolder[MAX_PATH];
     wchar_t szLink[MAX_PATH];
-    if (!GetShellFolder(_iFolder, szFolder))
-        return;
-    BuildLinkPath(szFolder, _pszRelative, szLink);
-    DeleteFileW(szLink);
+    if (GetShellFolder(_iFolder, szFolder) && BuildLinkPath(szFolder, _pszRelative, szLink))
+        DeleteFileW(szLink);
 }
 
 template <typename T> struct ComRelease
@@ -65,9 +77,9 @@ void CreateStartupShortcut(const wchar_t* _pszTarget, const wchar_t* _pszLinkNam
     DeleteLinkIn(CSIDL_COMMON_STARTUP, _pszLinkName);
     wchar_t szFolder[MAX_PATH];
     wchar_t szLink[MAX_PATH];
-    if (_pszLinkName[0] == 0 || !FileExists(_pszTarget) || !GetShellFolder(CSIDL_COMMON_STARTUP, szFolder))
+    if (_pszLinkName[0] == 0 || !FileExists(_pszTarget) || !GetShellFolder(CSIDL_COMMON_STARTUP, szFolder) ||
+        !BuildLinkPath(szFolder, _pszLinkName, szLink))
         return;
-    BuildLinkPath(szFolder, _pszLinkName, szLink);
     if (!FileExists(szLink))
         SaveShellLink(szLink, _pszTarget, false);
 }
@@ -75,17 +87,18 @@ void CreateStartupShortcut(const wchar_t* _pszTarget, const wchar_t* _pszLinkNam
 void CreateStartMenuShortcut(const wchar_t* _pszMenuFolder, const wchar_t* _pszLinkName, const wchar_t* _pszTarget)
 {
     wchar_t szRelative[MAX_PATH];
-    StringCchPrintfW(szRelative, MAX_PATH, L"%s\\%s", _pszMenuFolder, _pszLinkName);
+    if (!FormatPath(szRelative, L"%s\\%s", _pszMenuFolder, _pszLinkName))
+        return;
     DeleteLinkIn(CSIDL_STARTMENU, szRelative);
     DeleteLinkIn(CSIDL_COMMON_STARTMENU, szRelative);
     wchar_t szStartMenu[MAX_PATH];
-    if (_pszLinkName[0] == 0 || !GetShellFolder(CSIDL_COMMON_STARTMENU, szStartMenu))
-        return;
     wchar_t szMenuFolder[MAX_PATH];
-    StringCchPrintfW(szMenuFolder, MAX_PATH, L"%s\\%s", szStartMenu, _pszMenuFolder);
-    CreateDirectoryW(szMenuFolder, nullptr);
     wchar_t szLink[MAX_PATH];
-    BuildLinkPath(szStartMenu, szRelative, szLink);
+    if (_pszLinkName[0] == 0 || !GetShellFolder(CSIDL_COMMON_STARTMENU, szStartMenu) ||
+        !FormatPath(szMenuFolder, L"%s\\%s", szStartMenu, _pszMenuFolder) ||
+        !BuildLinkPath(szStartMenu, szRelative, szLink))
+        return;
+    CreateDirectoryW(szMenuFolder, nullptr);
     if (!FileExists(szLink))
         SaveShellLink(szLink, _pszTarget, true);
 }

@@ -56,7 +56,7 @@ void TraceLocation()
     if (ReadDialingLocation(HKEY_LOCAL_MACHINE, szLocation, ARRAYSIZE(szLocation), &dwCurrentId))
         WriteTrace(0, L"Func.CServiceWindow.Info.Location %s", szLocation);
     else
-        WriteTrace(0, L"Func.CServiceWindow.Error.Location %d;", dwCurrentId);
+        WriteTraceNote(0, L"Func.CServiceWindow.Error.Location %d;", dwCurrentId);   // no location set up: not a fault
 }
 
 } // namespace

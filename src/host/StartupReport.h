@@ -7,6 +7,8 @@ void WriteStartupReport();
 // Traces the versions of one file of the program folder when it exists.
 void PrintSubProgram(const wchar_t* _pszModule);
 void PrintSystemInfoFile();
+// The report's lines of the telephony service providers listed below _hRoot, at most 256.
+void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir);
 
 // The dialling location below _hRoot: "<id>;<Country>;<Flags>;<AreaCode>;..." (cut to
 // _cchOut - 1). Returns false when the location's key cannot be opened; *_pdwCurrentId

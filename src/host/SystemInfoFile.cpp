@@ -16,6 +16,9 @@
 namespace {
 
 const wchar_t PROVIDERS_KEY[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Providers";
+// "NumProviders" is a value anybody with write access to the key can set; a machine has a
+// handful of providers, so the report stops after this many.
+const DWORD MAX_REPORTED_PROVIDERS = 256;
 
 bool FileExists(const wchar_t* _pszPath)
 {
@@ -41,18 +44,6 @@ void TraceProvider(HKEY _hProviders, DWORD _dwIndex, const wchar_t* _pszSystemDi
     WriteTrace(0, L"");
 }
 
-void TraceProviders(const wchar_t* _pszSystemDir)
-{
-    HKEY hProviders = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PROVIDERS_KEY, 0, KEY_READ, &hProviders) != ERROR_SUCCESS)
-        return;
-    DWORD dwCount = 0;
-    ReadRawValue(hProviders, L"NumProviders", &dwCount, sizeof(dwCount));
-    for (DWORD dwIndex = 0; dwIndex < dwCount; ++dwIndex)
-        TraceProvider(hProviders, dwIndex, _pszSystemDir);
-    RegCloseKey(hProviders);
-}
-
 void TraceProcessor(const SYSTEM_INFO& _Info)
 {
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.ProcessorArchitecture 0x%04X", _Info.wProcessorArchitecture);
@@ -75,6 +66,24 @@ void TraceWindowsChecks()
 }
 
 } // namespace
+
+void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir)
+{
+    HKEY hProviders = nullptr;
+    if (RegOpenKeyExW(_hRoot, PROVIDERS_KEY, 0, KEY_READ, &hProviders) != ERROR_SUCCESS)
+        return;
+    DWORD dwCount = 0;
+    ReadRawValue(hProviders, L"NumProviders", &dwCount, sizeof(dwCount));
+    if (dwCount > MAX_REPORTED_PROVIDERS)
+    {
+        WriteTrace(0, L"Func.PrintSystemInfoFile.Info.NumProviders %u, the first %u reported", dwCount,
+                   MAX_REPORTED_PROVIDERS);
+        dwCount = MAX_REPORTED_PROVIDERS;
+    }
+    for (DWORD dwIndex = 0; dwIndex < dwCount; ++dwIndex)
+        TraceProvider(hProviders, dwIndex, _pszSystemDir);
+    RegCloseKey(hProviders);
+}
 
 void PrintSubProgram(const wchar_t* _pszModule)
 {
@@ -105,6 +114,6 @@ void PrintSystemInfoFile()
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.SystemDir %s", facts.szSystemDir);
     TraceProcessor(facts.Info);
     TraceWindowsChecks();
-    TraceProviders(facts.szSystemDir);
+    TraceProviders(HKEY_LOCAL_MACHINE, facts.szSystemDir);
     WriteTrace(0, L"Func.PrintSystemInfoFile.End");
 }
