@@ -1,0 +1,56 @@
+// The running host as the fuzzer sees it from outside: its process, its main window, its
+// answers, and a new start of the same program file after it ended.
+#pragma once
+#include <windows.h>
+#include <string>
+
+class CFuzzHost
+{
+public:
+    CFuzzHost() = default;
+    ~CFuzzHost();
+    CFuzzHost(const CFuzzHost&) = delete;
+    CFuzzHost& operator=(const CFuzzHost&) = delete;
+
+    static const DWORD ANSWER_TIMEOUT_MS = 5000;
+
+    // Finds the host window (of that process, or the first one when _dwPid is 0) and opens the process.
+    bool Attach(DWORD _dwPid);
+    // Starts the same program file again from its folder and attaches to it.
+    bool Restart();
+    // Asks every host this object started itself to end, and ends it when it does not.
+    void CloseStarted();
+
+    bool IsAlive() const;
+    DWORD ExitCode() const;
+    // True when WM_NULL is answered within the timeout.
+    bool Answers(DWORD _dwTimeoutMs = ANSWER_TIMEOUT_MS) const;
+    // True when a message posted now is handled within the timeout: everything posted
+    // before it has been handled. The marker is a big-icon value that WM_GETICON returns.
+    bool PostedDone(DWORD _dwTimeoutMs = ANSWER_TIMEOUT_MS);
+    // Gives the window back the big icon it had when the fuzzer attached.
+    void RestoreIcon() const;
+    bool IsWindowShown() const;
+    // Main window title read with WM_GETTEXT; "?" when it does not answer.
+    std::wstring Title() const;
+    // Private bytes of the process; 0 when they cannot be read.
+    SIZE_T PrivateUsage() const;
+    void Terminate() const;
+
+    HWND Window() const { return m_hWnd; }
+    HANDLE Process() const { return m_hProcess; }
+    DWORD Pid() const { return m_dwPid; }
+    const std::wstring& ImagePath() const { return m_strImage; }
+    std::wstring Folder() const;   // with the trailing backslash
+
+private:
+    void Release();
+
+    HWND m_hWnd = nullptr;
+    HANDLE m_hProcess = nullptr;
+    DWORD m_dwPid = 0;
+    bool m_bStartedHere = false;
+    LRESULT m_lOriginalIcon = 0;
+    UINT_PTR m_uMarker = 0;
+    std::wstring m_strImage;
+};

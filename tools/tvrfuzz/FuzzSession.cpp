@@ -1,0 +1,347 @@
+#include "FuzzSession.h"
+
+#include <cwchar>
+
+#include "CanaryMarker.h"
+
+namespace {
+
+const wchar_t HOST_TITLE[] = L"Telvarin";
+const DWORD HANG_RECOVERY_MS = 60000;
+const size_t TEXT_SHOWN = 80;
+const int POST_RETRIES = 250;
+
+std::wstring Hex(UINT_PTR _uValue)
+{
+    wchar_t szText[32];
+    std::swprintf(szText, ARRAYSIZE(szText), L"0x%llX", static_cast<unsigned long long>(_uValue));
+    return szText;
+}
+
+// Record text as one readable line: control characters escaped.
+std::wstring Printable(const std::wstring& _strText)
+{
+    std::wstring strOut;
+    for (wchar_t ch : _strText)
+    {
+        if (ch == L'\r')
+            strOut += L"\\r";
+        else if (ch == L'\n')
+            strOut += L"\\n";
+        else if (ch < 32 || ch > 126)
+            strOut += L'.';
+        else
+            strOut += ch;
+    }
+    return strOut;
+}
+
+std::wstring KindKey(UINT _uMsg, const wchar_t* _pszLabel)
+{
+    return std::to_wstring(_uMsg) + L"|" + _pszLabel;
+}
+
+// The record's Type text, so that faults of one bus type do not silence the others.
+std::wstring RecordKind(const wchar_t* _pszLabel, const std::wstring& _strText)
+{
+    static const wchar_t s_szType[] = L"keyword=\"Type\">";
+    const size_t uAt = _strText.find(s_szType);
+    std::wstring strType;
+    if (uAt != std::wstring::npos)
+        strType = _strText.substr(uAt + ARRAYSIZE(s_szType) - 1, 12);
+    return KindKey(WM_SETTEXT, _pszLabel) + L"|" + strType.substr(0, strType.find(L'<'));
+}
+
+} // namespace
+
+CFuzzSession::CFuzzSession(CFuzzHost& _Host, CFuzzReport& _Report, const CFuzzOptions& _Options)
+    : m_Host(_Host), m_Report(_Report), m_Options(_Options)
+{
+    if (_Options.m_dwTimeLimitSeconds)
+        m_ullDeadline = GetTickCount64() + 1000ull * _Options.m_dwTimeLimitSeconds;
+}
+
+void CFuzzSession::Prepare()
+{
+    m_Map.Refresh(m_Host.Process(), m_Host.Folder());
+    m_Modules.SetProgramFolder(m_Host.Folder());
+    m_strLastTitle = HOST_TITLE;
+    if (m_Canary.Arm(m_Map))
+        m_Canary.RemoveMarker();
+    m_Report.Note(L"host " + std::to_wstring(m_Host.Pid()) + L" " + m_Host.ImagePath() + L": " +
+                  std::to_wstring(m_Map.Modules().size()) + L" modules, " +
+                  std::to_wstring(m_Map.HeapPointers().size()) + L" heap pointers, " +
+                  std::to_wstring(m_Map.Stacks().size()) + L" thread stacks, canary " +
+                  (m_Canary.IsArmed() ? L"armed at " + Hex(m_Canary.Function()) : std::wstring(L"missing")));
+}
+
+void CFuzzSession::BeginCategory(const std::wstring& _strName)
+{
+    m_Report.Begin(_strName, m_Host.PrivateUsage());
+    m_mapCulprits.clear();
+    m_uInBatch = 0;
+    m_bFlooding = false;
+}
+
+void CFuzzSession::EndCategory(DWORD _dwDrainTimeoutMs)
+{
+    m_bFlooding = false;
+    if (!m_bGone)
+    {
+        const ULONGLONG ullStart = GetTickCount64();
+        bool bAnswered = false;
+        while (!bAnswered && m_Host.IsAlive() && GetTickCount64() - ullStart < _dwDrainTimeoutMs)
+            bAnswered = m_Host.Answers() && m_Host.PostedDone();
+        m_Report.Current().strNote += L"answered after " + std::to_wstring(GetTickCount64() - ullStart) + L" ms";
+        if (!m_Host.IsAlive())
+            OnEnded();
+        else if (!bAnswered)
+            OnHang(L"no answer after the category within " + std::to_wstring(_dwDrainTimeoutMs / 1000) + L" s");
+        else
+            CheckBatch();
+    }
+    m_Report.Current().cbAfter = m_bGone ? 0 : m_Host.PrivateUsage();
+}
+
+bool CFuzzSession::TimeLimitHit() const
+{
+    return m_ullDeadline != 0 && GetTickCount64() >= m_ullDeadline;
+}
+
+bool CFuzzSession::CanGoOn() const
+{
+    return !m_bGone && !TimeLimitHit();
+}
+
+bool CFuzzSession::IsSuppressed(const std::wstring& _strKind) const
+{
+    auto it = m_mapCulprits.find(_strKind);
+    return it != m_mapCulprits.end() && it->second >= SUPPRESS_AFTER;
+}
+
+void CFuzzSession::Remember(const wchar_t* _pszHow, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
+{
+    m_Last.pszHow = _pszHow;
+    m_Last.uMsg = _uMsg;
+    m_Last.wParam = _wParam;
+    m_Last.lParam = _lParam;
+    m_Last.pszLabel = _pszLabel;
+    m_Last.strText.clear();
+    m_Last.cchText = 0;
+    m_Last.strKind = KindKey(_uMsg, _pszLabel);
+}
+
+bool CFuzzSession::Send(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
+{
+    if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)))
+        return false;
+    Remember(L"send", _uMsg, _wParam, _lParam, _pszLabel);
+    ++m_Report.Current().ullSent;
+    DWORD_PTR dwResult = 0;
+    if (!SendMessageTimeoutW(m_Host.Window(), _uMsg, _wParam, _lParam, SMTO_NORMAL, CFuzzHost::ANSWER_TIMEOUT_MS, &dwResult))
+    {
+        OnSendFailed();
+        return false;
+    }
+    AfterMessage();
+    return true;
+}
+
+bool CFuzzSession::SendText(const std::wstring& _strText, WPARAM _wParam, const wchar_t* _pszLabel)
+{
+    const std::wstring strKind = RecordKind(_pszLabel, _strText);
+    if (!CanGoOn() || IsSuppressed(strKind))
+        return false;
+    Remember(L"send", WM_SETTEXT, _wParam, 0, _pszLabel);
+    m_Last.strKind = strKind;
+    m_Last.strText = _strText.substr(0, TEXT_SHOWN);
+    m_Last.cchText = _strText.size();
+    ++m_Report.Current().ullSent;
+    DWORD_PTR dwResult = 0;
+    if (!SendMessageTimeoutW(m_Host.Window(), WM_SETTEXT, _wParam, reinterpret_cast<LPARAM>(_strText.c_str()), SMTO_NORMAL,
+                             CFuzzHost::ANSWER_TIMEOUT_MS, &dwResult))
+    {
+        OnSendFailed();
+        return false;
+    }
+    AfterMessage();
+    return true;
+}
+
+bool CFuzzSession::Post(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
+{
+    if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)))
+        return false;
+    Remember(L"post", _uMsg, _wParam, _lParam, _pszLabel);
+    // A full queue refuses posts for a moment; the host is given time to work it off.
+    for (int iTry = 0; !PostMessageW(m_Host.Window(), _uMsg, _wParam, _lParam); ++iTry)
+    {
+        if (!m_Host.IsAlive())
+        {
+            OnEnded();
+            return false;
+        }
+        if (iTry == POST_RETRIES || GetLastError() == ERROR_MESSAGE_SYNC_ONLY)
+            return false;
+        Sleep(20);
+    }
+    ++m_Report.Current().ullSent;
+    m_bPosted = true;
+    AfterMessage();
+    return true;
+}
+
+void CFuzzSession::CountStep(const wchar_t* _pszLabel, UINT_PTR _uValue)
+{
+    if (!CanGoOn())
+        return;
+    Remember(L"write", 0, 0, static_cast<LPARAM>(_uValue), _pszLabel);
+    ++m_Report.Current().ullSent;
+    AfterMessage();
+}
+
+void CFuzzSession::AfterMessage()
+{
+    if (!m_Host.IsAlive())
+    {
+        OnEnded();
+        return;
+    }
+    if (++m_uInBatch >= BATCH)
+    {
+        m_uInBatch = 0;
+        CheckBatch();
+    }
+    else if (m_Last.pszHow[0] == L's')
+        CheckCheap();
+}
+
+// Visibility and the canary after every sent message, so that the effect is blamed on it.
+void CFuzzSession::CheckCheap()
+{
+    if (m_Host.IsWindowShown())
+    {
+        m_Report.Fault(EFault::Effect, L"main window shown", Describe());
+        ShowWindowAsync(m_Host.Window(), SW_HIDE);
+    }
+    if (m_Canary.TakeMarker())
+        m_Report.Fault(EFault::Effect, L"code run (canary marker written)", Describe());
+}
+
+void CFuzzSession::CheckBatch()
+{
+    if (!m_Host.IsAlive())
+    {
+        OnEnded();
+        return;
+    }
+    if (!m_bFlooding && !m_Host.Answers())
+        OnHang(L"no answer to WM_NULL within 5 s");
+    else if (!m_bFlooding && m_bPosted && !m_Host.PostedDone())
+        OnHang(L"posted messages not handled within 5 s");
+    m_bPosted = false;
+    if (m_bGone || !m_Host.IsAlive())
+        return;
+    CheckCheap();
+    if (!m_bFlooding)
+    {
+        const std::wstring strTitle = m_Host.Title();
+        if (strTitle != m_strLastTitle && strTitle != L"?")
+        {
+            if (strTitle != HOST_TITLE)
+                m_Report.Fault(EFault::Effect, L"main window title changed to \"" + Printable(strTitle.substr(0, 40)) + L"\"",
+                               Describe());
+            m_strLastTitle = strTitle;
+        }
+    }
+    m_Map.ReadModules(m_Host.Process(), m_Host.Folder());
+    for (const std::wstring& strPath : m_Modules.NewViolations(m_Map.Modules()))
+        m_Report.Fault(EFault::Effect, L"module loaded from outside its folders: " + strPath, Describe());
+}
+
+void CFuzzSession::OnSendFailed()
+{
+    const DWORD dwError = GetLastError();
+    if (!m_Host.IsAlive())
+        OnEnded();
+    else if (!IsWindow(m_Host.Window()))
+    {
+        Blame();
+        m_Report.Fault(EFault::Crash, L"main window destroyed while the process runs", Describe());
+        StartAgain(L"main window gone");
+    }
+    else if (dwError == ERROR_TIMEOUT || dwError == 0)
+        OnHang(L"no answer within 5 s");
+}
+
+void CFuzzSession::OnEnded()
+{
+    if (m_bGone)
+        return;
+    Blame();
+    m_Report.Fault(EFault::Crash, L"host ended with exit code " + Hex(m_Host.ExitCode()), Describe());
+    StartAgain(L"host ended");
+}
+
+void CFuzzSession::OnHang(const std::wstring& _strWhat)
+{
+    Blame();
+    m_Report.Fault(EFault::Hang, _strWhat, Describe());
+    const ULONGLONG ullStart = GetTickCount64();
+    while (m_Host.IsAlive() && GetTickCount64() - ullStart < HANG_RECOVERY_MS)
+    {
+        if (m_Host.Answers() && m_Host.PostedDone())
+            return;
+    }
+    if (!m_Host.IsAlive())
+    {
+        OnEnded();
+        return;
+    }
+    m_Report.Note(L"the host did not answer for " + std::to_wstring(HANG_RECOVERY_MS / 1000) + L" s");
+    StartAgain(L"host hung");
+}
+
+void CFuzzSession::StartAgain(const std::wstring& _strWhy)
+{
+    if (!m_Options.m_bRestart)
+    {
+        m_Report.Note(_strWhy + L": no further messages (start again with --restart)");
+        m_bGone = true;
+        return;
+    }
+    m_Host.Terminate();
+    if (!m_Host.Restart())
+    {
+        m_Report.Note(_strWhy + L": the host could not be started again");
+        m_bGone = true;
+        return;
+    }
+    // The plug-ins get their after-load calls (the canary loads its helper) shortly after the window exists.
+    const bool bWantCanary = m_Canary.IsArmed();
+    for (int iTry = 0; iTry < 100; ++iTry, Sleep(100))
+    {
+        m_Map.ReadModules(m_Host.Process(), m_Host.Folder());
+        if (!bWantCanary || m_Map.FindModule(CANARY_HELPER_FILE))
+            break;
+    }
+    Prepare();
+    m_Report.Current().bRestarted = true;
+    m_uInBatch = 0;
+}
+
+void CFuzzSession::Blame()
+{
+    ++m_mapCulprits[m_Last.strKind];
+}
+
+std::wstring CFuzzSession::Describe() const
+{
+    std::wstring strText = L"last " + std::wstring(m_Last.pszHow) + L" " + m_Last.pszLabel;
+    if (m_Last.pszHow[0] == L'w')
+        return strText + L" value " + Hex(static_cast<UINT_PTR>(m_Last.lParam));
+    strText += L": msg " + std::to_wstring(m_Last.uMsg) + L" wParam " + Hex(m_Last.wParam);
+    if (m_Last.cchText)
+        return strText + L" text[" + std::to_wstring(m_Last.cchText) + L"] \"" + Printable(m_Last.strText) + L"\"";
+    return strText + L" lParam " + Hex(static_cast<UINT_PTR>(m_Last.lParam));
+}
