@@ -37,8 +37,13 @@ bool IsAnsiIniFile(const wchar_t* _pszFile)
 
 bool FitsAnsiCodePage(const wchar_t* _pszText)
 {
-    const int cchText = lstrlenW(_pszText);
-    if (cchText == 0)
+    int cchText = 0;
+    bool bAscii = true;
+    for (; _pszText[cchText] != 0; ++cchText)
+        bAscii = bAscii && _pszText[cchText] < 0x80;
+    // ASCII is the same in every ANSI code page, and UTF-8 holds every character (and takes
+    // neither the flag nor the report below).
+    if (bAscii || GetACP() == CP_UTF8)
         return true;
     // Best-fit mappings (an accented letter to its plain one) would change the text, so
     // they are turned off, and the text must come back the same.
@@ -50,5 +55,6 @@ bool FitsAnsiCodePage(const wchar_t* _pszText)
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, _pszText, cchText, vecAnsi.data(), cbAnsi, nullptr, &bDefaultUsed);
     std::vector<wchar_t> vecBack(static_cast<size_t>(cchText) + 1);
     const int cchBack = MultiByteToWideChar(CP_ACP, 0, vecAnsi.data(), cbAnsi, vecBack.data(), cchText + 1);
-    return !bDefaultUsed && cchBack == cchText && CompareStringOrdinal(_pszText, cchText, vecBack.data(), cchBack, FALSE) == CSTR_EQUAL;
+    return !bDefaultUsed && cchBack == cchText
+        && CompareStringOrdinal(_pszText, cchText, vecBack.data(), cchBack, FALSE) == CSTR_EQUAL;
 }
