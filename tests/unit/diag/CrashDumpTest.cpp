@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,42 @@ int FaultingBody()
     return 0;
 }
 
+LONG WINAPI ForeignFilter(EXCEPTION_POINTERS* _pExceptionPointers)
+{
+    fprintf(stderr, "foreign filter saw 0x%08lX\n",
+            static_cast<unsigned long>(_pExceptionPointers->ExceptionRecord->ExceptionCode));
+    fflush(stderr);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// A plug-in replaces the process's filter, then faults.
+int FilterReplacingBody()
+{
+    SetUnhandledExceptionFilter(ForeignFilter);
+    return FaultingBody();
+}
+
+// On 64-bit a C++ exception travels the same frame handlers as a fault.
+int CatchingBody()
+{
+    try
+    {
+        throw std::runtime_error("handled below the guard");
+    }
+    catch (const std::runtime_error&)
+    {
+        return 5;
+    }
+}
+
+int g_iFilterCalls = 0;
+
+LONG CountingFilter(EXCEPTION_POINTERS*)
+{
+    ++g_iFilterCalls;
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 LONG ReportingFilter(EXCEPTION_POINTERS* _pExceptionPointers)
 {
     fprintf(stderr, "filter saw 0x%08lX\n", static_cast<unsigned long>(_pExceptionPointers->ExceptionRecord->ExceptionCode));
@@ -143,4 +180,21 @@ TEST(ExceptionGuard, ReturnsTheBodysResultAndRestoresTheFilter)
 TEST(ExceptionGuardDeathTest, FaultRunsTheFilterThenEndsWithCodeOne)
 {
     EXPECT_EXIT(RunGuarded(FaultingBody, ReportingFilter), ::testing::ExitedWithCode(1), "filter saw 0xC0000005");
+}
+
+TEST(ExceptionGuard, ExceptionHandledBelowTheGuardNeverReachesIt)
+{
+    g_iFilterCalls = 0;
+    EXPECT_EQ(5, RunGuarded(CatchingBody, CountingFilter));
+    EXPECT_EQ(0, g_iFilterCalls);
+    // The guard is gone with its body: a later guard works the same.
+    EXPECT_EQ(7, RunGuarded(ReturnSeven, CountingFilter));
+}
+
+TEST(ExceptionGuardDeathTest, FilterInstalledInsideTheBodyComesAfterTheGuard)
+{
+    // The guard's filter runs first with the fault; the foreign filter then gets the
+    // guard's own exception and ends the process with its code.
+    EXPECT_EXIT(RunGuarded(FilterReplacingBody, ReportingFilter), ::testing::ExitedWithCode(1),
+                "filter saw 0xC0000005\nforeign filter saw 0x00000001");
 }

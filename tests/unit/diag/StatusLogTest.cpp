@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "diag/StatusLog.h"
@@ -28,6 +30,15 @@ std::string ReadBytes(const wchar_t* _pszFile)
     return strBytes;
 }
 
+// "a\0b\0\0" as "a,b".
+std::wstring NameList(const wchar_t* _pszNames)
+{
+    std::wstring strList;
+    for (const wchar_t* pszName = _pszNames; *pszName != L'\0'; pszName += wcslen(pszName) + 1)
+        strList += (strList.empty() ? L"" : L",") + std::wstring(pszName);
+    return strList;
+}
+
 // Both files lie beside the test program; one test owns them, so parallel runs cannot meet.
 class StatusLogTest : public ::testing::Test
 {
@@ -36,6 +47,7 @@ protected:
     {
         DeleteFileW(m_Log.GetReportFile());
         DeleteFileW(m_Log.GetErrorLogFile());
+        DeleteFileW(m_Log.GetErrorLogOldFile());
     }
     void TearDown() override { SetUp(); }
     CStatusLog m_Log{1};
@@ -88,13 +100,64 @@ TEST_F(StatusLogTest, EntriesAndErrorLog)
         EXPECT_EQ(L"OK", ReadValue(pszReport, L"ProgramStatus", L"Status"));
     }
     {
-        SCOPED_TRACE("only values with \".Error.\" reach the error log, unchanged and unseparated");
+        SCOPED_TRACE("only values with \".Error.\" reach the error log, one entry a line");
         m_Log.WriteStatus(L"ProgramStatus", L"Status", L"%s", L"ERROR");
         m_Log.WriteStatus(L"LastError", L"Error", L"%s", L"Func.X.error.lower");
         EXPECT_EQ("", ReadBytes(pszErrorLog));
         m_Log.WriteStatus(L"LastError", L"Error", L"%s", L"line Func.LoadAllModules.Error._tchdir failed");
         m_Log.WriteStatus(L"LastError", L"Error", L"%s", L"second.Error.");
-        EXPECT_EQ("line Func.LoadAllModules.Error._tchdir failedsecond.Error.", ReadBytes(pszErrorLog));
+        EXPECT_EQ("line Func.LoadAllModules.Error._tchdir failed\r\nsecond.Error.\r\n", ReadBytes(pszErrorLog));
         EXPECT_EQ(L"second.Error.", ReadValue(pszReport, L"LastError", L"Error"));
     }
+}
+
+TEST_F(StatusLogTest, ControlCharactersInValuesBecomeBlanks)
+{
+    const wchar_t* pszReport = m_Log.GetReportFile();
+    // A value from another process that tries to add a section and a key.
+    m_Log.WriteStatus(L"PrgMsg", L"Command", L"%s", L"dial\r\n[AccInjected]\r\nForged=1");
+    m_Log.WriteStatus(L"PrgMsg", L"Partner", L"%s", L"a\tb\x7F" L"c\x85" L"d\x2028" L"e\x2029" L"f\x1B" L"g\rh\ni");
+    EXPECT_EQ(L"dial  [AccInjected]  Forged=1", ReadValue(pszReport, L"PrgMsg", L"Command"));
+    EXPECT_EQ(L"a b c d e f g h i", ReadValue(pszReport, L"PrgMsg", L"Partner"));
+    EXPECT_EQ(L"<missing>", ReadValue(pszReport, L"AccInjected", L"Forged"));
+
+    wchar_t szSections[1024] = L"";
+    GetPrivateProfileSectionNamesW(szSections, ARRAYSIZE(szSections), pszReport);
+    EXPECT_EQ(L"PrgMsg", NameList(szSections));
+    wchar_t szKeys[1024] = L"";
+    GetPrivateProfileStringW(L"PrgMsg", nullptr, L"", szKeys, ARRAYSIZE(szKeys), pszReport);
+    EXPECT_EQ(L"Time,User,ProductName,ProcID,Command,Partner", NameList(szKeys));
+
+    // In the error log, too, an entry stays one line.
+    m_Log.WriteStatus(L"LastError", L"Error", L"%s", L"Func.X.Error.one\r\nFunc.Y.Error.forged");
+    EXPECT_EQ("Func.X.Error.one  Func.Y.Error.forged\r\n", ReadBytes(m_Log.GetErrorLogFile()));
+}
+
+TEST_F(StatusLogTest, ErrorLogKeepsOnePreviousGenerationBelowTheLimit)
+{
+    const size_t LIMIT = 256 * 1024;
+    const int ENTRIES = 1200;   // about 2.3 times the limit in 500-byte lines
+    std::string strLastEntry;
+    for (int i = 0; i < ENTRIES; ++i)
+    {
+        wchar_t szEntry[600];
+        swprintf(szEntry, ARRAYSIZE(szEntry), L"Func.Flood.Error.%05d %ls", i, std::wstring(476, L'x').c_str());
+        m_Log.WriteStatus(L"LastError", L"Error", L"%s", szEntry);
+        if (i == ENTRIES - 1)
+            strLastEntry = std::string(szEntry, szEntry + wcslen(szEntry)) + "\r\n";
+    }
+    const std::string strLog = ReadBytes(m_Log.GetErrorLogFile());
+    const std::string strOld = ReadBytes(m_Log.GetErrorLogOldFile());
+    EXPECT_LE(strLog.size(), LIMIT);
+    EXPECT_LE(strOld.size(), LIMIT);
+    // The previous generation was full; nothing newer than it was lost.
+    EXPECT_GT(strOld.size(), LIMIT - 600);
+    ASSERT_GE(strLog.size(), strLastEntry.size());
+    EXPECT_EQ(strLastEntry, strLog.substr(strLog.size() - strLastEntry.size()));
+    const size_t uLines = static_cast<size_t>(std::count(strLog.begin(), strLog.end(), '\n') +
+                                              std::count(strOld.begin(), strOld.end(), '\n'));
+    const size_t uFirstKept = ENTRIES - uLines;
+    char szFirst[32];
+    snprintf(szFirst, sizeof(szFirst), "Func.Flood.Error.%05u ", static_cast<unsigned>(uFirstKept));
+    EXPECT_EQ(0u, strOld.find(szFirst));
 }

@@ -5,56 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "TelvarinPlugin.h"
-#include "bus/BusRecord.h"
-#include "diag/Trace.h"
-#include "host/HostState.h"
+#include "TraceCapture.h"
 
 namespace {
 
-struct PostedRecord
-{
-    UINT uType;
-    std::wstring strText;      // the "Text" field (type 4) or "LastErr" (type 66)
-    std::wstring strLevel;
-    std::wstring strThread;
-};
-
-// Makes a window of this thread the host's main window and collects what reaches it.
-class TraceTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        m_hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_NE(nullptr, m_hWnd);
-        g_hWndParent = m_hWnd;
-        g_dwGlobalDebugLevel = 0;
-    }
-    void TearDown() override
-    {
-        Take();
-        g_hWndParent = nullptr;
-        g_dwGlobalDebugLevel = 0;
-        DestroyWindow(m_hWnd);
-    }
-    // Every bus message posted so far, in order; the blocks are released.
-    std::vector<PostedRecord> Take()
-    {
-        std::vector<PostedRecord> vecRecords;
-        MSG msg;
-        while (PeekMessageW(&msg, m_hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE))
-        {
-            const wchar_t* pszRecord = RecordOfBlock(msg.lParam);
-            const UINT uType = static_cast<UINT>(msg.wParam);
-            vecRecords.push_back({uType, GetBusValue(pszRecord, uType == QEL_BUSMSG_LASTERROR ? L"LastErr" : L"Text"),
-                                  GetBusValue2(pszRecord, L"Level"), GetBusValue2(pszRecord, L"Thread")});
-            ReleaseBusBlock(msg.lParam);
-        }
-        return vecRecords;
-    }
-    HWND m_hWnd = nullptr;
-};
+using TraceTest = TraceCaptureTest;
 
 // The text after "MAIN."; empty when the line does not have the prefix shape.
 std::wstring TextAfterPrefix(const std::wstring& _strLine, int* _piPid, int* _piTid, SYSTEMTIME* _pTime)
@@ -193,16 +148,41 @@ TEST_F(TraceTest, ThreadsTracingAtOnceKeepTheirTexts)
     }
 }
 
-TEST_F(TraceTest, ErrorLinesAlsoBecomeTheLastError)
+TEST_F(TraceTest, FaultLinesAlsoBecomeTheLastError)
 {
     WriteTrace(0, L"Func.LoadAllModules.Error._tchdir %s failed", L"C:\\x");
-    WriteTrace(0, L"Func.LoadAllModules.Info.error ERROR .error. Error");
-    const auto vecRecords = Take();
-    ASSERT_EQ(3u, vecRecords.size());
-    EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_TRACE), vecRecords[0].uType);
-    EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_LASTERROR), vecRecords[1].uType);
+    const auto vecFault = Take();
+    ASSERT_EQ(2u, vecFault.size());
+    EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_TRACE), vecFault[0].uType);
+    EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_LASTERROR), vecFault[1].uType);
     // The whole line, prefix included, is the last error.
-    EXPECT_EQ(vecRecords[0].strText, vecRecords[1].strText);
-    EXPECT_NE(std::wstring::npos, vecRecords[1].strText.find(L"MAIN.Func.LoadAllModules.Error._tchdir C:\\x failed"));
-    EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_TRACE), vecRecords[2].uType);
+    EXPECT_EQ(vecFault[0].strText, vecFault[1].strText);
+    EXPECT_NE(std::wstring::npos, vecFault[1].strText.find(L"MAIN.Func.LoadAllModules.Error._tchdir C:\\x failed"));
+
+    WriteTrace(0, L"Event.WM_QEL_CALLFUNCTION.Error.Address 0x10 outside");
+    WriteTrace(0, L"Func.CPluginBase.Add.Error._tchdir failed");
+    EXPECT_EQ(4u, Take().size());
+}
+
+TEST_F(TraceTest, OtherLinesAndNotesStayTraceLinesOnly)
+{
+    // ".Error." in the free text after the name, another case, no leading Func/Event word,
+    // the kind word without its dots.
+    WriteTrace(0, L"Func.LoadAllModules.Info.error ERROR .error. Error");
+    WriteTrace(0, L"Func.CPluginBase.Add.Param._pszFile C:\\a.Error.dll");
+    WriteTrace(0, L"Func.X.error.lower");
+    WriteTrace(0, L"PLUGIN.Func.Dial.Error.busy");
+    WriteTrace(0, L"Func.SetError.Begin");
+    WriteTrace(0, L"Func.X.Error");
+    // A line of the kind Error that records a state, not a fault.
+    WriteTraceNote(0, L"Func.CServiceWindow.Error.Location %d;", 0);
+    const auto vecRecords = Take();
+    ASSERT_EQ(7u, vecRecords.size());
+    for (const PostedRecord& record : vecRecords)
+        EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_TRACE), record.uType) << record.strText;
+    EXPECT_NE(std::wstring::npos, vecRecords[6].strText.find(L"MAIN.Func.CServiceWindow.Error.Location 0;"));
+
+    // Notes keep the gate.
+    WriteTraceNote(3, L"Func.X.Error.gated");
+    EXPECT_TRUE(Take().empty());
 }
