@@ -91,3 +91,21 @@ TEST_F(DiagHostTest, CrashInTheSameSecondReplacesTheEarlierDump)
     }
     EXPECT_EQ(1, iReplaced);
 }
+
+TEST_F(DiagHostTest, DumpIsWrittenThoughAPluginReplacedTheExceptionFilter)
+{
+    const UINT FILTER_PROBE_FAULT_TYPE = 202;   // the filter probe faults for this type
+    ASSERT_TRUE(m_Folder.AddPlugin(L"PluginExtra", L"PluginFilterProbe.dll", L"PluginFilterProbe.dll"));
+    StartHost(L"Telvarin.exe");
+    ASSERT_TRUE(DumpFiles().empty());
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(FILTER_PROBE_FAULT_TYPE), 0);
+    DWORD dwExitCode = 0;
+    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
+
+    const std::vector<std::wstring> vecDumps = DumpFiles();
+    ASSERT_EQ(1u, vecDumps.size());
+    EXPECT_EQ("MDMP", tvr::ReadFileBytes(m_Folder.Child(vecDumps[0])).substr(0, 4));
+    // The plug-in's filter still had its turn, with the guard's exception after the dump.
+    EXPECT_EQ("0x00000001", tvr::ReadFileBytes(m_Folder.Child(L"PluginExtra\\FilterProbe.seen")));
+}

@@ -1,5 +1,8 @@
 #include "DiagHostFixture.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "TelvarinPlugin.h"
 
 namespace {
@@ -15,11 +18,12 @@ TEST_F(DiagHostTest, StatusReportFollowsTheRun)
     EXPECT_EQ(L"Telvarin", Report(L"ProgramStatus", L"ProductName"));
     EXPECT_FALSE(Report(L"ProgramStatus", L"User").empty());
     EXPECT_EQ(L" UTC", Report(L"ProgramStatus", L"Time").substr(19));
-    // "OK" at the start, unless an error line of the start-up report (such as a missing
-    // dialling location) has become the last error since.
-    const std::wstring strLastError = Report(L"LastError", L"Error");
-    EXPECT_TRUE(strLastError == L"OK" || strLastError.find(L"MAIN.Func.CServiceWindow.Error.") != std::wstring::npos)
-        << tvr::WideToUtf8(strLastError);
+    // A healthy start (here without a dialling location, whose line is no fault) leaves
+    // "OK" as the last error and nothing in the error log.
+    ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.Error.Location"));
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(PLAIN_TYPE));   // handled after every line of the start
+    EXPECT_EQ(L"OK", Report(L"LastError", L"Error"));
+    EXPECT_EQ("", ErrorLog());
 
     // Status messages of the plug-ins, handed over as records from outside.
     tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_STATUS, {{L"State", L"3"}, {L"Text", L"line down"}}));
@@ -58,11 +62,53 @@ TEST_F(DiagHostTest, ErrorLogTakesOnlyValuesWithErrorKind)
 
     tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_LASTERROR, {{L"LastErr", L"Func.Dial.Error.line busy"}}));
     ASSERT_TRUE(WaitForReport(L"LastError", L"Error", L"Func.Dial.Error.line busy"));
-    EXPECT_EQ(strBefore + "Func.Dial.Error.line busy", ErrorLog());
+    EXPECT_EQ(strBefore + "Func.Dial.Error.line busy\r\n", ErrorLog());
 
     // A trace line of the kind Error becomes the last error and so reaches the error log.
     PostMessageW(m_hWnd, WM_QEL_CALLFUNCTION, 0, 16);
     ASSERT_TRUE(WaitForTrace("Event.WM_QEL_CALLFUNCTION.Error."));
     ASSERT_TRUE(tvr::WaitUntil([&] { return ErrorLog().find("MAIN.Event.WM_QEL_CALLFUNCTION.Error.") != std::string::npos; }, 10000));
     EXPECT_NE(std::wstring::npos, Report(L"LastError", L"Error").find(L"MAIN.Event.WM_QEL_CALLFUNCTION.Error."));
+}
+
+TEST_F(DiagHostTest, InjectedLineBreaksAddNothingToTheStatusReport)
+{
+    StartHost(STATUS_HOST);
+    ASSERT_TRUE(WaitForReport(L"ProgramStatus", L"Status", L"OK"));
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(PLAIN_TYPE, {{L"Command", L"x\r\n[AccInjected]\r\nForged=1"},
+                                                            {L"Partner", L"1\nProcID=0"}}));
+    ASSERT_TRUE(WaitForReport(L"PrgMsg", L"Command", L"x  [AccInjected]  Forged=1"));
+    EXPECT_EQ(L"1 ProcID=0", Report(L"PrgMsg", L"Partner"));
+    EXPECT_EQ(std::to_wstring(m_Host.Pid()), Report(L"PrgMsg", L"ProcID"));
+    EXPECT_EQ(L"", Report(L"AccInjected", L"Forged"));
+    // The report still holds the host's three sections only, each with its fixed keys.
+    const std::string strReport = tvr::ReadFileBytes(m_Folder.Child(L"LOG\\StatusReport.ini"));
+    EXPECT_EQ(std::string::npos, strReport.find("\n[AccInjected]"));
+    EXPECT_EQ(std::string::npos, strReport.find("\nForged"));
+    EXPECT_EQ(std::string::npos, strReport.find("\nProcID=0"));
+}
+
+TEST_F(DiagHostTest, ErrorLogStaysBoundedUnderAFloodOfErrorEntries)
+{
+    const size_t LIMIT = 256 * 1024;
+    const int ENTRIES = 1100;   // about 1.1 times the limit in 250-character values
+    StartHost(STATUS_HOST);
+    ASSERT_TRUE(WaitForReport(L"ProgramStatus", L"Status", L"OK"));
+    std::wstring strLast;
+    for (int i = 0; i < ENTRIES; ++i)
+    {
+        strLast = L"Func.Flood.Error." + std::to_wstring(100000 + i) + L" " + std::wstring(227, L'x');
+        tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_LASTERROR, {{L"LastErr", strLast}}));
+    }
+    ASSERT_TRUE(WaitForReport(L"LastError", L"Error", strLast, 30000));
+    const std::string strLog = ErrorLog();
+    const std::string strOld = tvr::ReadFileBytes(m_Folder.Child(L"LOG\\ErrorLog.old.txt"));
+    EXPECT_LE(strLog.size(), LIMIT);
+    EXPECT_LE(strOld.size(), LIMIT);
+    EXPECT_GT(strOld.size(), LIMIT - 300);
+    const std::string strLastLine = tvr::WideToUtf8(strLast) + "\r\n";
+    ASSERT_GE(strLog.size(), strLastLine.size());
+    EXPECT_EQ(strLastLine, strLog.substr(strLog.size() - strLastLine.size()));
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(ENTRIES),
+              std::count(strLog.begin(), strLog.end(), '\n') + std::count(strOld.begin(), strOld.end(), '\n'));
 }
