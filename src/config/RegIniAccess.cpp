@@ -63,11 +63,11 @@ enum EProfileWrite
 EProfileWrite WriteProfileKey(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue,
                               const wchar_t* _pszFile, int* _piResult)
 {
-    CreateUnicodeIniFile(_pszFile);
     const bool bHexForm = IsAnsiIniFile(_pszFile) && !FitsAnsiCodePage(_pszValue);
     if (!MakeStoredForm(_pszValue, bHexForm, g_szStagedText, VALUE_LIMIT)
         || !QuoteForProfile(g_szStagedText, g_szFileText, FILE_TEXT_CCH))
         return PROFILE_REFUSED;
+    CreateUnicodeIniFile(_pszFile);
     SetLastError(ERROR_SUCCESS);
     const BOOL bWritten = WritePrivateProfileStringW(_pszSection, _pszKey, g_szFileText, _pszFile);
     if (!bWritten && GetLastError() == ERROR_ACCESS_DENIED)

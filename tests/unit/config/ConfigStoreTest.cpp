@@ -124,6 +124,8 @@ TEST_F(ConfigStore, OlderAnsiFileKeepsEveryCharacter)
 TEST_F(ConfigStore, RefusedValueIsNotWrittenToTheModuleFileInstead)
 {
     Init();
+    EXPECT_EQ(0, m_store.WriteString(SECTION, L"Key", std::wstring(9000, L'w').c_str()));
+    EXPECT_FALSE(FileExists(UserIni())) << "a refused value creates no file";
     ASSERT_EQ(1, m_store.WriteString(SECTION, L"Key", L"user value"));
     EXPECT_EQ(0, m_store.WriteString(SECTION, L"Key", std::wstring(9000, L'w').c_str()));
     EXPECT_EQ(L"<missing>", ReadRawIni(ModuleIni(), SECTION, L"Key"));
