@@ -1,6 +1,6 @@
 // Every process-wide object of the host, defined here and nowhere else: C++ constructs
-// them in this order and destroys them in the reverse one. CKillProcess ends the process
-// with exit code 0 during teardown, so the objects above it are never destroyed, and the
+// them in this order and destroys them in the reverse one. In Telvarin.exe CKillProcess ends
+// the process with exit code 0 during teardown, so the objects above it are never destroyed, and the
 // settings window object, the plug-in lists (Telephony first), the tray icon, the status
 // report, the configuration store and the language texts are destroyed before it, in that order.
 #include "bus/Crc32.h"
@@ -22,7 +22,10 @@ CVersionHandler g_VersionHandler;
 CQelDlgColors g_DlgColors;
 CQelDlgFonts g_DlgFonts;
 CQelMessageBox g_MessageBox;
+#ifdef TVR_KILL_PROCESS_AT_TEARDOWN
+// Telvarin.exe only: tools and test programs that share these objects keep their exit codes.
 static CKillProcess s_KillProcess;
+#endif
 CResourceAccess g_ResourceAccess;
 CRegIniAccess g_RegIniAccess;
 CStatusLog g_StatusLog(0);

@@ -29,6 +29,17 @@ void MoveToState(DWORD _dwPending, DWORD _dwFinal, BOOL _bRunning, UINT _uBusTyp
     SetStatus(_dwFinal);
 }
 
+// Stop requests queued while a stop sequence ran are repeats of it: they are removed, up to
+// the first other pause or continue request, which keeps its place. Without this, every
+// repeat would hold the main thread for another second.
+void DropQueuedStopRequests()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, g_hWndParent, WM_QEL_SERVICE, WM_QEL_SERVICE, PM_NOREMOVE | PM_QS_POSTMESSAGE) &&
+           msg.wParam == SERVICE_STOPPED)
+        PeekMessageW(&msg, g_hWndParent, WM_QEL_SERVICE, WM_QEL_SERVICE, PM_REMOVE | PM_QS_POSTMESSAGE);
+}
+
 } // namespace
 
 void DispatchServiceMessages(WPARAM _wParam)
@@ -50,6 +61,7 @@ void DispatchServiceMessages(WPARAM _wParam)
         SetStatus(SERVICE_STOP_PENDING);
         Sleep(STOPPED_PENDING_MS);
         SetStatus(SERVICE_STOPPED);
+        DropQueuedStopRequests();
         break;
     default:
         break;

@@ -72,19 +72,27 @@ DWORD WINAPI ServiceThread(LPVOID _pThreadHandle)
 
 void WINAPI ServiceMain(DWORD, LPWSTR*)
 {
+    // Set before the handler exists: a stop control can arrive as soon as it is registered,
+    // and OnStop must find the flag set, or the stop would be lost.
+    ResetServiceProgress();
+    g_dwServiceRunning = 1;
     if (!RegisterServiceHandler())
     {
+        g_dwServiceRunning = 0;
         SetError(HANDLER_REGISTRATION_FAILED);
         SetStatus(SERVICE_STOPPED);
         return;
     }
-    ResetServiceProgress();
-    g_dwServiceRunning = 1;
-    SetStatus(SERVICE_START_PENDING);
+    // A stop taken on during the start has reported STOP_PENDING already; the start
+    // reports must not turn it back into a running state.
+    if (g_dwServiceRunning)
+        SetStatus(SERVICE_START_PENDING);
     Sleep(START_PENDING_MS);
-    SetStatus(SERVICE_RUNNING);
+    if (g_dwServiceRunning)
+        SetStatus(SERVICE_RUNNING);
     while (g_dwServiceRunning)
         Sleep(RUNNING_POLL_MS);
+    // OnStop reported it; repeated in case a start report crossed that report.
     SetStatus(SERVICE_STOP_PENDING);
     Sleep(STOP_PENDING_MS);
     SetStatus(SERVICE_STOPPED);
@@ -105,6 +113,11 @@ void OnStop()
     WriteTrace(3, L"Func.OnStop.Begin");
     g_dwServiceRunning = 0;
     AdvanceServiceCheckpoint();
+    // STOP_PENDING is reported before the handler returns, so the manager answers the stop
+    // with it. While the service still reports RUNNING after a stop, Wine's manager takes
+    // any further control (an interrogate of a caller waiting for STOPPED) as a hung stop
+    // and kills the process, leaving the service RUNNING in its books.
+    SetStatus(SERVICE_STOP_PENDING);
     WriteTrace(3, L"Func.OnStop.End");
 }
 

@@ -34,20 +34,32 @@ int Usage()
     return 2;
 }
 
+bool IsKnownCommand(int _iArgc, wchar_t** _ppszArgv)
+{
+    const std::wstring strCommand = _iArgc >= 2 ? _ppszArgv[1] : L"";
+    if (_iArgc == 2)
+        return strCommand == L"close";
+    return _iArgc == 3 && (strCommand == L"debuglevel" || strCommand == L"wait");
+}
+
+bool WaitForHost(const wchar_t* _pszSeconds)
+{
+    for (long lTenths = std::wcstol(_pszSeconds, nullptr, 10) * 10; lTenths > 0; --lTenths, Sleep(100))
+        if (FindRunningHost())
+            return true;
+    return false;
+}
+
 } // namespace
 
+// Exit codes: 0 done, 1 no running host, 2 bad usage.
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 2)
+    if (!IsKnownCommand(argc, argv))
         return Usage();
     const std::wstring strCommand = argv[1];
-    if (strCommand == L"wait" && argc == 3)
-    {
-        for (long lTenths = std::wcstol(argv[2], nullptr, 10) * 10; lTenths > 0; --lTenths, Sleep(100))
-            if (FindRunningHost())
-                return 0;
-        return 1;
-    }
+    if (strCommand == L"wait")
+        return WaitForHost(argv[2]) ? 0 : 1;
     HWND hWndHost = FindRunningHost();
     if (hWndHost == nullptr)
     {
@@ -59,11 +71,7 @@ int wmain(int argc, wchar_t** argv)
         PostMessageW(hWndHost, WM_CLOSE, 0, 0);
         return 0;
     }
-    if (strCommand == L"debuglevel" && argc == 3)
-    {
-        const std::wstring strRecord = DebugLevelRecord(argv[2]);
-        SendMessageW(hWndHost, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(strRecord.c_str()));
-        return 0;
-    }
-    return Usage();
+    const std::wstring strRecord = DebugLevelRecord(argv[2]);
+    SendMessageW(hWndHost, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(strRecord.c_str()));
+    return 0;
 }
