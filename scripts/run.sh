@@ -11,6 +11,15 @@ build=${TVR_BUILD:-$root/build}
 tvr_wine_env "$build" "$arch"
 "$root/scripts/wineprefix.sh" "$build" "$arch"
 
+# The debug plug-in appends to one trace file per day, shared by every host of this user
+# (test runs included): remember where each file ends, so that only this host's lines show.
+logdir="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/orvex/Telvarin/TelvarinHost/LOG"
+mkdir -p "$logdir"
+declare -A logsize=()
+for f in "$logdir"/Trace_*.log; do
+  [ -f "$f" ] && logsize[$f]=$(stat -c %s "$f")
+done
+
 # The host runs from C:\Telvarin inside the prefix, as it would from a copied folder.
 install="$WINEPREFIX/drive_c/Telvarin"
 rm -rf "$install"
@@ -23,11 +32,17 @@ trap stop INT TERM
 
 ctl wait 30 || { echo "The host did not start; see $build/host-output.txt"; exit 1; }
 [ -n "${TVR_DEBUGLEVEL:-}" ] && ctl debuglevel "$TVR_DEBUGLEVEL"
-logdir="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/orvex/Telvarin/TelvarinHost/LOG"
-echo "Telvarin runs (process $host). Trace lines from $logdir:"
+# The newest trace file is today's; it appears with the host's first line.
+log=""
+for _ in $(seq 100); do
+  log=$(ls -t "$logdir"/Trace_*.log 2>/dev/null | head -n 1 || true)
+  [ -n "$log" ] && [ "$(stat -c %s "$log")" -gt "${logsize[$log]:-0}" ] && break
+  sleep 0.1
+done
+log=${log:-$logdir/Trace_$(date +%F).log}
+echo "Telvarin runs (process $host). Its trace lines from $log:"
 echo "Press Ctrl+C to end it."
-mkdir -p "$logdir"
-tail -n +1 -F "$logdir"/Trace_*.log 2>/dev/null &
+tail -c +$(( ${logsize[$log]:-0} + 1 )) -F "$log" 2>/dev/null &
 tail=$!
 wait "$host" || true
 kill "$tail" 2>/dev/null || true

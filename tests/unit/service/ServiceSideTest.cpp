@@ -107,12 +107,18 @@ TEST_F(CServiceSideTest, ServiceModePauseAndContinueOnlyReportToTheSystem)
     EXPECT_TRUE(PostedBusTypes().empty());
 }
 
-TEST_F(CServiceSideTest, StoppedMessageTakesASecond)
+TEST_F(CServiceSideTest, StoppedMessageTakesASecondAndDropsTheStopsQueuedBeforeTheNextOtherRequest)
 {
+    for (WPARAM wParam : {SERVICE_STOPPED, SERVICE_STOPPED, SERVICE_PAUSED, SERVICE_STOPPED})
+        PostMessageW(m_hWnd, WM_QEL_SERVICE, wParam, 0);
     const ULONGLONG ullStart = GetTickCount64();
     DispatchServiceMessages(SERVICE_STOPPED);
     EXPECT_GE(GetTickCount64() - ullStart, 950u);   // the tick count is coarse
-    EXPECT_TRUE(PostedBusTypes().empty());
+    // The pause request keeps its place and the stop behind it stays a request of its own.
+    const std::vector<SentMessage> vecLeft = PostedServiceMessages();
+    ASSERT_EQ(2u, vecLeft.size());
+    EXPECT_EQ(static_cast<WPARAM>(SERVICE_PAUSED), vecLeft[0].wParam);
+    EXPECT_EQ(static_cast<WPARAM>(SERVICE_STOPPED), vecLeft[1].wParam);
 }
 
 TEST_F(CServiceSideTest, PauseAndContinueControlsPostTheStateToTheMainWindow)
