@@ -19,8 +19,10 @@ CTempFolder::CTempFolder()
 {
     wchar_t szTemp[MAX_PATH] = L"";
     GetTempPathW(MAX_PATH, szTemp);
-    m_strPath = std::wstring(szTemp) + UniqueName(L"tvrcfg");
-    CreateDirectoryW(m_strPath.c_str(), nullptr);
+    // A folder left behind by an earlier process of the same id is never reused.
+    do
+        m_strPath = std::wstring(szTemp) + UniqueName(L"tvrcfg");
+    while (!CreateDirectoryW(m_strPath.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 CTempFolder::~CTempFolder()
