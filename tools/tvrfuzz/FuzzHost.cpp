@@ -7,7 +7,6 @@
 namespace {
 
 const DWORD START_TIMEOUT_MS = 20000;
-const UINT_PTR ICON_MARKER_BASE = 0x7AB00000;
 const DWORD HOST_ACCESS = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE | PROCESS_TERMINATE;
 
 struct WindowSearch
@@ -68,9 +67,6 @@ bool CFuzzHost::Attach(DWORD _dwPid)
     m_hProcess = hProcess;
     m_dwPid = dwPid;
     m_strImage = szImage;
-    DWORD_PTR dwIcon = 0;
-    SendMessageTimeoutW(m_hWnd, WM_GETICON, ICON_BIG, 0, SMTO_NORMAL, ANSWER_TIMEOUT_MS, &dwIcon);
-    m_lOriginalIcon = static_cast<LRESULT>(dwIcon);
     return true;
 }
 
@@ -85,11 +81,19 @@ bool CFuzzHost::Restart()
         Terminate();
     const std::wstring strFolder = Folder();
     std::wstring strCommand = L"\"" + m_strImage + L"\"";
+    // The new host writes nothing into this program's output.
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE hNul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = hNul;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(m_strImage.c_str(), &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, strFolder.c_str(),
-                        &si, &pi))
+    const BOOL bStarted = CreateProcessW(m_strImage.c_str(), &strCommand[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                         strFolder.c_str(), &si, &pi);
+    if (hNul != INVALID_HANDLE_VALUE)
+        CloseHandle(hNul);
+    if (!bStarted)
         return false;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -134,28 +138,12 @@ bool CFuzzHost::Answers(DWORD _dwTimeoutMs) const
     return SendMessageTimeoutW(m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, _dwTimeoutMs, &dwResult) != 0;
 }
 
-bool CFuzzHost::PostedDone(DWORD _dwTimeoutMs)
+DWORD CFuzzHost::AnswerTime() const
 {
-    const UINT_PTR uMarker = ICON_MARKER_BASE + (++m_uMarker & 0xFFFF) * 4;
-    if (!PostMessageW(m_hWnd, WM_SETICON, ICON_BIG, static_cast<LPARAM>(uMarker)))
-        return false;
-    const ULONGLONG ullEnd = GetTickCount64() + _dwTimeoutMs;
-    do
-    {
-        DWORD_PTR dwIcon = 0;
-        if (!SendMessageTimeoutW(m_hWnd, WM_GETICON, ICON_BIG, 0, SMTO_NORMAL, _dwTimeoutMs, &dwIcon))
-            return false;
-        if (dwIcon == uMarker)
-            return true;
-        Sleep(5);
-    } while (GetTickCount64() < ullEnd);
-    return false;
-}
-
-void CFuzzHost::RestoreIcon() const
-{
-    if (IsAlive())
-        SendMessageTimeoutW(m_hWnd, WM_SETICON, ICON_BIG, m_lOriginalIcon, SMTO_NORMAL, ANSWER_TIMEOUT_MS, nullptr);
+    const ULONGLONG ullStart = GetTickCount64();
+    if (!Answers())
+        return ANSWER_TIMEOUT_MS;
+    return static_cast<DWORD>(GetTickCount64() - ullStart);
 }
 
 bool CFuzzHost::IsWindowShown() const
@@ -181,7 +169,8 @@ SIZE_T CFuzzHost::PrivateUsage() const
     if (!m_hProcess ||
         !GetProcessMemoryInfo(m_hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters)))
         return 0;
-    return counters.PrivateUsage;
+    // Wine leaves PrivateUsage 0; the commit charge (PagefileUsage) is the same figure on Windows.
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 void CFuzzHost::Terminate() const

@@ -25,11 +25,8 @@ public:
     DWORD ExitCode() const;
     // True when WM_NULL is answered within the timeout.
     bool Answers(DWORD _dwTimeoutMs = ANSWER_TIMEOUT_MS) const;
-    // True when a message posted now is handled within the timeout: everything posted
-    // before it has been handled. The marker is a big-icon value that WM_GETICON returns.
-    bool PostedDone(DWORD _dwTimeoutMs = ANSWER_TIMEOUT_MS);
-    // Gives the window back the big icon it had when the fuzzer attached.
-    void RestoreIcon() const;
+    // Milliseconds until WM_NULL was answered; ANSWER_TIMEOUT_MS or more when it was not.
+    DWORD AnswerTime() const;
     bool IsWindowShown() const;
     // Main window title read with WM_GETTEXT; "?" when it does not answer.
     std::wstring Title() const;
@@ -50,7 +47,5 @@ private:
     HANDLE m_hProcess = nullptr;
     DWORD m_dwPid = 0;
     bool m_bStartedHere = false;
-    LRESULT m_lOriginalIcon = 0;
-    UINT_PTR m_uMarker = 0;
     std::wstring m_strImage;
 };

@@ -10,6 +10,8 @@ const wchar_t HOST_TITLE[] = L"Telvarin";
 const DWORD HANG_RECOVERY_MS = 60000;
 const size_t TEXT_SHOWN = 80;
 const int POST_RETRIES = 250;
+const DWORD BLOCKED_MS = 750;
+const DWORD IDLE_ANSWER_MS = 100;
 
 std::wstring Hex(UINT_PTR _uValue)
 {
@@ -89,9 +91,10 @@ void CFuzzSession::EndCategory(DWORD _dwDrainTimeoutMs)
     if (!m_bGone)
     {
         const ULONGLONG ullStart = GetTickCount64();
+        // Answered quickly: the host is no longer busy with what it was sent or posted.
         bool bAnswered = false;
         while (!bAnswered && m_Host.IsAlive() && GetTickCount64() - ullStart < _dwDrainTimeoutMs)
-            bAnswered = m_Host.Answers() && m_Host.PostedDone();
+            bAnswered = m_Host.AnswerTime() < IDLE_ANSWER_MS;
         m_Report.Current().strNote += L"answered after " + std::to_wstring(GetTickCount64() - ullStart) + L" ms";
         if (!m_Host.IsAlive())
             OnEnded();
@@ -121,6 +124,9 @@ bool CFuzzSession::IsSuppressed(const std::wstring& _strKind) const
 
 void CFuzzSession::Remember(const wchar_t* _pszHow, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
 {
+    m_dqRecent.push_front(m_Last);
+    if (m_dqRecent.size() > RECENT_SHOWN)
+        m_dqRecent.pop_back();
     m_Last.pszHow = _pszHow;
     m_Last.uMsg = _uMsg;
     m_Last.wParam = _wParam;
@@ -186,7 +192,6 @@ bool CFuzzSession::Post(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_
         Sleep(20);
     }
     ++m_Report.Current().ullSent;
-    m_bPosted = true;
     AfterMessage();
     return true;
 }
@@ -235,13 +240,18 @@ void CFuzzSession::CheckBatch()
         OnEnded();
         return;
     }
-    if (!m_bFlooding && !m_Host.Answers())
-        OnHang(L"no answer to WM_NULL within 5 s");
-    else if (!m_bFlooding && m_bPosted && !m_Host.PostedDone())
-        OnHang(L"posted messages not handled within 5 s");
-    m_bPosted = false;
-    if (m_bGone || !m_Host.IsAlive())
-        return;
+    if (!m_bFlooding)
+    {
+        // A main thread that keeps another process waiting most of a second is blocked by what it was handed.
+        const DWORD dwAnswerMs = m_Host.AnswerTime();
+        if (dwAnswerMs >= CFuzzHost::ANSWER_TIMEOUT_MS)
+            OnHang(L"no answer to WM_NULL within 5 s");
+        else if (dwAnswerMs >= BLOCKED_MS)
+            m_Report.Fault(EFault::Hang, L"main thread blocked: WM_NULL answered after " + std::to_wstring(dwAnswerMs) + L" ms",
+                           Describe());
+        if (m_bGone || !m_Host.IsAlive())
+            return;
+    }
     CheckCheap();
     if (!m_bFlooding)
     {
@@ -279,18 +289,18 @@ void CFuzzSession::OnEnded()
     if (m_bGone)
         return;
     Blame();
-    m_Report.Fault(EFault::Crash, L"host ended with exit code " + Hex(m_Host.ExitCode()), Describe());
+    m_Report.Fault(EFault::Crash, L"host ended with exit code " + Hex(m_Host.ExitCode()), DescribeWithRecent());
     StartAgain(L"host ended");
 }
 
 void CFuzzSession::OnHang(const std::wstring& _strWhat)
 {
     Blame();
-    m_Report.Fault(EFault::Hang, _strWhat, Describe());
+    m_Report.Fault(EFault::Hang, _strWhat, DescribeWithRecent());
     const ULONGLONG ullStart = GetTickCount64();
     while (m_Host.IsAlive() && GetTickCount64() - ullStart < HANG_RECOVERY_MS)
     {
-        if (m_Host.Answers() && m_Host.PostedDone())
+        if (m_Host.Answers())
             return;
     }
     if (!m_Host.IsAlive())
@@ -337,11 +347,24 @@ void CFuzzSession::Blame()
 
 std::wstring CFuzzSession::Describe() const
 {
-    std::wstring strText = L"last " + std::wstring(m_Last.pszHow) + L" " + m_Last.pszLabel;
-    if (m_Last.pszHow[0] == L'w')
-        return strText + L" value " + Hex(static_cast<UINT_PTR>(m_Last.lParam));
-    strText += L": msg " + std::to_wstring(m_Last.uMsg) + L" wParam " + Hex(m_Last.wParam);
-    if (m_Last.cchText)
-        return strText + L" text[" + std::to_wstring(m_Last.cchText) + L"] \"" + Printable(m_Last.strText) + L"\"";
-    return strText + L" lParam " + Hex(static_cast<UINT_PTR>(m_Last.lParam));
+    return L"last " + DescribeOne(m_Last);
+}
+
+std::wstring CFuzzSession::DescribeOne(const LastMessage& _Message)
+{
+    std::wstring strText = std::wstring(_Message.pszHow) + L" " + _Message.pszLabel;
+    if (_Message.pszHow[0] == L'w')
+        return strText + L" value " + Hex(static_cast<UINT_PTR>(_Message.lParam));
+    strText += L": msg " + std::to_wstring(_Message.uMsg) + L" wParam " + Hex(_Message.wParam);
+    if (_Message.cchText)
+        return strText + L" text[" + std::to_wstring(_Message.cchText) + L"] \"" + Printable(_Message.strText) + L"\"";
+    return strText + L" lParam " + Hex(static_cast<UINT_PTR>(_Message.lParam));
+}
+
+std::wstring CFuzzSession::DescribeWithRecent() const
+{
+    std::wstring strText = Describe();
+    for (const LastMessage& message : m_dqRecent)
+        strText += L"\n      before: " + DescribeOne(message);
+    return strText;
 }

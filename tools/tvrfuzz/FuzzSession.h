@@ -3,6 +3,7 @@
 // crashes, hangs and unwanted effects, and starts the host again when allowed.
 #pragma once
 #include <windows.h>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -19,6 +20,8 @@ public:
     static const unsigned BATCH = 50;
     // A message kind that crashed or hung the host this often is not sent again in the category.
     static const unsigned SUPPRESS_AFTER = 2;
+    // Messages before the last one named with a crash or hang (a posted culprit may be among them).
+    static const size_t RECENT_SHOWN = 4;
 
     CFuzzSession(CFuzzHost& _Host, CFuzzReport& _Report, const CFuzzOptions& _Options);
 
@@ -72,6 +75,8 @@ private:
     void StartAgain(const std::wstring& _strWhy);
     void Blame();
     std::wstring Describe() const;
+    std::wstring DescribeWithRecent() const;
+    static std::wstring DescribeOne(const LastMessage& _Message);
 
     CFuzzHost& m_Host;
     CFuzzReport& m_Report;
@@ -80,11 +85,11 @@ private:
     CModuleWatch m_Modules;
     CCanary m_Canary;
     LastMessage m_Last;
+    std::deque<LastMessage> m_dqRecent;   // the messages before the last one, newest first
     std::map<std::wstring, unsigned> m_mapCulprits;   // message kind -> crashes and hangs in this category
     std::wstring m_strLastTitle;
     unsigned m_uInBatch = 0;
     bool m_bFlooding = false;
-    bool m_bPosted = false;   // posts since the last batch check
     bool m_bGone = false;
     ULONGLONG m_ullDeadline = 0;
 };

@@ -66,7 +66,6 @@ int wmain(int argc, wchar_t** argv)
         CategoryFunction(strCategory)(session, random, options.m_uCount);
         session.EndCategory(strCategory == L"burst" ? BURST_DRAIN_MS : DRAIN_MS);
     }
-    host.RestoreIcon();
     report.PrintTable();
     const bool bTimeUp = session.TimeLimitHit();
     if (bTimeUp)
