@@ -29,41 +29,62 @@ bool IsZeroFrom(const wchar_t* _pszBlock, size_t _cchStart, size_t _cchBlock)
 
 } // namespace
 
+bool FindLiveHeapBlock(LPARAM _lBlock, SIZE_T* _pcbBlock)
+{
+    // The heap's own validation reads block headers at the address it is given and can
+    // fault on a guessed one; walking the heap only reads what the heap itself knows.
+    if (_lBlock == 0 || _lBlock % MEMORY_ALLOCATION_ALIGNMENT != 0)
+        return false;
+    const HANDLE hHeap = GetProcessHeap();
+    bool bFound = false;
+    PROCESS_HEAP_ENTRY entry = {};
+    if (!HeapLock(hHeap))
+        return false;
+    while (!bFound && HeapWalk(hHeap, &entry))
+    {
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && reinterpret_cast<LPARAM>(entry.lpData) == _lBlock)
+        {
+            *_pcbBlock = entry.cbData;
+            bFound = true;
+        }
+    }
+    HeapUnlock(hHeap);
+    return bFound;
+}
+
 bool IsOwnGlobalBlock(LPARAM _lBlock)
 {
-    const void* pBlock = reinterpret_cast<const void*>(_lBlock);
-    if (pBlock == nullptr || _lBlock % MEMORY_ALLOCATION_ALIGNMENT != 0)
-        return false;
-    // The heap is asked only about readable addresses; it then rejects anything that is
-    // not the start of one of its live blocks (foreign handles, freed or inner pointers).
-    if (!IsBusMemoryReadable(pBlock, sizeof(wchar_t)) || !HeapValidate(GetProcessHeap(), 0, pBlock))
-        return false;
-    const SIZE_T cbBlock = GlobalSize(const_cast<void*>(pBlock));
-    return cbBlock >= sizeof(wchar_t) && IsBusMemoryReadable(pBlock, cbBlock);
+    SIZE_T cbBlock = 0;
+    return FindLiveHeapBlock(_lBlock, &cbBlock) && cbBlock >= sizeof(wchar_t) &&
+           IsBusMemoryReadable(reinterpret_cast<const void*>(_lBlock), cbBlock);
 }
 
 bool IsWellFormedRecordBlock(LPARAM _lBlock, UINT _uType)
 {
-    if (!IsOwnGlobalBlock(_lBlock))
-        return false;
+    // What a guess is checked against first is read only where memory is readable; the
+    // heap is asked last, for the few values that look like a record.
     const wchar_t* pszBlock = reinterpret_cast<const wchar_t*>(_lBlock);
-    const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
-    if (cchBlock < MIN_BLOCK_CHARS)
-        return false;
-    const size_t cchText = wcsnlen(pszBlock, cchBlock);
-    if (cchText + 2 > cchBlock)
+    if (_lBlock == 0 || _lBlock % MEMORY_ALLOCATION_ALIGNMENT != 0 ||
+        !IsBusMemoryReadable(pszBlock, MIN_BLOCK_CHARS * sizeof(wchar_t)))
         return false;
     size_t cchHeader = 0;
-    if (!HasPrefix(pszBlock, cchText, BUS_RECORD_HEADER, &cchHeader))
+    if (!HasPrefix(pszBlock, MIN_BLOCK_CHARS, BUS_RECORD_HEADER, &cchHeader))
         return false;
     wchar_t szTypeLine[64];
     StringCchPrintfW(szTypeLine, ARRAYSIZE(szTypeLine), BUS_FIELD_TYPE, _uType);
     size_t cchTypeLine = 0;
-    if (!HasPrefix(pszBlock + cchHeader, cchText - cchHeader, szTypeLine, &cchTypeLine))
+    if (!HasPrefix(pszBlock + cchHeader, MIN_BLOCK_CHARS - cchHeader, szTypeLine, &cchTypeLine))
         return false;
+    SIZE_T cbBlock = 0;
+    if (!FindLiveHeapBlock(_lBlock, &cbBlock) || cbBlock < MIN_BLOCK_CHARS * sizeof(wchar_t) ||
+        !IsBusMemoryReadable(pszBlock, cbBlock))
+        return false;
+    const size_t cchBlock = cbBlock / sizeof(wchar_t);
+    const size_t cchText = wcsnlen(pszBlock, cchBlock);
     const wchar_t szEnd[] = L"</data>\r\n";
     const size_t cchEnd = ARRAYSIZE(szEnd) - 1;
-    if (cchText < cchHeader + cchTypeLine + cchEnd || wmemcmp(pszBlock + cchText - cchEnd, szEnd, cchEnd) != 0)
+    if (cchText + 2 > cchBlock || cchText < cchHeader + cchTypeLine + cchEnd ||
+        wmemcmp(pszBlock + cchText - cchEnd, szEnd, cchEnd) != 0)
         return false;
     return IsZeroFrom(pszBlock, cchText, cchBlock);
 }
@@ -136,6 +157,7 @@ LPARAM AcceptBusBlock(LPARAM _lBlock, UINT _uType)
 
 const wchar_t* RecordOfBlock(LPARAM _lBlock)
 {
+    // A known block is one the host allocated or accepted as live; its size is the heap's.
     if (!BusBlocks().IsKnown(_lBlock))
         return L"";
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);

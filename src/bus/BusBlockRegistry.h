@@ -41,6 +41,9 @@ private:
 // The one registry of the process (its monitor thread posts too, hence the lock).
 CBusBlockRegistry& BusBlocks();
 
+// True when the value is the start of a live block of this process's heap (its size in
+// *_pcbBlock). Walks the heap: safe for any value, but costs a walk.
+bool FindLiveHeapBlock(LPARAM _lBlock, SIZE_T* _pcbBlock);
 // True when the value is the start of a live global memory block of this process's heap.
 bool IsOwnGlobalBlock(LPARAM _lBlock);
 // True when the live block holds one well-formed record of the type: the header, the

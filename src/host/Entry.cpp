@@ -33,7 +33,7 @@ const DWORD SERVICE_ALL = 0xF01FF;
 void GetProgramFile(wchar_t (&_szPath)[512])
 {
     _szPath[0] = 0;
-    GetModuleFileNameW(nullptr, _szPath, 511);
+    GetModuleFileNameW(nullptr, _szPath, 512);
     _szPath[511] = 0;
 }
 

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "HostHarness.h"
+#include "ProbeLog.h"
 
 using namespace tvr;
 
@@ -23,6 +26,11 @@ void CloseAndExpectExitCodeZero(CHostProcess& _process, HWND _hWnd)
     DWORD dwExitCode = 1234;
     ASSERT_TRUE(_process.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
     EXPECT_EQ(0u, dwExitCode);
+}
+
+std::wstring StatusReportValue(const wchar_t* _pszSection, const wchar_t* _pszKey)
+{
+    return ReadIniValue(UserDataFolder(L"LOG") + L"\\StatusReport.ini", _pszSection, _pszKey);
 }
 
 std::wstring ShellFolder(int _iFolder)
@@ -63,9 +71,14 @@ TEST(StartModes, UnknownSwitchesStartNormally)
 TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
 {
     CInstallFolder folder;
+    const std::wstring strLog = folder.Child(L"probe.log");
+    ASSERT_TRUE(InstallProbe(folder, L"PluginDebug", L"PluginProbeA.DLL", strLog, {}));
     CHostProcess first;
     HWND hWndFirst = StartHost(first, folder);
     ASSERT_NE(nullptr, hWndFirst);
+    ASSERT_TRUE(WaitForProbeCall(strLog, [](const ProbeCall& _call) {
+        return _call.strType == "4" && _call.Field("Text").find("Func.CServiceWindow.End") != std::string::npos;
+    }, START_TIMEOUT_MS));
 
     CHostProcess second;
     const ULONGLONG ullStart = GetTickCount64();
@@ -76,7 +89,22 @@ TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
     EXPECT_GE(GetTickCount64() - ullStart, 2000u);   // the hand-over waits 2 s before it ends
     EXPECT_TRUE(first.IsRunning());
     EXPECT_EQ(hWndFirst, FindHostWindowOfProcess(first.Pid()));
+    // The first host got the hand-over as a record text (type 9, its settings window).
+    EXPECT_EQ(L"9", StatusReportValue(L"PrgMsg", L"Type"));
+    EXPECT_EQ(std::to_wstring(first.Pid()), StatusReportValue(L"PrgMsg", L"ProcID"));
+
+    // It goes on serving records of every size and ends in order.
+    for (size_t cchValue : {size_t(10), size_t(16000), size_t(100000)})
+        SendRecordText(hWndFirst, MakeRecord(44, {{L"Event", L"after" + std::to_wstring(cchValue)},
+                                                  {L"Value", std::wstring(cchValue, L'v')}}));
+    for (const char* pszEvent : {"after10", "after16000", "after100000"})
+        EXPECT_TRUE(WaitForProbeCall(strLog, [&](const ProbeCall& _call) {
+            return _call.strType == "44" && _call.Field("Event") == pszEvent;
+        }, 5000)) << pszEvent;
     CloseAndExpectExitCodeZero(first, hWndFirst);
+    const auto vecLog = ReadProbeLog(strLog);
+    EXPECT_TRUE(std::any_of(vecLog.begin(), vecLog.end(),
+                            [](const ProbeCall& _call) { return _call.strCall == "BeforeClose"; }));
 }
 
 TEST(StartModes, HostsFromDifferentFoldersRunSideBySide)
@@ -102,8 +130,10 @@ TEST(StartModes, SetTextWithoutRecordChangesNothing)
     EXPECT_EQ(0, SendRecordText(hWnd, L"not a record", 1));
     EXPECT_EQ(0, SendRecordText(hWnd, L"", 0));
     wchar_t szTitle[64] = L"";
-    GetWindowTextW(hWnd, szTitle, 64);
+    SendMessageTimeoutW(hWnd, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(szTitle), SMTO_NORMAL, 5000, nullptr);
     EXPECT_STREQ(L"Telvarin", szTitle);
+    // Neither text was taken for a record: this host wrote no record log.
+    EXPECT_NE(std::to_wstring(host.Pid()), StatusReportValue(L"PrgMsg", L"ProcID"));
     EXPECT_TRUE(host.IsRunning());
     CloseAndExpectExitCodeZero(host, hWnd);
 }

@@ -83,6 +83,11 @@ struct RunningHost
     }
 };
 
+LONG WindowWord(HWND _hWnd)
+{
+    return static_cast<LONG>(reinterpret_cast<LONG_PTR>(_hWnd));
+}
+
 bool IsPluginInitiated(const tvr::ProbeCall& _call, const std::string& _strID)
 {
     return _call.strCall == "BusProcess" && _call.strType == "33" && _call.Field("PluginID") == _strID;
@@ -97,7 +102,7 @@ TEST(SharedMemSystem, OtherProcessesSeeTheRunningHostAndItsWindow)
     CBlockView view(BlockNameFor(running.folder.ExePath()));
     ASSERT_TRUE(view.IsOpen()) << "no block named for the host's folder and user";
     EXPECT_TRUE(tvr::WaitUntil([&] { return view[SHM_HOSTRUNNING] == 1; }, 5000));
-    EXPECT_EQ(static_cast<LONG>(reinterpret_cast<LONG_PTR>(running.hWnd)), view[SHM_MAINWINDOW]);
+    EXPECT_EQ(WindowWord(running.hWnd), view[SHM_MAINWINDOW]);
     EXPECT_EQ(0, view[SHM_REQUEST]);
 }
 
@@ -137,16 +142,20 @@ TEST(SharedMemSystem, ASecondStartFromTheSameFolderUsesTheSameBlock)
     const std::wstring strName = BlockNameFor(running.folder.ExePath());
     CBlockView view(strName);
     ASSERT_TRUE(view.IsOpen());
+    ASSERT_TRUE(tvr::WaitUntil([&] { return view[SHM_MAINWINDOW] == WindowWord(running.hWnd); }, 5000));
     view[SHM_PLUGINID] = 1234;
 
     // The second start hands over to the running host and ends; it opened the block
-    // that exists rather than creating a fresh one, so nothing in it was cleared.
+    // that exists rather than creating a fresh one, so nothing in it was cleared, and
+    // the words that name the running host are still the running host's.
     tvr::CHostProcess second;
     ASSERT_TRUE(second.Start(running.folder.ExePath()));
+    EXPECT_NE(nullptr, second.WaitForWindow(5000)) << "the second start made no window of its own";
     ASSERT_TRUE(second.WaitForExit(15000, nullptr));
     EXPECT_EQ(strName, BlockNameFor(running.folder.ExePath()));
     EXPECT_EQ(1234, view[SHM_PLUGINID]);
     EXPECT_EQ(1, view[SHM_HOSTRUNNING]);
+    EXPECT_EQ(WindowWord(running.hWnd), view[SHM_MAINWINDOW]);
     EXPECT_TRUE(running.host.IsRunning());
 }
 
@@ -163,6 +172,7 @@ TEST(SharedMemSystem, HostsInDifferentFoldersHaveBlocksOfTheirOwn)
     CBlockView viewSecond(strSecond);
     ASSERT_TRUE(viewFirst.IsOpen());
     ASSERT_TRUE(viewSecond.IsOpen());
-    EXPECT_EQ(static_cast<LONG>(reinterpret_cast<LONG_PTR>(first.hWnd)), viewFirst[SHM_MAINWINDOW]);
-    EXPECT_EQ(static_cast<LONG>(reinterpret_cast<LONG_PTR>(second.hWnd)), viewSecond[SHM_MAINWINDOW]);
+    // Each host names its window once its start decision is made.
+    EXPECT_TRUE(tvr::WaitUntil([&] { return viewFirst[SHM_MAINWINDOW] == WindowWord(first.hWnd); }, 5000));
+    EXPECT_TRUE(tvr::WaitUntil([&] { return viewSecond[SHM_MAINWINDOW] == WindowWord(second.hWnd); }, 5000));
 }

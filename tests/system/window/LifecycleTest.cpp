@@ -57,9 +57,18 @@ TEST_F(HostWindowTest, StartupReportAtDebugLevelZero)
 TEST_F(HostWindowTest, SetTextWithoutRecordChangesNothing)
 {
     StartHost();
+    const size_t uBusCalls = tvr::ReadProbeLog(m_strLog).size();
     EXPECT_EQ(0, SendMessageW(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"not a record")));
+    EXPECT_EQ(0, SendMessageW(m_hWnd, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(L" <value keyword=\"Type\">44</value>")));
     wchar_t szTitle[64] = L"";
-    GetWindowTextW(m_hWnd, szTitle, 64);
+    SendMessageTimeoutW(m_hWnd, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(szTitle), SMTO_NORMAL, 5000, nullptr);
     EXPECT_STREQ(L"Telvarin", szTitle);
-    ExpectAlive();
+    // No record was logged or handed to the plug-ins for either text.
+    EXPECT_NE(std::to_wstring(m_Host.Pid()),
+              tvr::ReadIniValue(tvr::UserDataFolder(L"LOG") + L"\\StatusReport.ini", L"PrgMsg", L"ProcID"));
+    Sync();
+    const auto vecLog = tvr::ReadProbeLog(m_strLog);
+    for (size_t i = uBusCalls; i < vecLog.size(); ++i)
+        EXPECT_TRUE(vecLog[i].strType == "4" || vecLog[i].Field("Event").rfind("sync", 0) == 0)
+            << vecLog[i].strCall << " " << vecLog[i].strType;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "HostMemory.h"
 #include "TelvarinPlugin.h"
 #include "bus/BusBlockRegistry.h"
 #include "bus/BusRecord.h"
@@ -136,4 +137,18 @@ TEST(BusBlock, PostedBlocksOfThisProcessArePendingUntilHandled)
     ReleaseBusBlock(msg.lParam);
     EXPECT_EQ(uBefore, BusBlocks().PendingCount());
     DestroyWindow(hWnd);
+}
+
+TEST(BusBlock, GuessesOverThisProcesssHeapAreRefusedWithoutFault)
+{
+    // Values an attacker would post: pointers found in the heap, and their neighbours.
+    std::vector<LPARAM> vecGuesses;
+    for (LPARAM lBlock : tvr::HeapBlockAddresses(GetCurrentProcess(), 20000))
+        for (LPARAM lOffset : {0, 8, 16, -16, -8, 4})
+            vecGuesses.push_back(lBlock + lOffset);
+    ASSERT_GT(vecGuesses.size(), 1000u);
+    size_t uAccepted = 0;
+    for (LPARAM lGuess : vecGuesses)
+        uAccepted += AcceptBusBlock(lGuess, 11) != 0;
+    EXPECT_EQ(0u, uAccepted);
 }
