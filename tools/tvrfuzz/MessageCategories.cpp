@@ -32,6 +32,15 @@ WPARAM HostMessageWParam(UINT _uMsg, CFuzzRandom& _Random)
     return _Random.Chance(50) ? static_cast<WPARAM>(_Random.Below(16)) : static_cast<WPARAM>(_Random.Next());
 }
 
+// Plug-in code is what messages 1156 and WM_TIMER exist to call: the host runs any address
+// in a loaded plug-in module's code, as plug-ins in its process rely on, so a random one of
+// them is no refusal to test. Every other class must be refused.
+EPointerClass NonPluginCodeClass(UINT _uMsg, EPointerClass _eClass)
+{
+    const bool bCalls = _uMsg == WM_QEL_CALLFUNCTION || _uMsg == WM_TIMER;
+    return bCalls && _eClass == EPointerClass::PluginCode ? EPointerClass::ProgramCode : _eClass;
+}
+
 // A function address the host must never call: code, heap or the canary.
 LPARAM CallTarget(const CFuzzSession& _Session, CFuzzRandom& _Random, const wchar_t** _ppszLabel)
 {
@@ -41,7 +50,7 @@ LPARAM CallTarget(const CFuzzSession& _Session, CFuzzRandom& _Random, const wcha
         return static_cast<LPARAM>(_Session.Canary().Function());
     }
     static const EPointerClass s_aeClasses[] = {EPointerClass::ProgramCode, EPointerClass::SystemCode,
-                                                EPointerClass::PluginCode, EPointerClass::HostHeap};
+                                                EPointerClass::HostHeap};
     const EPointerClass eClass = s_aeClasses[_Random.Below(ARRAYSIZE(s_aeClasses))];
     *_ppszLabel = PointerClassName(eClass);
     return PickPointer(eClass, _Session.Map(), _Random);
@@ -83,7 +92,7 @@ void RunHostMessages(CFuzzSession& _Session, CFuzzRandom& _Random, unsigned _uCo
     for (unsigned i = 0; i < _uCount && _Session.CanGoOn(); ++i)
     {
         const UINT uMsg = HOST_MESSAGES[_Random.Below(ARRAYSIZE(HOST_MESSAGES))];
-        const EPointerClass eClass = RandomPointerClass(_Random);
+        const EPointerClass eClass = NonPluginCodeClass(uMsg, RandomPointerClass(_Random));
         Deliver(_Session, _Random, uMsg, HostMessageWParam(uMsg, _Random), PickPointer(eClass, _Session.Map(), _Random),
                 PointerClassName(eClass));
     }
