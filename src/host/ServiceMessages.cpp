@@ -36,8 +36,10 @@ void DropQueuedStopRequests()
 {
     MSG msg;
     while (PeekMessageW(&msg, g_hWndParent, WM_QEL_SERVICE, WM_QEL_SERVICE, PM_NOREMOVE | PM_QS_POSTMESSAGE) &&
-           msg.wParam == SERVICE_STOPPED)
-        PeekMessageW(&msg, g_hWndParent, WM_QEL_SERVICE, WM_QEL_SERVICE, PM_REMOVE | PM_QS_POSTMESSAGE);
+           msg.wParam == SERVICE_STOPPED &&
+           PeekMessageW(&msg, g_hWndParent, WM_QEL_SERVICE, WM_QEL_SERVICE, PM_REMOVE | PM_QS_POSTMESSAGE))
+    {
+    }
 }
 
 } // namespace

@@ -2,10 +2,12 @@
 // messages hand to it, in tray mode and in service mode (no status handle in this process).
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <string>
 #include <vector>
 
 #include "TelvarinPlugin.h"
 #include "bus/BusRecord.h"
+#include "diag/Trace.h"
 #include "host/HostState.h"
 #include "host/ServiceSide.h"
 
@@ -99,12 +101,32 @@ TEST_F(CServiceSideTest, TrayModePauseAndContinueTellThePlugins)
     EXPECT_TRUE(PostedBusTypes().empty());
 }
 
+// What the system sees is checked against Wine's service manager by the system test
+// PauseAndContinueChangeStateOnlyOnTheMainThread; this process has no status handle, so
+// here the states handed to the report are read from the trace lines.
 TEST_F(CServiceSideTest, ServiceModePauseAndContinueOnlyReportToTheSystem)
 {
     g_dwServiceMode = 1;
+    g_dwGlobalDebugLevel = 2;
     DispatchServiceMessages(SERVICE_PAUSED);
     DispatchServiceMessages(SERVICE_RUNNING);
-    EXPECT_TRUE(PostedBusTypes().empty());
+    g_dwGlobalDebugLevel = 0;
+    std::vector<std::wstring> vecStates;
+    std::vector<WPARAM> vecBusTypes;
+    const std::wstring strStatePrefix = L"Func.SetStatus.Param._dwState ";
+    MSG msg;
+    while (PeekMessageW(&msg, m_hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE))
+    {
+        const std::wstring strText = GetBusValue(RecordOfBlock(msg.lParam), L"Text");
+        const size_t nAt = strText.find(strStatePrefix);
+        if (msg.wParam != QEL_BUSMSG_TRACE)
+            vecBusTypes.push_back(msg.wParam);
+        else if (nAt != std::wstring::npos)
+            vecStates.push_back(strText.substr(nAt + strStatePrefix.size()));
+        ReleaseBusBlock(msg.lParam);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"6", L"7", L"5", L"4"}), vecStates);
+    EXPECT_TRUE(vecBusTypes.empty());   // no 62 or 63 for the plug-ins
 }
 
 TEST_F(CServiceSideTest, StoppedMessageTakesASecondAndDropsTheStopsQueuedBeforeTheNextOtherRequest)
