@@ -7,6 +7,7 @@
 #include "bus/BusRecord.h"
 #include "diag/Trace.h"
 #include "host/HostState.h"
+#include "host/ServiceStatus.h"
 #include "host/TrayActions.h"
 #include "ui/InfoIcon.h"
 
@@ -61,7 +62,11 @@ void DispatchServiceMessages(WPARAM _wParam)
     case SERVICE_STOPPED:
         WriteTrace(2, L"Func.DispatchServiceMessages.Info.SERVICE_STOPPED");
         SetStatus(SERVICE_STOP_PENDING);
-        Sleep(STOPPED_PENDING_MS);
+        // The pause between the two reports is for the system's view of the service; where
+        // nothing is reported (tray mode, or after the final STOPPED) a stop request that
+        // another process posts must not hold the main thread.
+        if (IsStatusReported())
+            Sleep(STOPPED_PENDING_MS);
         SetStatus(SERVICE_STOPPED);
         DropQueuedStopRequests();
         break;

@@ -90,6 +90,11 @@ void SetStatus(DWORD _dwState)
     WriteTrace(2, L"Func.SetStatus.End");
 }
 
+bool IsStatusReported()
+{
+    return IsServiceMode() && g_hServiceStatus != nullptr;
+}
+
 void SetError(DWORD _dwSpecificError)
 {
     WriteTrace(2, L"Func.SetError.Begin");

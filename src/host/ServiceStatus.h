@@ -15,3 +15,5 @@ void AdvanceServiceCheckpoint();
 // Reports the record as it is and traces the outcome at level 2 with the format, whose
 // one %s becomes "OK" or the system's text of the error.
 void ReportServiceStatus(const wchar_t* _pszTraceFormat);
+// True while a status report reaches the system: in service mode, before the final STOPPED.
+bool IsStatusReported();

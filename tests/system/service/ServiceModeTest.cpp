@@ -339,7 +339,7 @@ TEST_F(CServiceModeTest, TrayModePauseAndContinueTellThePlugins)
     EXPECT_EQ(0u, dwExitCode);
 }
 
-TEST_F(CServiceModeTest, RepeatedStopMessagesHoldTheHostForOneSequenceOnly)
+TEST_F(CServiceModeTest, StopMessagesFromOtherProcessesDoNotHoldTheTrayHost)
 {
     CHostProcess tray;
     ASSERT_TRUE(tray.Start(m_Folder.ExePath()));
@@ -347,9 +347,9 @@ TEST_F(CServiceModeTest, RepeatedStopMessagesHoldTheHostForOneSequenceOnly)
     ASSERT_NE(nullptr, hWnd);
     ASSERT_TRUE(WaitForProbeCall(m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; },
                                  START_TIMEOUT_MS));
-    // Ten stop messages posted at once, then WM_CLOSE behind them in the same queue: the
-    // first runs the one-second sequence, the nine queued behind it are dropped when it
-    // ends, so the close is reached after about a second, not ten.
+    // Ten stop messages posted at once, then WM_CLOSE behind them in the same queue: in tray
+    // mode nothing is reported to the system, so none of them waits between its reports,
+    // and the close is reached at once, not after ten seconds.
     const ULONGLONG ullStart = GetTickCount64();
     for (int iPost = 0; iPost < 10; ++iPost)
         ASSERT_TRUE(PostMessageW(hWnd, WM_QEL_SERVICE, SERVICE_STOPPED, 0));
@@ -358,6 +358,5 @@ TEST_F(CServiceModeTest, RepeatedStopMessagesHoldTheHostForOneSequenceOnly)
     ASSERT_TRUE(tray.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
     const ULONGLONG ullElapsed = GetTickCount64() - ullStart;
     EXPECT_EQ(0u, dwExitCode);
-    EXPECT_GE(ullElapsed, 900u);   // the first one ran its whole sequence
     EXPECT_LT(ullElapsed, 3000u);
 }

@@ -16,7 +16,7 @@
 namespace {
 
 const unsigned COUNT_PER_CATEGORY = 2200;   // nine categories
-const DWORD FUZZ_TIME_LIMIT_S = 140;
+const DWORD FUZZ_TIME_LIMIT_S = 360;
 const DWORD FUZZ_WAIT_MS = (FUZZ_TIME_LIMIT_S + 25) * 1000;
 
 struct FuzzRun

@@ -42,8 +42,10 @@ std::vector<LPARAM> HeapSpray(HANDLE _hProcess, size_t _uMax)
 {
     std::vector<LPARAM> vecSpray;
     for (LPARAM lBlock : Spread(tvr::HeapBlockAddresses(_hProcess, 20000), _uMax))
+    {
         for (LPARAM lOffset : {0, 8, 16, -16})
             vecSpray.push_back(lBlock + lOffset);
+    }
     return vecSpray;
 }
 
@@ -86,9 +88,11 @@ protected:
         EXPECT_EQ(0u, dwExitCode);
         const auto vecLog = tvr::ReadProbeLog(m_strLog);
         for (const char* pszModule : {"PluginProbeA", "PluginProbeB"})
+        {
             EXPECT_TRUE(std::any_of(vecLog.begin(), vecLog.end(), [&](const tvr::ProbeCall& _call) {
                 return IsFromProbe(_call, pszModule, "BeforeClose");
             })) << pszModule;
+        }
     }
 
     // Waits until everything posted so far has been handled: a posted message of a type
@@ -108,7 +112,9 @@ protected:
         {
             PostMessageW(m_hWnd, _uMsg, _wParam, lValue);
             if (++uSent % 200 == 0)
+            {
                 ASSERT_NO_FATAL_FAILURE(ExpectAlive());
+            }
         }
         ASSERT_NO_FATAL_FAILURE(ExpectAlive());
         ASSERT_NO_FATAL_FAILURE(DrainPosted());
@@ -142,7 +148,9 @@ TEST_F(HostileInputTest, MemBlocksInWindowTextNamingTheHostsHeapAreNeverFreed)
         SendRecordText(m_hWnd, MakeRecord(QEL_BUSMSG_CALLEVENT, {{L"MemBlock", std::to_wstring(lBlock)}}),
                        uSent % 2);
         if (++uSent % 200 == 0)
+        {
             ASSERT_NO_FATAL_FAILURE(ExpectAlive());
+        }
     }
     ExpectServingAndOrderlyEnd();
 }

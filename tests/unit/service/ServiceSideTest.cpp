@@ -129,13 +129,14 @@ TEST_F(CServiceSideTest, ServiceModePauseAndContinueOnlyReportToTheSystem)
     EXPECT_TRUE(vecBusTypes.empty());   // no 62 or 63 for the plug-ins
 }
 
-TEST_F(CServiceSideTest, StoppedMessageTakesASecondAndDropsTheStopsQueuedBeforeTheNextOtherRequest)
+TEST_F(CServiceSideTest, StoppedMessageWithoutStatusReportsDoesNotWaitAndDropsTheQueuedStops)
 {
+    // Nothing reaches the system here (no status handle), so nothing holds the main thread.
     for (WPARAM wParam : {SERVICE_STOPPED, SERVICE_STOPPED, SERVICE_PAUSED, SERVICE_STOPPED})
         PostMessageW(m_hWnd, WM_QEL_SERVICE, wParam, 0);
     const ULONGLONG ullStart = GetTickCount64();
     DispatchServiceMessages(SERVICE_STOPPED);
-    EXPECT_GE(GetTickCount64() - ullStart, 950u);   // the tick count is coarse
+    EXPECT_LT(GetTickCount64() - ullStart, 500u);
     // The pause request keeps its place and the stop behind it stays a request of its own.
     const std::vector<SentMessage> vecLeft = PostedServiceMessages();
     ASSERT_EQ(2u, vecLeft.size());
