@@ -18,7 +18,7 @@ typedef int (*PFN_ISUNICODE)();
 void CopyProgramFile(wchar_t* _pszOut, size_t _cchOut)
 {
     _pszOut[0] = 0;
-    GetModuleFileNameW(nullptr, _pszOut, static_cast<DWORD>(_cchOut - 1));
+    GetModuleFileNameW(nullptr, _pszOut, static_cast<DWORD>(_cchOut));
     _pszOut[_cchOut - 1] = 0;
 }
 

@@ -43,7 +43,8 @@ void CopyVersionString(const void* _pInfo, const wchar_t* _pszName, wchar_t* _ps
 CVersionTool::CVersionTool(HMODULE _hModule)
 {
     wchar_t szPath[PROGRAM_PATH_CCH] = L"";
-    GetModuleFileNameW(_hModule, szPath, PROGRAM_PATH_CCH - 1);
+    GetModuleFileNameW(_hModule, szPath, PROGRAM_PATH_CCH);
+    szPath[PROGRAM_PATH_CCH - 1] = 0;
     Read(szPath);
 }
 

@@ -51,7 +51,7 @@ const wchar_t* GetServiceImagePath(const wchar_t* _pszName)
     RemoveQuotes(g_szServiceImagePath);
     if (!IsExistingFile(g_szServiceImagePath))
     {
-        GetModuleFileNameW(nullptr, g_szServiceImagePath, ARRAYSIZE(g_szServiceImagePath) - 1);
+        GetModuleFileNameW(nullptr, g_szServiceImagePath, ARRAYSIZE(g_szServiceImagePath));
         g_szServiceImagePath[ARRAYSIZE(g_szServiceImagePath) - 1] = 0;
     }
     return g_szServiceImagePath;
