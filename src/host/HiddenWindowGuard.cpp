@@ -5,6 +5,9 @@
 
 namespace {
 
+// The undocumented message that pops the system menu up (its default handling runs the menu).
+const UINT WM_POPUPSYSTEMMENU = 0x0313;
+
 // A position change may move or size the window but never show it.
 void KeepHidden(LPARAM _lPosition)
 {
@@ -40,6 +43,23 @@ bool GuardHiddenWindow(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, L
     case WM_SETREDRAW:
     case WM_SHOWWINDOW:
     case WM_SETHOTKEY:
+        return true;
+    case WM_POPUPSYSTEMMENU:
+    case WM_CONTEXTMENU:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONDBLCLK:
+    case WM_NCXBUTTONDOWN:
+    case WM_NCXBUTTONDBLCLK:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        // Their default handling opens the system menu or tracks a frame button in a modal
+        // loop of its own, which would hold the main thread until a click that never comes.
         return true;
     case WM_WINDOWPOSCHANGING:
         KeepHidden(_lParam);

@@ -234,6 +234,18 @@ TEST_F(HostileInputTest, HiddenWindowStaysHiddenAndKeepsItsTitle)
     SendMessageTimeoutW(m_hWnd, WM_NCDESTROY, 0, 0, SMTO_NORMAL, ANSWER_MS, nullptr);
     SetWindowTextW(m_hWnd, L"Renamed");
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    // The system menu and the frame buttons would run modal loops on the main thread.
+    for (UINT uMsg : {0x0313u, static_cast<UINT>(WM_CONTEXTMENU), static_cast<UINT>(WM_NCLBUTTONDOWN),
+                      static_cast<UINT>(WM_NCRBUTTONUP), static_cast<UINT>(WM_SYSKEYUP)})
+    {
+        for (WPARAM wHit : {WPARAM(HTSYSMENU), WPARAM(HTMINBUTTON), WPARAM(HTCAPTION), WPARAM(VK_MENU)})
+        {
+            PostMessageW(m_hWnd, uMsg, wHit, 0);
+            EXPECT_NE(0, SendMessageTimeoutW(m_hWnd, uMsg, wHit, 0, SMTO_NORMAL, ANSWER_MS, nullptr))
+                << "message " << uMsg << " held the host";
+        }
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectAlive());
     Sync();
     EXPECT_FALSE(IsWindowVisible(m_hWnd));
     EXPECT_EQ(L"Telvarin", Title(m_hWnd));
