@@ -57,6 +57,25 @@ protected:
         EXPECT_FALSE(bWindow) << WideToUtf8(_pszSwitch) << " made a main window";
         return bEnded && dwExitCode == 0 && !bWindow;
     }
+    // Starts a tray host from the test folder; its window once its plug-ins are loaded.
+    HWND StartTrayHost(CHostProcess& _tray)
+    {
+        if (!_tray.Start(m_Folder.ExePath()))
+            return nullptr;
+        HWND hWnd = _tray.WaitForWindow(START_TIMEOUT_MS);
+        const bool bLoaded = hWnd && WaitForProbeCall(m_strLog, [](const ProbeCall& _call) {
+            return _call.strCall == "AfterLoad";
+        }, START_TIMEOUT_MS);
+        return bLoaded ? hWnd : nullptr;
+    }
+    // Posts WM_CLOSE and expects the end with exit code 0.
+    void CloseTrayHost(CHostProcess& _tray, HWND _hWnd)
+    {
+        ASSERT_TRUE(PostMessageW(_hWnd, WM_CLOSE, 0, 0));
+        DWORD dwExitCode = 1234;
+        ASSERT_TRUE(_tray.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
+        EXPECT_EQ(0u, dwExitCode);
+    }
     // Starts the installed service; the distinct states seen until RUNNING.
     std::vector<DWORD> StartService()
     {
@@ -282,15 +301,9 @@ TEST_F(CServiceModeTest, TrayStartBesideTheServiceOfAnotherFolderRuns)
     CInstallFolder otherFolder;
     ASSERT_TRUE(RunSwitch(otherFolder, L"-I"));
     CHostProcess tray;
-    ASSERT_TRUE(tray.Start(m_Folder.ExePath()));
-    HWND hWnd = tray.WaitForWindow(START_TIMEOUT_MS);
+    HWND hWnd = StartTrayHost(tray);
     ASSERT_NE(nullptr, hWnd);
-    EXPECT_TRUE(WaitForProbeCall(m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; },
-                                 START_TIMEOUT_MS));
-    PostMessageW(hWnd, WM_CLOSE, 0, 0);
-    DWORD dwExitCode = 1234;
-    ASSERT_TRUE(tray.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
-    EXPECT_EQ(0u, dwExitCode);
+    CloseTrayHost(tray, hWnd);
 }
 
 TEST_F(CServiceModeTest, RemoveSwitchStopsAndDeletesTheServiceAndClosesTheTrayHost)
@@ -319,11 +332,8 @@ TEST_F(CServiceModeTest, RemoveSwitchStopsAndDeletesTheServiceAndClosesTheTrayHo
 TEST_F(CServiceModeTest, TrayModePauseAndContinueTellThePlugins)
 {
     CHostProcess tray;
-    ASSERT_TRUE(tray.Start(m_Folder.ExePath()));
-    HWND hWnd = tray.WaitForWindow(START_TIMEOUT_MS);
+    HWND hWnd = StartTrayHost(tray);
     ASSERT_NE(nullptr, hWnd);
-    ASSERT_TRUE(WaitForProbeCall(m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; },
-                                 START_TIMEOUT_MS));
     SendMessageW(hWnd, WM_QEL_SERVICE, SERVICE_PAUSED, 0);
     SendMessageW(hWnd, WM_QEL_SERVICE, SERVICE_RUNNING, 0);
     EXPECT_TRUE(WaitUntil([this] { return !BusCalls(QEL_BUSMSG_SERVICERUNNING).empty(); }, 5000));
@@ -333,20 +343,14 @@ TEST_F(CServiceModeTest, TrayModePauseAndContinueTellThePlugins)
             vecTypes.push_back(call.strType);
     EXPECT_EQ((std::vector<std::string>{"63", "62"}), vecTypes);
     EXPECT_FALSE(m_Service.Exists());   // nothing was installed or reported
-    PostMessageW(hWnd, WM_CLOSE, 0, 0);
-    DWORD dwExitCode = 1234;
-    ASSERT_TRUE(tray.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
-    EXPECT_EQ(0u, dwExitCode);
+    CloseTrayHost(tray, hWnd);
 }
 
 TEST_F(CServiceModeTest, StopMessagesFromOtherProcessesDoNotHoldTheTrayHost)
 {
     CHostProcess tray;
-    ASSERT_TRUE(tray.Start(m_Folder.ExePath()));
-    HWND hWnd = tray.WaitForWindow(START_TIMEOUT_MS);
+    HWND hWnd = StartTrayHost(tray);
     ASSERT_NE(nullptr, hWnd);
-    ASSERT_TRUE(WaitForProbeCall(m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; },
-                                 START_TIMEOUT_MS));
     // Ten stop messages posted at once, then WM_CLOSE behind them in the same queue: in tray
     // mode nothing is reported to the system, so none of them waits between its reports,
     // and the close is reached at once, not after ten seconds.
