@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "bus/BusRecord.h"
+#include "bus/PluginCall.h"
 
 int DistributeBusMessageToLists(UINT _uType, LPARAM _lBlock)
 {
@@ -32,5 +33,6 @@ int CallPluginBus(HMODULE _hModule, UINT _uType)
     BusRecordBegin(vecRecord.data(), vecRecord.size());
     BusRecordAppend(vecRecord.data(), vecRecord.size(), BUS_FIELD_TYPE, _uType);
     BusRecordEnd(vecRecord.data(), vecRecord.size());
+    CPluginCallScope call(_hModule, DLL_NAME_PLUGINBUSPROCESS);
     return pfnBusProcess(_uType, vecRecord.data());
 }

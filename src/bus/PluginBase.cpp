@@ -1,4 +1,5 @@
 #include "bus/PluginBase.h"
+#include "bus/PluginCall.h"
 
 #include <shlwapi.h>
 #include <strsafe.h>
@@ -139,7 +140,10 @@ void CPluginBase::AfterLoad()
     for (PluginSlot& slot : m_Slots)
     {
         if (slot.pfnPluginAfterLoad)
+        {
+            CPluginCallScope call(slot.hModule, DLL_NAME_PLUGINAFTERLOAD);
             slot.pfnPluginAfterLoad();
+        }
     }
     RefreshCanDisable();
     WriteTrace(LEVEL_LIFECYCLE, L"Func.AfterLoad.End");
@@ -151,7 +155,10 @@ void CPluginBase::BeforeClose()
     for (PluginSlot& slot : m_Slots)
     {
         if (slot.pfnPluginBeforeClose)
+        {
+            CPluginCallScope call(slot.hModule, DLL_NAME_PLUGINBEFORECLOSE);
             slot.pfnPluginBeforeClose();
+        }
     }
     WriteTrace(LEVEL_LIFECYCLE, L"Func.BeforeClose.End");
 }
@@ -253,7 +260,10 @@ int CPluginBase::DeliverBusMessage(UINT _uType, const wchar_t* _pszRecord)
 {
     for (const PluginSlot& slot : m_Slots)
     {
-        if (slot.pfnPluginBusProcess && slot.pfnPluginBusProcess(_uType, _pszRecord) == 0)
+        if (!slot.pfnPluginBusProcess)
+            continue;
+        CPluginCallScope call(slot.hModule, DLL_NAME_PLUGINBUSPROCESS);
+        if (slot.pfnPluginBusProcess(_uType, _pszRecord) == 0)
             return 0;
     }
     return 1;

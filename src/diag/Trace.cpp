@@ -50,6 +50,14 @@ void TraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, va_l
 
 } // namespace
 
+void FormatTraceLine(wchar_t* _pszLine, size_t _cchLine, const wchar_t* _pszText)
+{
+    if (_pszLine == nullptr || _cchLine == 0)
+        return;
+    const size_t cchPrefix = FormatPrefix(_pszLine, _cchLine);
+    StringCchCopyW(_pszLine + cchPrefix, _cchLine - cchPrefix, _pszText ? _pszText : L"");
+}
+
 bool IsFaultText(const wchar_t* _pszText)
 {
     if (_pszText == nullptr || (wcsncmp(_pszText, L"Func.", 5) != 0 && wcsncmp(_pszText, L"Event.", 6) != 0))

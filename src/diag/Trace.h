@@ -17,6 +17,9 @@ void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
 // state of the machine rather than a fault of the host (a missing optional setting).
 void WriteTraceNote(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
 
+// The line "<UTC time> (pid:tid) - MAIN.<text>" without sending it (cut at the capacity).
+void FormatTraceLine(wchar_t* _pszLine, size_t _cchLine, const wchar_t* _pszText);
+
 // True for a text of the kind Error: "Func." or "Event." followed by a name whose
 // dot-separated words, up to the first blank, include "Error" ("Func.LoadAllModules.Error._tchdir
 // C:\x failed"). ".Error." in the free text after the name does not count.

@@ -2,9 +2,15 @@
 #include "host/ServiceWindow.h"
 
 #include "TelvarinPlugin.h"
+#include <strsafe.h>
+
+#include "bus/BusRecordBuilder.h"
 #include "bus/MessageFilter.h"
+#include "bus/PluginBase.h"
+#include "bus/PluginCall.h"
 #include "diag/CrashDump.h"
 #include "diag/ExceptionGuard.h"
+#include "diag/Trace.h"
 #include "host/HostState.h"
 #include "ui/QelConfig.h"
 
@@ -37,9 +43,44 @@ int LoopBody()
     }
 }
 
+bool IsDebugModule(HMODULE _hModule)
+{
+    for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
+    {
+        if (g_PluginDebug.GetModuleHandle(iSlot) == _hModule)
+            return true;
+    }
+    return false;
+}
+
+// A fault inside plug-in code names the module and the export as the last error and in a
+// trace line. The loop that would carry the line ends with the fault, so the debug plug-ins
+// get it directly, unless the fault lies in one of them.
+void ReportFaultingPlugin()
+{
+    const SPluginCall call = CurrentPluginCall();
+    wchar_t szCall[640];
+    if (g_pServiceWindow == nullptr || !DescribePluginCall(call, szCall, ARRAYSIZE(szCall)))
+        return;
+    wchar_t szText[800];
+    StringCchPrintfW(szText, ARRAYSIZE(szText), L"Func.RunMessageLoop.Error.Fault in plug-in %s", szCall);
+    wchar_t szLine[1024];
+    FormatTraceLine(szLine, ARRAYSIZE(szLine), szText);
+    g_pServiceWindow->LogLastError(szLine);
+    if (IsDebugModule(call.hModule))
+        return;
+    CBusRecordBuilder record(QEL_BUSMSG_TRACE, BUS_RECORD_CAPACITY);
+    record.AddField(L" <value keyword=\"Level\">%u</value>\r\n", 0u);
+    record.AddField(L" <value keyword=\"Text\">%s</value>\r\n", szLine);
+    record.AddField(L" <value keyword=\"Thread\">%d</value>\r\n", static_cast<int>(GetCurrentThreadId()));
+    g_PluginDebug.DeliverBusMessage(QEL_BUSMSG_TRACE, record.Finish());
+}
+
 LONG CrashDumpFilter(EXCEPTION_POINTERS* _pExceptionPointers)
 {
-    return WriteCrashDump(_pExceptionPointers, MAIN_DUMP_TYPE);
+    const LONG lResult = WriteCrashDump(_pExceptionPointers, MAIN_DUMP_TYPE);
+    ReportFaultingPlugin();
+    return lResult;
 }
 
 } // namespace

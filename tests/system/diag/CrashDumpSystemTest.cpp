@@ -109,3 +109,23 @@ TEST_F(DiagHostTest, DumpIsWrittenThoughAPluginReplacedTheExceptionFilter)
     // The plug-in's filter still had its turn, with the guard's exception after the dump.
     EXPECT_EQ("0x00000001", tvr::ReadFileBytes(m_Folder.Child(L"PluginExtra\\FilterProbe.seen")));
 }
+
+TEST_F(DiagHostTest, FaultInAPluginExportNamesThePluginAndTheExport)
+{
+    // The faulting probe sits in the extra list; the debug probe, which sees every trace
+    // line, stays sound and gets the line that names the fault.
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeF.DLL", m_strLog, FaultingProbe()));
+    StartHost(L"TVRCONFIG.exe");   // keeps its status report beside itself
+    PostFaultingRecord(m_hWnd);
+    DWORD dwExitCode = 0;
+    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
+    EXPECT_EQ(1u, DumpFiles().size());
+
+    const std::string strNamed = "Error.Fault in plug-in ";
+    const std::wstring strError = Report(L"LastError", L"Error");
+    const std::string strLastError = tvr::WideToUtf8(strError);
+    EXPECT_NE(std::string::npos, strLastError.find(strNamed)) << strLastError;
+    EXPECT_NE(std::string::npos, strLastError.find("PluginProbeF.DLL DLL_PluginBusProcess")) << strLastError;
+    EXPECT_TRUE(WaitForTrace("PluginProbeF.DLL DLL_PluginBusProcess", 1000));
+}

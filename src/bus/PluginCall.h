@@ -1,0 +1,29 @@
+// The plug-in export that runs on the main thread right now. A fault inside plug-in code
+// then names the module and the export, in the status report and the trace, beside the
+// crash dump.
+#pragma once
+#include <windows.h>
+
+struct SPluginCall
+{
+    HMODULE hModule;
+    const char* pszExport;
+};
+
+// Marks a call into a plug-in export for as long as the scope lives (calls may nest).
+class CPluginCallScope
+{
+public:
+    CPluginCallScope(HMODULE _hModule, const char* _pszExport);
+    ~CPluginCallScope();
+    CPluginCallScope(const CPluginCallScope&) = delete;
+    CPluginCallScope& operator=(const CPluginCallScope&) = delete;
+
+private:
+    SPluginCall m_Previous;
+};
+
+// The running call of this thread; hModule is null when no plug-in code runs.
+SPluginCall CurrentPluginCall();
+// "<module file> <export>" of the call; false when no plug-in code runs.
+bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut);
