@@ -9,6 +9,9 @@
 // The host's main window
 // ---------------------------------------------------------------------------
 
+// Version of this plug-in interface: major in the high byte, minor in the low byte.
+#define TELVARIN_SDK_VERSION 0x0100
+
 // User data (GWLP_USERDATA) of the host's hidden main window; class and title "Telvarin".
 #define HOST_WINDOW_ID 0x4578AD11u
 
@@ -83,6 +86,27 @@ typedef int (WINAPI* PFN_DLL_CanDisable)(void);
 typedef int (WINAPI* PFN_DLL_GetDisableState)(void);
 typedef void (WINAPI* PFN_DLL_SetDisableState)(int _iDisable);
 typedef HWND (WINAPI* PFN_DLL_ShowConfig)(HWND _hWndParent);
+
+// The exports as a plug-in defines them: a definition with another signature does not
+// compile against this header.
+#ifdef __cplusplus
+extern "C" {
+#endif
+int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord);
+int WINAPI DLL_GetPluginID(void);
+void WINAPI DLL_PluginAfterLoad(void);
+void WINAPI DLL_PluginBeforeClose(void);
+const wchar_t* WINAPI DLL_GetPluginName(void);
+int WINAPI DLL_IsUnicode(void);
+int WINAPI DLL_IsSupportedVersion(void);
+int WINAPI DLL_IsBetaVersion(void);
+int WINAPI DLL_CanDisable(void);
+int WINAPI DLL_GetDisableState(void);
+void WINAPI DLL_SetDisableState(int _iDisable);
+HWND WINAPI DLL_ShowConfig(HWND _hWndParent);
+#ifdef __cplusplus
+}
+#endif
 
 #define DLL_NAME_PLUGINBUSPROCESS   "DLL_PluginBusProcess"
 #define DLL_NAME_GETPLUGINID        "DLL_GetPluginID"
