@@ -28,9 +28,18 @@ void CloseAndExpectExitCodeZero(CHostProcess& _process, HWND _hWnd)
     EXPECT_EQ(0u, dwExitCode);
 }
 
-std::wstring StatusReportValue(const wchar_t* _pszSection, const wchar_t* _pszKey)
+// A copy of the program named TVRCONFIG, which keeps its status report beside itself, so
+// that hosts of tests running at the same time do not write the same report.
+std::wstring OwnReportProgram(const CInstallFolder& _folder)
 {
-    return ReadIniValue(UserDataFolder(L"LOG") + L"\\StatusReport.ini", _pszSection, _pszKey);
+    const std::wstring strExe = _folder.Child(L"TVRCONFIG.exe");
+    EXPECT_TRUE(CopyFileW(_folder.ExePath().c_str(), strExe.c_str(), FALSE));
+    return strExe;
+}
+
+std::wstring StatusReportValue(const CInstallFolder& _folder, const wchar_t* _pszSection, const wchar_t* _pszKey)
+{
+    return ReadIniValue(_folder.Child(L"LOG\\StatusReport.ini"), _pszSection, _pszKey);
 }
 
 std::wstring ShellFolder(int _iFolder)
@@ -73,8 +82,10 @@ TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
     CInstallFolder folder;
     const std::wstring strLog = folder.Child(L"probe.log");
     ASSERT_TRUE(InstallProbe(folder, L"PluginDebug", L"PluginProbeA.DLL", strLog, {}));
+    const std::wstring strExe = OwnReportProgram(folder);
     CHostProcess first;
-    HWND hWndFirst = StartHost(first, folder);
+    ASSERT_TRUE(first.Start(strExe));
+    HWND hWndFirst = first.WaitForWindow(START_TIMEOUT_MS);
     ASSERT_NE(nullptr, hWndFirst);
     ASSERT_TRUE(WaitForProbeCall(strLog, [](const ProbeCall& _call) {
         return _call.strType == "4" && _call.Field("Text").find("Func.CServiceWindow.End") != std::string::npos;
@@ -82,7 +93,7 @@ TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
 
     CHostProcess second;
     const ULONGLONG ullStart = GetTickCount64();
-    ASSERT_TRUE(second.Start(folder.ExePath()));
+    ASSERT_TRUE(second.Start(strExe));
     DWORD dwExitCode = 1234;
     ASSERT_TRUE(second.WaitForExit(START_TIMEOUT_MS, &dwExitCode));
     EXPECT_EQ(0u, dwExitCode);
@@ -90,8 +101,8 @@ TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
     EXPECT_TRUE(first.IsRunning());
     EXPECT_EQ(hWndFirst, FindHostWindowOfProcess(first.Pid()));
     // The first host got the hand-over as a record text (type 9, its settings window).
-    EXPECT_EQ(L"9", StatusReportValue(L"PrgMsg", L"Type"));
-    EXPECT_EQ(std::to_wstring(first.Pid()), StatusReportValue(L"PrgMsg", L"ProcID"));
+    EXPECT_EQ(L"9", StatusReportValue(folder, L"PrgMsg", L"Type"));
+    EXPECT_EQ(std::to_wstring(first.Pid()), StatusReportValue(folder, L"PrgMsg", L"ProcID"));
 
     // It goes on serving records of every size and ends in order.
     for (size_t cchValue : {size_t(10), size_t(16000), size_t(100000)})
@@ -125,7 +136,8 @@ TEST(StartModes, SetTextWithoutRecordChangesNothing)
 {
     CInstallFolder folder;
     CHostProcess host;
-    HWND hWnd = StartHost(host, folder);
+    ASSERT_TRUE(host.Start(OwnReportProgram(folder)));
+    HWND hWnd = host.WaitForWindow(START_TIMEOUT_MS);
     ASSERT_NE(nullptr, hWnd);
     EXPECT_EQ(0, SendRecordText(hWnd, L"not a record", 1));
     EXPECT_EQ(0, SendRecordText(hWnd, L"", 0));
@@ -133,7 +145,7 @@ TEST(StartModes, SetTextWithoutRecordChangesNothing)
     SendMessageTimeoutW(hWnd, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(szTitle), SMTO_NORMAL, 5000, nullptr);
     EXPECT_STREQ(L"Telvarin", szTitle);
     // Neither text was taken for a record: this host wrote no record log.
-    EXPECT_NE(std::to_wstring(host.Pid()), StatusReportValue(L"PrgMsg", L"ProcID"));
+    EXPECT_NE(std::to_wstring(host.Pid()), StatusReportValue(folder, L"PrgMsg", L"ProcID"));
     EXPECT_TRUE(host.IsRunning());
     CloseAndExpectExitCodeZero(host, hWnd);
 }

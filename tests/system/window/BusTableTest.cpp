@@ -14,11 +14,6 @@ LRESULT SendBus(HWND _hWnd, UINT _uType)
     return static_cast<LRESULT>(dwResult);
 }
 
-std::wstring StatusReportValue(const wchar_t* _pszSection, const wchar_t* _pszKey)
-{
-    return tvr::ReadIniValue(tvr::UserDataFolder(L"LOG") + L"\\StatusReport.ini", _pszSection, _pszKey);
-}
-
 } // namespace
 
 TEST_F(HostWindowTest, UnknownTypeIsOnlyDistributedAndItsResultComesBack)

@@ -7,7 +7,11 @@ void HostWindowTest::StartHost(const tvr::ProbeSettings& _extra)
     m_strLog = m_Folder.Child(L"probe.log");
     ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginDebug", L"PluginProbeA.DLL", m_strLog, {}));
     ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeB.DLL", m_strLog, _extra));
-    ASSERT_TRUE(m_Host.Start(m_Folder.ExePath()));
+    // A program file named TVRCONFIG keeps its settings and status report beside itself, so
+    // hosts of tests that run at the same time do not write each other's report.
+    const std::wstring strExe = m_Folder.Child(L"TVRCONFIG.exe");
+    ASSERT_TRUE(CopyFileW(m_Folder.ExePath().c_str(), strExe.c_str(), FALSE));
+    ASSERT_TRUE(m_Host.Start(strExe));
     m_hWnd = m_Host.WaitForWindow();
     ASSERT_NE(nullptr, m_hWnd);
     // Construction is over once the debug probe has the end of the start-up report.
@@ -75,4 +79,9 @@ void HostWindowTest::ExpectAlive()
     DWORD_PTR dwResult = 0;
     ASSERT_NE(0, SendMessageTimeoutW(m_hWnd, WM_QEL_BUS, QEL_BUSMSG_CALLEVENT, 0, SMTO_NORMAL, 5000, &dwResult));
     EXPECT_EQ(1u, dwResult);
+}
+
+std::wstring HostWindowTest::StatusReportValue(const wchar_t* _pszSection, const wchar_t* _pszKey) const
+{
+    return tvr::ReadIniValue(m_Folder.Child(L"LOG\\StatusReport.ini"), _pszSection, _pszKey);
 }

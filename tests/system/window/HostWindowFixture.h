@@ -27,6 +27,8 @@ protected:
     void Sync();
     // The host still answers: a sent bus message comes back with the plug-ins' result.
     void ExpectAlive();
+    // A value of this host's status report (kept beside the program, see StartHost).
+    std::wstring StatusReportValue(const wchar_t* _pszSection, const wchar_t* _pszKey) const;
 
     tvr::CInstallFolder m_Folder;
     tvr::CHostProcess m_Host;

@@ -64,8 +64,7 @@ TEST_F(HostWindowTest, SetTextWithoutRecordChangesNothing)
     SendMessageTimeoutW(m_hWnd, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(szTitle), SMTO_NORMAL, 5000, nullptr);
     EXPECT_STREQ(L"Telvarin", szTitle);
     // No record was logged or handed to the plug-ins for either text.
-    EXPECT_NE(std::to_wstring(m_Host.Pid()),
-              tvr::ReadIniValue(tvr::UserDataFolder(L"LOG") + L"\\StatusReport.ini", L"PrgMsg", L"ProcID"));
+    EXPECT_NE(std::to_wstring(m_Host.Pid()), StatusReportValue(L"PrgMsg", L"ProcID"));
     Sync();
     const auto vecLog = tvr::ReadProbeLog(m_strLog);
     for (size_t i = uBusCalls; i < vecLog.size(); ++i)
