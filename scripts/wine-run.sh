@@ -6,4 +6,14 @@ build=$1 arch=$2; shift 2
 tvr_wine_env "$build" "$arch"
 # The wineserver and Wine's own services must already run, started with no pipe attached.
 [ -f "$WINEPREFIX/.server-up" ] || "$(dirname "$0")/wineprefix.sh" "$build" "$arch" </dev/null >/dev/null 2>&1
-exec "$WINELOADER" "$@"
+# The output goes through a file: a helper that Wine starts on demand (the desktop process
+# when the first window of a server session is made) inherits the program's output and can
+# outlive it; holding a file, not CTest's pipe, it cannot make CTest wait for it.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+set +e
+"$WINELOADER" "$@" </dev/null >"$out" 2>&1
+status=$?
+set -e
+cat "$out"
+exit "$status"
