@@ -33,6 +33,25 @@ void PostIfDue(const std::wstring& _strCall)
     PostRecordToHost(FindHostWindow(), config.uPostType, fields, config.bPostSync);
 }
 
+// Size of a live block of the process heap, 0 for any other value. A record's MemBlock may
+// come from another process, and the heap's own functions can fault on a guessed address;
+// a walk of the heap only reads what the heap itself knows.
+SIZE_T LiveBlockSize(INT_PTR _iBlock)
+{
+    const HANDLE hHeap = GetProcessHeap();
+    SIZE_T cbSize = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    if (!HeapLock(hHeap))
+        return 0;
+    while (cbSize == 0 && HeapWalk(hHeap, &entry))
+    {
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && reinterpret_cast<INT_PTR>(entry.lpData) == _iBlock)
+            cbSize = entry.cbData;
+    }
+    HeapUnlock(hHeap);
+    return cbSize;
+}
+
 } // namespace
 
 extern "C" {
@@ -43,7 +62,7 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
     // Whether the record's second block still lives while this module sees the message.
     const INT_PTR iMemBlock = GetBusHandle(_pszRecord, L"MemBlock");
     if (iMemBlock != 0)
-        fields.emplace_back(L"MemBlockSize", Number(static_cast<long long>(GlobalSize(reinterpret_cast<HGLOBAL>(iMemBlock)))));
+        fields.emplace_back(L"MemBlockSize", Number(static_cast<long long>(LiveBlockSize(iMemBlock))));
     WriteProbeCall(L"BusProcess", Number(_uType), fields);
     const ProbeConfig& config = GetProbeConfig();
     if (config.bFault && config.uFaultType == _uType)
