@@ -3,6 +3,7 @@
 
 #include <strsafe.h>
 
+#include "base/ProgramPath.h"
 #include "config/VersionTool.h"
 #include "diag/Trace.h"
 
@@ -25,8 +26,7 @@ SYSTEMTIME LastWriteTime(const wchar_t* _pszPath)
 void CPluginBase::FormatModuleLine(int _iSlot, wchar_t* _pszLine, size_t _cchLine)
 {
     wchar_t szPath[512];
-    const DWORD cchPath = GetModuleFileNameW(m_Slots[_iSlot].hModule, szPath, ARRAYSIZE(szPath));
-    if (cchPath == 0 || cchPath >= ARRAYSIZE(szPath))
+    if (!CopyModulePath(m_Slots[_iSlot].hModule, szPath, ARRAYSIZE(szPath)))
         StringCchCopyW(szPath, ARRAYSIZE(szPath), L" ");
     const CVersionTool version(szPath);
     const SYSTEMTIME st = LastWriteTime(szPath);

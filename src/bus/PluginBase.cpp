@@ -4,10 +4,10 @@
 #include <shlwapi.h>
 #include <strsafe.h>
 
+#include "base/ProgramPath.h"
 #include "bus/PluginName.h"
 #include "bus/PluginSortRule.h"
 #include "diag/Trace.h"
-#include "ui/QelConfig.h"
 
 namespace {
 
@@ -42,9 +42,7 @@ bool HasDllExtension(const wchar_t* _pszName)
 CPluginBase::CPluginBase(const wchar_t* _pszCategory)
 {
     StringCchCopyW(m_szCategory, ARRAYSIZE(m_szCategory), _pszCategory);
-    const DWORD cchPath = GetModuleFileNameW(nullptr, m_szFolder, ARRAYSIZE(m_szFolder));
-    if (cchPath == 0 || cchPath >= ARRAYSIZE(m_szFolder))
-        m_szFolder[0] = L'\0';
+    CopyModulePath(nullptr, m_szFolder, ARRAYSIZE(m_szFolder));
     PathRemoveFileSpecW(m_szFolder);
     AppendSeparator(m_szFolder, ARRAYSIZE(m_szFolder));
     StringCchCatW(m_szFolder, ARRAYSIZE(m_szFolder), m_szCategory);
@@ -130,7 +128,7 @@ void CPluginBase::LoadAllModules()
         } while (iSlot < MAX_SLOTS && FindNextFileW(hFind, &data));
         FindClose(hFind);
     }
-    SortPluginSlots(m_Slots, MAX_SLOTS, g_QelConfig.GetLoadSortRule());
+    SortPluginSlots(m_Slots, MAX_SLOTS, GetPluginLoadSortRule());
     WriteTrace(LEVEL_LIFECYCLE, L"Func.LoadAllModules.End");
 }
 
@@ -190,10 +188,9 @@ int CPluginBase::FindLoaded(const wchar_t* _pszUpperName) const
         if (!m_Slots[i].hModule)
             continue;
         wchar_t szPath[512];
-        const DWORD cchPath = GetModuleFileNameW(m_Slots[i].hModule, szPath, ARRAYSIZE(szPath));
-        if (cchPath == 0 || cchPath >= ARRAYSIZE(szPath))
+        if (!CopyModulePath(m_Slots[i].hModule, szPath, ARRAYSIZE(szPath)))
             continue;
-        CharUpperBuffW(szPath, cchPath);
+        CharUpperW(szPath);
         if (StrStrW(szPath, _pszUpperName))
             return i;
     }

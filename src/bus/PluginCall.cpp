@@ -2,6 +2,8 @@
 
 #include <strsafe.h>
 
+#include "base/ProgramPath.h"
+
 namespace {
 
 thread_local SPluginCall t_Current = {nullptr, nullptr};
@@ -28,9 +30,8 @@ bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchO
     if (_call.hModule == nullptr || _cchOut == 0)
         return false;
     wchar_t szFile[512] = L"";
-    if (!GetModuleFileNameW(_call.hModule, szFile, ARRAYSIZE(szFile)))
+    if (!CopyModulePath(_call.hModule, szFile, ARRAYSIZE(szFile)))
         StringCchCopyW(szFile, ARRAYSIZE(szFile), L"?");
-    szFile[ARRAYSIZE(szFile) - 1] = 0;
     StringCchPrintfW(_pszOut, _cchOut, L"%s %S", szFile, _call.pszExport ? _call.pszExport : "?");
     return true;
 }

@@ -4,6 +4,20 @@
 #include <strsafe.h>
 #include <utility>
 
+namespace {
+const wchar_t* g_pszLoadSortRule = L"";
+} // namespace
+
+void SetPluginLoadSortRule(const wchar_t* _pszRule)
+{
+    g_pszLoadSortRule = _pszRule ? _pszRule : L"";
+}
+
+const wchar_t* GetPluginLoadSortRule()
+{
+    return g_pszLoadSortRule;
+}
+
 int PluginSortPosition(const wchar_t* _pszRule, int _iPluginID)
 {
     wchar_t szNeedle[16];

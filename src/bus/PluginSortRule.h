@@ -2,6 +2,10 @@
 #pragma once
 #include "bus/PluginBase.h"
 
+// The rule every list loads by, set by the host from its settings (none: the file order).
+void SetPluginLoadSortRule(const wchar_t* _pszRule);
+const wchar_t* GetPluginLoadSortRule();
+
 // Place of the first "<id>;" in the rule (a plain substring search, so "2;" is also
 // found inside "12;"); -1, ahead of every place, when the ID does not occur.
 int PluginSortPosition(const wchar_t* _pszRule, int _iPluginID);

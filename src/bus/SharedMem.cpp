@@ -5,9 +5,10 @@
 
 #include <string>
 
+#include "base/ProgramPath.h"
 #include "bus/Crc32.h"
 #include "bus/SharedSection.h"
-#include "host/SecurityAttributes.h"
+#include "base/SecurityAttributes.h"
 
 namespace {
 
@@ -15,17 +16,6 @@ const size_t USER_NAME_CHARS = 128;   // the user name keeps at most 127 charact
 
 // Used when the named block cannot be mapped: only processes of this program file see it.
 SHARED_IMAGE_DATA LONG s_SectionWords[4] = {0, 0, 0, 0};
-
-// Drive and directory of this program file, with the trailing backslash.
-std::wstring ProgramFolder()
-{
-    std::wstring strPath(32768, L'\0');
-    const DWORD dwLength = GetModuleFileNameW(nullptr, &strPath[0], static_cast<DWORD>(strPath.size()));
-    strPath.resize(dwLength < strPath.size() ? dwLength : 0);
-    const size_t uSeparator = strPath.find_last_of(L"\\/");
-    strPath.resize(uSeparator == std::wstring::npos ? 0 : uSeparator + 1);
-    return strPath;
-}
 
 std::wstring UserName()
 {
@@ -62,7 +52,7 @@ void CSharedMem::FormatName(wchar_t* _pszName, size_t _cchName, const wchar_t* _
 
 void CSharedMem::BuildName(wchar_t* _pszName, size_t _cchName)
 {
-    FormatName(_pszName, _cchName, ProgramFolder().c_str(), UserName().c_str());
+    FormatName(_pszName, _cchName, GetProgramFolder().c_str(), UserName().c_str());
 }
 
 HANDLE CSharedMem::OpenOrCreateMapping(const wchar_t* _pszName, bool* _pbCreated) const

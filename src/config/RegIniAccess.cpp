@@ -4,10 +4,11 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "base/ProgramPath.h"
 #include "config/ConfigPath.h"
 #include "config/IniFile.h"
 #include "config/IniValueCodec.h"
-#include "host/Account.h"
+#include "base/Account.h"
 
 namespace {
 
@@ -94,8 +95,8 @@ void CRegIniAccess::Init(int _bCreateFolder)
                        reinterpret_cast<LPCWSTR>(&g_szReadResult), &hModule);
     wchar_t szModuleFile[512] = L"";
     wchar_t szProgramFile[512] = L"";
-    GetModuleFileNameW(hModule, szModuleFile, PATH_LIMIT);
-    GetModuleFileNameW(nullptr, szProgramFile, PATH_LIMIT);
+    CopyModulePath(hModule, szModuleFile, PATH_LIMIT);
+    CopyModulePath(nullptr, szProgramFile, PATH_LIMIT);
     InitForFiles(_bCreateFolder, szModuleFile, szProgramFile);
 }
 

@@ -3,6 +3,7 @@
 #include <strsafe.h>
 #include <cwchar>
 
+#include "base/ProgramPath.h"
 #include "config/ConfigPath.h"
 #include "config/LanguageChoice.h"
 
@@ -17,9 +18,7 @@ typedef int (*PFN_ISUNICODE)();
 
 void CopyProgramFile(wchar_t* _pszOut, size_t _cchOut)
 {
-    _pszOut[0] = 0;
-    GetModuleFileNameW(nullptr, _pszOut, static_cast<DWORD>(_cchOut));
-    _pszOut[_cchOut - 1] = 0;
+    CopyModulePath(nullptr, _pszOut, _cchOut);
 }
 
 // The text before "PLUGINEXTRA" of the upper-case program file, else its folder.

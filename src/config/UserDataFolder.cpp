@@ -5,10 +5,11 @@
 #include <strsafe.h>
 #include <cwchar>
 
+#include "base/ProgramPath.h"
 #include "config/ConfigPath.h"
 #include "config/RegIniAccess.h"
 #include "config/VersionTool.h"
-#include "host/Account.h"
+#include "base/Account.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ const wchar_t* GetUserDataFolder(const wchar_t* _pszSubFolder)
     if (!GetUserNameW(szUserName, &cchUserName))
         szUserName[0] = 0;
     wchar_t szProgramFile[PATH_CCH] = L"";
-    GetModuleFileNameW(nullptr, szProgramFile, PATH_LIMIT);
+    CopyModulePath(nullptr, szProgramFile, PATH_LIMIT);
     const CVersionTool version;
     const SUserDataSource source = {szUserName, szProgramFile, version.GetProductName(), version.GetFileDescription()};
     BuildUserDataFolder(source, _pszSubFolder, g_szUserDataFolder, PATH_LIMIT);

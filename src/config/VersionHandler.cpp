@@ -3,10 +3,8 @@
 #include <strsafe.h>
 #include <cwchar>
 
-#include "bus/BusRecord.h"
 #include "config/RegIniAccess.h"
 #include "config/VersionTool.h"
-#include "host/HostState.h"
 
 namespace {
 
@@ -37,15 +35,10 @@ void CVersionHandler::LoadWithVersion(const wchar_t* _pszActualVersion)
     MakeComparableVersion(szHighestVersion, szHighestCompare, VERSION_LIMIT);
 }
 
-void CVersionHandler::CheckVersion()
+bool CVersionHandler::CheckVersion()
 {
     if (szHighestVersion[0] != 0 && wcscmp(szActualCompare, szHighestCompare) <= 0)
-        return;
-    SendVersionInfo();
+        return false;
     g_RegIniAccess.WriteString(SECTION, HIGHEST_VERSION_KEY, szActualVersion);
-}
-
-void CVersionHandler::SendVersionInfo()
-{
-    PostVersionInfoRecord(g_hWndParent, szHighestVersion, szActualVersion);
+    return true;
 }

@@ -11,8 +11,9 @@ public:
     void Load();
     // The same with a given running version.
     void LoadWithVersion(const wchar_t* _pszActualVersion);
-    void CheckVersion();
-    void SendVersionInfo();
+    // True when the running version is newer than the stored highest one (or none is
+    // stored): the running version is then stored, and the caller announces the change.
+    bool CheckVersion();
     const wchar_t* GetActualVersion() const { return szActualVersion; }
     const wchar_t* GetHighestVersion() const { return szHighestVersion; }
 private:

@@ -6,6 +6,8 @@
 #include <memory>
 #include <new>
 
+#include "base/ProgramPath.h"
+
 namespace {
 
 const size_t PROGRAM_PATH_CCH = 260;
@@ -43,8 +45,7 @@ void CopyVersionString(const void* _pInfo, const wchar_t* _pszName, wchar_t* _ps
 CVersionTool::CVersionTool(HMODULE _hModule)
 {
     wchar_t szPath[PROGRAM_PATH_CCH] = L"";
-    GetModuleFileNameW(_hModule, szPath, PROGRAM_PATH_CCH);
-    szPath[PROGRAM_PATH_CCH - 1] = 0;
+    CopyModulePath(_hModule, szPath, PROGRAM_PATH_CCH);
     Read(szPath);
 }
 

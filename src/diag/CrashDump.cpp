@@ -7,7 +7,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "host/SecurityAttributes.h"
+#include "base/ProgramPath.h"
+#include "base/SecurityAttributes.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
 {
     wchar_t szProgram[PROGRAM_PATH_CHARS] = L"";
-    if (GetModuleFileNameW(nullptr, szProgram, ARRAYSIZE(szProgram)) == 0)
+    if (!CopyModulePath(nullptr, szProgram, ARRAYSIZE(szProgram)))
         return;
     SYSTEMTIME time;
     GetLocalTime(&time);

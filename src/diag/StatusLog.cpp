@@ -10,7 +10,7 @@
 
 #include "config/RegIniAccess.h"
 #include "config/VersionTool.h"
-#include "host/ProgramPath.h"
+#include "base/ProgramPath.h"
 
 namespace {
 

@@ -2,11 +2,10 @@
 #include "diag/Trace.h"
 
 #include <strsafe.h>
+#include <atomic>
 #include <cstdarg>
 #include <cwchar>
 
-#include "bus/BusRecord.h"
-#include "host/HostState.h"
 
 volatile DWORD g_dwGlobalDebugLevel = 0;
 
@@ -15,6 +14,8 @@ namespace {
 const size_t TRACE_LINE_CHARS = 8191;          // the line and its terminator
 const wchar_t TRACE_CATEGORY[] = L"MAIN";
 const wchar_t ERROR_KIND[] = L".Error.";
+
+std::atomic<PFN_TRACE_SINK> g_pfnTraceSink{nullptr};
 
 // One line buffer per thread: lines written by several threads at once never mix.
 thread_local wchar_t t_szLine[TRACE_LINE_CHARS];
@@ -31,7 +32,7 @@ size_t FormatPrefix(wchar_t* _pszLine, size_t _cchLine)
     return wcsnlen(_pszLine, _cchLine);
 }
 
-// Builds and posts one line; a fault is also posted as the last error when _bMayReport.
+// Builds one line and hands it to the sink; a fault counts as one only when _bMayReport.
 void TraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, va_list _args)
 {
     if (!IsTraceLevelOn(_dwLevel) || _pszFormat == nullptr)
@@ -41,14 +42,18 @@ void TraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, va_l
     wchar_t* pszText = pszLine + cchPrefix;
     StringCchVPrintfW(pszText, TRACE_LINE_CHARS - cchPrefix, _pszFormat, _args);   // a longer text is cut
 
-    PostTraceRecord(g_hWndParent, _dwLevel, pszLine, GetCurrentThreadId());
     // The last error (and with it the error log) holds faults only: the test looks at the
     // text's name, after the prefix, so that free text mentioning an error does not count.
-    if (_bMayReport && IsFaultText(pszText))
-        PostLastErrorRecord(g_hWndParent, pszLine);
+    if (const PFN_TRACE_SINK pfnSink = g_pfnTraceSink.load())
+        pfnSink(_dwLevel, pszLine, _bMayReport && IsFaultText(pszText));
 }
 
 } // namespace
+
+void SetTraceSink(PFN_TRACE_SINK _pfnSink)
+{
+    g_pfnTraceSink.store(_pfnSink);
+}
 
 void FormatTraceLine(wchar_t* _pszLine, size_t _cchLine, const wchar_t* _pszText)
 {

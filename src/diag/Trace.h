@@ -10,8 +10,14 @@ inline bool IsTraceLevelOn(DWORD _dwLevel)
     return _dwLevel == 0 || g_dwGlobalDebugLevel >= _dwLevel;
 }
 
-// Gates first, then formats "<UTC time> (pid:tid) - MAIN.<text>" and posts it to the main window.
-// A line that reports a fault (IsFaultText) is also sent to the main window as the last error.
+// Where finished lines go: the host installs its sink (the bus to its main window) before
+// anything traces; without one, lines are formatted and dropped. _bFault: the line reports
+// a fault and also becomes the last error.
+typedef void (*PFN_TRACE_SINK)(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault);
+void SetTraceSink(PFN_TRACE_SINK _pfnSink);
+
+// Gates first, then formats "<UTC time> (pid:tid) - MAIN.<text>" and hands it to the sink.
+// A line that reports a fault (IsFaultText) goes to the sink as a fault.
 void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
 // The same line, never sent as the last error: for a line of the kind Error that records a
 // state of the machine rather than a fault of the host (a missing optional setting).

@@ -2,7 +2,7 @@
 #include "host/StartupReport.h"
 
 #include "config/RegTool.h"
-#include "host/TextAppend.h"
+#include "base/TextAppend.h"
 
 namespace {
 

@@ -7,11 +7,13 @@
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
+#include "base/ProgramPath.h"
+#include "bus/PluginSortRule.h"
 #include "bus/SharedMem.h"
 #include "config/RegIniAccess.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionHandler.h"
-#include "host/Account.h"
+#include "base/Account.h"
 #include "host/CommandLine.h"
 #include "host/HelpFile.h"
 #include "host/HostState.h"
@@ -27,14 +29,10 @@
 
 namespace {
 
-const DWORD MANAGER_ALL_ACCESS = 0xF003F;
-const DWORD SERVICE_ALL = 0xF01FF;
 
 void GetProgramFile(wchar_t (&_szPath)[512])
 {
-    _szPath[0] = 0;
-    GetModuleFileNameW(nullptr, _szPath, 512);
-    _szPath[511] = 0;
+    CopyModulePath(nullptr, _szPath, 512);
 }
 
 void RaisePriority()
@@ -64,6 +62,7 @@ void SetUpProcess(HINSTANCE _hInstance)
     g_hInstance = _hInstance;
     g_RegIniAccess.Init(1);
     g_QelConfig.LoadSettingsPosition();
+    SetPluginLoadSortRule(g_QelConfig.GetLoadSortRule());
     g_ResourceAccess.Init();
     g_VersionHandler.Load();
     g_InfoIcon.Localize();
@@ -101,7 +100,7 @@ bool RunSwitch(const wchar_t* _pszCommandLine)
     switch (ParseSwitch(_pszCommandLine))
     {
     case L'D':
-        StartOrControlService(0, TVR_SERVICE_NAME, MANAGER_ALL_ACCESS, SERVICE_ALL);
+        StartOrControlService(0, TVR_SERVICE_NAME, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
         return true;
     case L'I':
         InstallOwnService();

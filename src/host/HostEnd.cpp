@@ -7,14 +7,12 @@
 namespace {
 
 const DWORD CONTROL_STOP = 1;
-const DWORD MANAGER_ALL_ACCESS = 0xF003F;
-const DWORD SERVICE_ALL_ACCESS_RIGHTS = 0xF01FF;
 
 } // namespace
 
 void ControlOwnService(DWORD _dwControl)
 {
-    StartOrControlService(_dwControl, TVR_SERVICE_NAME, MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS_RIGHTS);
+    StartOrControlService(_dwControl, TVR_SERVICE_NAME, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
 }
 
 void RequestHostEnd()

@@ -2,6 +2,5 @@
 
 HINSTANCE g_hInstance = nullptr;
 wchar_t g_szHelpFile[512] = L"";
-volatile DWORD g_dwServiceMode = 0;
 HANDLE g_hServiceThread = nullptr;
 HWND g_hWndParent = nullptr;

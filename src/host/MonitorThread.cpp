@@ -3,7 +3,7 @@
 #include "bus/BusRecord.h"
 #include "bus/SharedMem.h"
 #include "host/HostState.h"
-#include "host/SecurityAttributes.h"
+#include "base/SecurityAttributes.h"
 #include "ui/InfoIcon.h"
 
 volatile DWORD g_dwMonitorThreadId = 0;

@@ -1,7 +1,7 @@
 // Update hand-over: a downloaded updater waits as XDOWNLOAD.EX_ until the host starts again.
 #include "host/ServiceWindow.h"
 
-#include "host/ProgramPath.h"
+#include "base/ProgramPath.h"
 
 void CompletePendingUpdate()
 {

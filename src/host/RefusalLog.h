@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 
-#include "host/RateLimit.h"
+#include "base/RateLimit.h"
 
 class CRefusalLog
 {

@@ -3,17 +3,33 @@
 
 #include <strsafe.h>
 
-#include "host/ScHandle.h"
+#include "base/Handle.h"
 
 namespace {
 
-const DWORD MANAGER_ALL_ACCESS = 0xF003F;
-const DWORD SERVICE_ALL_ACCESS_RIGHTS = 0xF01FF;
 const DWORD SERVICE_QUERY_AND_INTERROGATE = SERVICE_QUERY_STATUS | SERVICE_INTERROGATE;   // 132
 const DWORD RESTART_DELAY_MS = 60000;
 const int STOP_POLLS = 100;
 const DWORD STOP_POLL_MS = 100;
 const DWORD SETTLE_MS = 2000;
+
+// The manager and one of its services, opened with the given access; the service stays
+// closed when the manager cannot be opened.
+class CScService
+{
+public:
+    CScService(const wchar_t* _pszName, DWORD _dwManagerAccess, DWORD _dwServiceAccess)
+        : m_hManager(OpenSCManagerW(nullptr, nullptr, _dwManagerAccess)),
+          m_hService(m_hManager ? OpenServiceW(m_hManager.Get(), _pszName, _dwServiceAccess) : nullptr)
+    {
+    }
+    SC_HANDLE Service() const { return m_hService.Get(); }
+    explicit operator bool() const { return static_cast<bool>(m_hService); }
+
+private:
+    CScHandle m_hManager;
+    CScHandle m_hService;
+};
 
 bool HasFolderPart(const wchar_t* _pszPath)
 {
@@ -92,7 +108,7 @@ int InstallService(DWORD _dwTypeBits, const wchar_t* _pszName, const wchar_t* _p
 
 BOOL DeleteServiceEntry(const wchar_t* _pszName)
 {
-    CScService service(_pszName, MANAGER_ALL_ACCESS, DELETE);
+    CScService service(_pszName, SC_MANAGER_ALL_ACCESS, DELETE);
     return service ? DeleteService(service.Service()) : FALSE;
 }
 
@@ -134,7 +150,7 @@ void RemoveService(const wchar_t* _pszName)
     const DWORD dwState = QueryServiceState(_pszName);
     if (dwState != 0 && dwState != SERVICE_STOPPED)
     {
-        StartOrControlService(SERVICE_CONTROL_STOP, _pszName, MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS_RIGHTS);
+        StartOrControlService(SERVICE_CONTROL_STOP, _pszName, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
         WaitUntilStopped(_pszName);
         Sleep(SETTLE_MS);
     }

@@ -3,6 +3,7 @@
 
 #include <strsafe.h>
 
+#include "base/ProgramPath.h"
 #include "config/RegTool.h"
 
 namespace {
@@ -51,8 +52,7 @@ const wchar_t* GetServiceImagePath(const wchar_t* _pszName)
     RemoveQuotes(g_szServiceImagePath);
     if (!IsExistingFile(g_szServiceImagePath))
     {
-        GetModuleFileNameW(nullptr, g_szServiceImagePath, ARRAYSIZE(g_szServiceImagePath));
-        g_szServiceImagePath[ARRAYSIZE(g_szServiceImagePath) - 1] = 0;
+        CopyModulePath(nullptr, g_szServiceImagePath, ARRAYSIZE(g_szServiceImagePath));
     }
     return g_szServiceImagePath;
 }

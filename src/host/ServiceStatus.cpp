@@ -3,7 +3,7 @@
 
 #include "diag/Trace.h"
 #include "host/HostState.h"
-#include "host/LastErrorText.h"
+#include "base/ErrorText.h"
 #include "host/ServiceControl.h"
 #include "host/ServiceSide.h"
 

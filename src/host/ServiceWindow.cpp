@@ -2,6 +2,7 @@
 // report, monitor thread, timers, version check; and the ordered close of all lists.
 #include "host/ServiceWindow.h"
 
+#include "bus/BusRecord.h"
 #include "bus/PluginBase.h"
 #include "config/VersionHandler.h"
 #include "diag/Trace.h"
@@ -15,6 +16,19 @@
 #include "ui/QelConfig.h"
 
 CServiceWindow* g_pServiceWindow = nullptr;
+
+void AnnounceNewVersion(CVersionHandler& _handler)
+{
+    if (_handler.CheckVersion())
+        PostVersionInfoRecord(g_hWndParent, _handler.GetHighestVersion(), _handler.GetActualVersion());
+}
+
+void ForwardTraceLine(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault)
+{
+    PostTraceRecord(g_hWndParent, _dwLevel, _pszLine, GetCurrentThreadId());
+    if (_bFault)
+        PostLastErrorRecord(g_hWndParent, _pszLine);
+}
 
 namespace {
 
@@ -88,7 +102,7 @@ CServiceWindow::CServiceWindow()
     CompletePendingUpdate();
     WriteTrace(1, L"Func.CServiceWindow.Info.Application started");
     StartWindowTimers();
-    g_VersionHandler.CheckVersion();
+    AnnounceNewVersion(g_VersionHandler);
     LogProgramStatus(L"OK");
     WriteTrace(0, L"Func.CServiceWindow.End");
 }

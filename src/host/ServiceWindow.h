@@ -27,6 +27,14 @@ public:
 
 extern CServiceWindow* g_pServiceWindow;
 
+class CVersionHandler;
+// The start's version check: a newer running version is stored and announced to the
+// plug-ins as bus type 82.
+void AnnounceNewVersion(CVersionHandler& _handler);
+// The trace sink of the host: every line as bus type 4 to the main window, a fault also as
+// the last error (type 66).
+void ForwardTraceLine(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault);
+
 // Registers the class and creates the hidden main window (once).
 void CreateHostWindow();
 // Window procedure of the main window.

@@ -6,14 +6,10 @@
 #include <shobjidl.h>
 #include <strsafe.h>
 
+#include "base/ProgramPath.h"
 #include "diag/Trace.h"
 
 namespace {
-
-bool FileExists(const wchar_t* _pszPath)
-{
-    return GetFileAttributesW(_pszPath) != INVALID_FILE_ATTRIBUTES;
-}
 
 // Folder path of a shell folder (current value); false when the shell does not know it.
 bool GetShellFolder(int _iFolder, wchar_t (&_szPath)[MAX_PATH])

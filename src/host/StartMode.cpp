@@ -11,7 +11,7 @@
 #include "config/RegTool.h"
 #include "config/ResourceAccess.h"
 #include "host/HostState.h"
-#include "host/SecurityAttributes.h"
+#include "base/SecurityAttributes.h"
 #include "host/ServiceControl.h"
 #include "host/ServiceSide.h"
 #include "ui/QelMessageBox.h"

@@ -6,7 +6,7 @@
 #include "diag/Trace.h"
 #include "host/HostState.h"
 #include "host/ProgramVersion.h"
-#include "host/SystemFacts.h"
+#include "base/SystemFacts.h"
 #include "ui/QelConfig.h"
 
 namespace {

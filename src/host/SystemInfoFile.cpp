@@ -8,10 +8,10 @@
 #include "config/RegTool.h"
 #include "config/VersionTool.h"
 #include "diag/Trace.h"
-#include "host/ProgramPath.h"
+#include "base/ProgramPath.h"
 #include "host/ServiceControl.h"
-#include "host/SystemFacts.h"
-#include "host/TextAppend.h"
+#include "base/SystemFacts.h"
+#include "base/TextAppend.h"
 
 namespace {
 
@@ -19,12 +19,6 @@ const wchar_t PROVIDERS_KEY[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 // "NumProviders" is a value anybody with write access to the key can set; a machine has a
 // handful of providers, so the report stops after this many.
 const DWORD MAX_REPORTED_PROVIDERS = 256;
-
-bool FileExists(const wchar_t* _pszPath)
-{
-    const DWORD dwAttributes = GetFileAttributesW(_pszPath);
-    return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 void TraceProvider(HKEY _hProviders, DWORD _dwIndex, const wchar_t* _pszSystemDir)
 {

@@ -8,7 +8,7 @@
 #include "config/RegIniAccess.h"
 #include "host/HostEnd.h"
 #include "host/HostState.h"
-#include "host/ProgramPath.h"
+#include "base/ProgramPath.h"
 #include "host/ServiceSide.h"
 #include "host/ServiceWindow.h"
 #include "host/WindowState.h"

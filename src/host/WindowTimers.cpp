@@ -5,7 +5,7 @@
 #include "bus/PluginBase.h"
 #include "diag/Trace.h"
 #include "host/HostState.h"
-#include "host/RateLimit.h"
+#include "base/RateLimit.h"
 #include "host/SessionEnd.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "config/RegIniAccess.h"
-#include "host/HostState.h"
+#include "config/RunMode.h"
 
 wchar_t g_szHelpLink[512] = L"";
 

@@ -8,6 +8,7 @@
 #include "config/RegIniAccess.h"
 #include "config/VersionHandler.h"
 #include "config/VersionTool.h"
+#include "host/ServiceWindow.h"
 #include "host/HostState.h"
 
 using namespace cfgtest;
@@ -121,7 +122,7 @@ protected:
     {
         CVersionHandler handler;
         handler.LoadWithVersion(_pszRunning);
-        handler.CheckVersion();
+        AnnounceNewVersion(handler);
         m_strRecord.clear();
         return m_sink.TakeRecord(QEL_BUSMSG_VERSIONINFO, &m_strRecord);
     }

@@ -175,8 +175,8 @@ TEST(ServiceQueries, MissingServiceGivesZeroEverywhere)
     const std::wstring strName = UniqueServiceName(L"None");
     EXPECT_EQ(0, ServiceExists(strName.c_str()));
     EXPECT_EQ(0u, QueryServiceState(strName.c_str()));
-    EXPECT_FALSE(StartOrControlService(0, strName.c_str(), 0xF003F, 0xF01FF));
-    EXPECT_FALSE(StartOrControlService(SERVICE_CONTROL_STOP, strName.c_str(), 0xF003F, 0xF01FF));
+    EXPECT_FALSE(StartOrControlService(0, strName.c_str(), SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS));
+    EXPECT_FALSE(StartOrControlService(SERVICE_CONTROL_STOP, strName.c_str(), SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS));
     EXPECT_FALSE(DeleteServiceEntry(strName.c_str()));
     EXPECT_EQ(OwnProgramFile(), GetServiceImagePath(strName.c_str()));
 }
@@ -189,7 +189,7 @@ TEST(ServiceQueries, InstalledServiceExistsAndIsStopped)
     // A stopped service refuses the interrogate; the queried state stands.
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), QueryServiceState(service.Name()));
     // Pause of a service that does not run fails.
-    EXPECT_FALSE(StartOrControlService(SERVICE_CONTROL_PAUSE, service.Name(), 0xF003F, 0xF01FF));
+    EXPECT_FALSE(StartOrControlService(SERVICE_CONTROL_PAUSE, service.Name(), SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS));
 }
 
 TEST(ServiceImagePath, NamesTheInstalledFileWithoutQuotes)

@@ -1,4 +1,4 @@
-#include "host/RateLimit.h"
+#include "base/RateLimit.h"
 
 bool CRateLimit::Admit(DWORD _dwNow, UINT* _puSuppressed)
 {

@@ -1,4 +1,4 @@
-#include "host/Account.h"
+#include "base/Account.h"
 
 #include <windows.h>
 #include <cwchar>

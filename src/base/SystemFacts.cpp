@@ -1,4 +1,4 @@
-#include "host/SystemFacts.h"
+#include "base/SystemFacts.h"
 
 SystemFacts ReadSystemFacts()
 {

@@ -1,4 +1,4 @@
-#include "host/SecurityAttributes.h"
+#include "base/SecurityAttributes.h"
 
 SECURITY_ATTRIBUTES* GetNullDaclAttributes()
 {

@@ -1,4 +1,4 @@
-#include "host/LastErrorText.h"
+#include "base/ErrorText.h"
 
 #include <strsafe.h>
 

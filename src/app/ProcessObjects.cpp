@@ -10,11 +10,16 @@
 #include "config/ResourceAccess.h"
 #include "config/VersionHandler.h"
 #include "diag/StatusLog.h"
-#include "host/KillProcess.h"
+#include "app/KillProcess.h"
+#include "diag/Trace.h"
+#include "host/ServiceWindow.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"
 #include "ui/QelMessageBox.h"
+
+// Before any object below can trace: lines reach the plug-ins once the main window runs.
+static const bool s_bTraceSinkInstalled = (SetTraceSink(&ForwardTraceLine), true);
 
 CCrc32 g_Crc32;
 CSharedMem g_SharedMem;

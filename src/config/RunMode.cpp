@@ -1,0 +1,3 @@
+#include "config/RunMode.h"
+
+std::atomic<DWORD> g_dwServiceMode{0};
