@@ -1,7 +1,9 @@
 #include "DailyLog.h"
 
 #include <shlobj.h>
-#define STRSAFE_NO_DEPRECATE
+#ifndef STRSAFE_NO_DEPRECATE
+#define STRSAFE_NO_DEPRECATE   // keep the C++ runtime headers usable after this one
+#endif
 #include <strsafe.h>
 #include <vector>
 

@@ -30,7 +30,7 @@ void PostIfDue(const std::wstring& _strCall)
         const HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, config.uPostMemBlock);
         fields.emplace_back(L"MemBlock", Number(reinterpret_cast<INT_PTR>(hBlock)));
     }
-    PostRecordToHost(FindHostWindow(), config.uPostType, fields, config.bPostSync);
+    PostRecordToHost(FindHostMainWindow(), config.uPostType, fields, config.bPostSync);
 }
 
 // Size of a live block of the process heap, 0 for any other value. A record's MemBlock may

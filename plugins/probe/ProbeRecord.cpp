@@ -4,8 +4,8 @@
 
 ProbeFields ParseRecordFields(const wchar_t* _pszRecord)
 {
-    if (GetBusTextLength(_pszRecord) < 0)
-        return {{L"Record", L"<unreadable>"}};
+    if (_pszRecord == nullptr)
+        return {{L"Record", L"<null>"}};
     static const wchar_t OPEN[] = L"<value keyword=\"";
     static const wchar_t CLOSE[] = L"</value>";
     ProbeFields fields;

@@ -4,6 +4,7 @@
 #include "bus/BusBlockRegistry.h"
 
 #include "TelvarinPlugin.h"
+#include "base/MemoryProbe.h"
 #include "bus/BusRecord.h"
 
 namespace {
@@ -162,7 +163,7 @@ const wchar_t* RecordOfBlock(LPARAM _lBlock)
         return L"";
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
-    return GetBusTextLength(pszRecord, cchBlock) < 0 ? L"" : pszRecord;
+    return ReadableTextOrEmpty(pszRecord, cchBlock);
 }
 
 void ReleaseBusBlock(LPARAM _lBlock)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/MemoryProbe.h"
 #include "bus/BusBlockRegistry.h"
 #include "bus/BusRecordBuilder.h"
 

@@ -1,4 +1,5 @@
-// Reading values: first occurrence, case, entities, cuts, numbers and unreadable memory.
+// Reading values: first occurrence, case, entities, cuts and numbers. Reading records from
+// pointers nobody vouches for: tests/unit/base/MemoryProbeTest.cpp.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -18,36 +19,6 @@ std::wstring Record(const std::wstring& _strFields)
 {
     return std::wstring(BUS_RECORD_HEADER) + Field(L"Type", L"4") + _strFields + BUS_RECORD_FOOTER;
 }
-
-// Two pages: the first readable, the second PAGE_NOACCESS.
-class CGuardedPages
-{
-public:
-    CGuardedPages()
-    {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        m_cbPage = info.dwPageSize;
-        m_pBase = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * m_cbPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-        DWORD dwOld = 0;
-        if (m_pBase)
-            VirtualProtect(m_pBase + m_cbPage, m_cbPage, PAGE_NOACCESS, &dwOld);
-    }
-    ~CGuardedPages() { VirtualFree(m_pBase, 0, MEM_RELEASE); }
-    // Places the text so that its last character (terminator or not) ends the readable page.
-    const wchar_t* PlaceAtEnd(const std::wstring& _strText, bool _bTerminated)
-    {
-        const size_t cch = _strText.size() + (_bTerminated ? 1 : 0);
-        wchar_t* pszText = reinterpret_cast<wchar_t*>(m_pBase + m_cbPage) - cch;
-        memcpy(pszText, _strText.c_str(), cch * sizeof(wchar_t));
-        return pszText;
-    }
-    bool IsValid() const { return m_pBase != nullptr; }
-
-private:
-    BYTE* m_pBase = nullptr;
-    DWORD m_cbPage = 0;
-};
 
 } // namespace
 
@@ -124,37 +95,4 @@ TEST(BusValueRead, NumbersFollowWcstolBase10)
     EXPECT_EQ(10, GetBusNumber(strRecord.c_str(), L"G"));
     EXPECT_EQ(12, GetBusNumber(strRecord.c_str(), L"H"));
     EXPECT_EQ(0, GetBusNumber(strRecord.c_str(), L"Missing"));
-}
-
-TEST(BusValueRead, UnreadablePointersGiveEmptyWithoutFaulting)
-{
-    for (UINT_PTR uBogus : {UINT_PTR(1), UINT_PTR(0x10), UINT_PTR(0xDEADBEEF), UINT_PTR(0x12345678), ~UINT_PTR(0)})
-    {
-        EXPECT_STREQ(L"", GetBusValue(reinterpret_cast<const wchar_t*>(uBogus), L"Type")) << uBogus;
-        EXPECT_EQ(0, GetBusNumber(reinterpret_cast<const wchar_t*>(uBogus), L"Type")) << uBogus;
-    }
-    void* pReserved = VirtualAlloc(nullptr, 65536, MEM_RESERVE, PAGE_READWRITE);
-    ASSERT_NE(nullptr, pReserved);
-    EXPECT_STREQ(L"", GetBusValue(static_cast<const wchar_t*>(pReserved), L"Type"));
-    VirtualFree(pReserved, 0, MEM_RELEASE);
-}
-
-TEST(BusValueRead, TextRunningIntoANoAccessPageIsAnEmptyRecord)
-{
-    CGuardedPages pages;
-    ASSERT_TRUE(pages.IsValid());
-    const std::wstring strRecord = Record(Field(L"Text", L"guarded"));
-    EXPECT_STREQ(L"guarded", GetBusValue(pages.PlaceAtEnd(strRecord, true), L"Text"));
-    EXPECT_STREQ(L"", GetBusValue(pages.PlaceAtEnd(strRecord, false), L"Text"));
-    EXPECT_EQ(-1, GetBusTextLength(pages.PlaceAtEnd(strRecord, false)));
-    const wchar_t* pszOdd = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(pages.PlaceAtEnd(L"ab", false)) - 1);
-    EXPECT_EQ(-1, GetBusTextLength(pszOdd));   // the last character straddles into the guarded page
-}
-
-TEST(BusValueRead, TextLengthStopsAtTheGivenBound)
-{
-    EXPECT_EQ(5, GetBusTextLength(L"hello"));
-    EXPECT_EQ(5, GetBusTextLength(L"hello", 6));
-    EXPECT_EQ(-1, GetBusTextLength(L"hello", 5));
-    EXPECT_EQ(0, GetBusTextLength(L""));
 }
