@@ -1,5 +1,6 @@
-// The host's message box. Until the host's own box arrives (message box issue), it shows
-// the system's MessageBoxW with the product name as caption when none is given.
+// The host's own message box: MessageBoxW's arguments and result codes for the button sets
+// 0 to 6, drawn in the current colour scheme and font, with its own modal loop on the
+// calling thread. One box at a time.
 #pragma once
 #include <windows.h>
 
@@ -8,7 +9,30 @@ class CQelMessageBox
 public:
     CQelMessageBox() = default;
     virtual ~CQelMessageBox() = default;
+    CQelMessageBox(const CQelMessageBox&) = delete;
+    CQelMessageBox& operator=(const CQelMessageBox&) = delete;
+
+    // The pressed button's id, 0 when the box was closed. No caption: the product name.
     int ShowMessageBox(HWND _hWndOwner, const wchar_t* _pszText, const wchar_t* _pszCaption, UINT _uFlags);
+    // Caption and text from language texts; 2 (Cancel) without a box when either is empty.
+    int ShowMessageBoxById(HWND _hWndOwner, UINT _uCaptionId, UINT _uTextId, UINT _uFlags);
+    // The open box; null when none is open.
+    HWND GetBoxWindow() const { return m_hWndBox; }
+private:
+    static LRESULT CALLBACK BoxProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);
+    bool Build(const wchar_t* _pszText, const wchar_t* _pszCaption);
+    void CreateButtons();
+    bool CreateIcon(int _iButtonsEnd);
+    void Place(int _iWidth);
+    void FocusDefaultButton();
+    int RunModalLoop();
+
+    HWND m_hWndOwner = nullptr;
+    UINT m_uFlags = 0;
+    HWND m_ahWndButtons[4] = {};
+    UINT m_uButtonCount = 0;
+    HWND m_hWndBox = nullptr;
+    HWND m_hWndText = nullptr;
 };
 
 extern CQelMessageBox g_MessageBox;

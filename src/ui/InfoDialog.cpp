@@ -1,0 +1,221 @@
+#include "ui/InfoDialog.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+#include <strsafe.h>
+
+#include "base/SecurityAttributes.h"
+#include "config/ResourceAccess.h"
+#include "config/VersionTool.h"
+#include "ui/InfoIcon.h"
+#include "ui/QelConfig.h"
+#include "UiResources.h"
+
+const wchar_t INFO_MAKER_ADDRESS[] = L"www.orvex.example";
+
+namespace {
+
+const COLORREF LINK_COLOR = RGB(0, 0, 192);
+const COLORREF LINK_HOVER_COLOR = RGB(192, 0, 192);
+const DWORD LINK_THREAD_STACK = 2048;
+const DWORD LINK_THREAD_PAUSE_MS = 100;
+const DWORD FOREGROUND_PAUSE_MS = 10;
+const int LINK_TEXT_CHARS = 260;
+const wchar_t URL_SCHEME[] = L"https://";
+
+// Process-wide state of the one dialog; main thread only, except the URL and the thread
+// handle slot, which the link thread reads.
+struct SInfoDialogState
+{
+    HWND hWndDialog = nullptr;
+    HWND hWndLink = nullptr;
+    HWND hWndUnderMouse = nullptr;
+    bool bOverLink = false;
+    bool bLinkHovered = false;
+    HWND hWndPressed = nullptr;
+    wchar_t szUrl[512] = L"";
+    HANDLE hLinkThread = nullptr;
+    const CInfoIcon* pIcon = nullptr;
+};
+
+SInfoDialogState g_InfoDialog;
+
+struct SLinkThreadStart
+{
+    HANDLE* phThread;
+    const wchar_t* pszUrl;
+};
+SLinkThreadStart g_LinkThreadStart = {&g_InfoDialog.hLinkThread, g_InfoDialog.szUrl};
+
+DWORD WINAPI LinkThread(LPVOID _pStart)
+{
+    const SLinkThreadStart* pStart = static_cast<const SLinkThreadStart*>(_pStart);
+    Sleep(LINK_THREAD_PAUSE_MS);
+    const HRESULT hrCom = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ShellExecuteW(nullptr, nullptr, pStart->pszUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    if (SUCCEEDED(hrCom))
+        CoUninitialize();
+    Sleep(LINK_THREAD_PAUSE_MS);
+    // A second click may have replaced the slot with its own thread; close only this one.
+    HANDLE hOwn = InterlockedCompareExchangePointer(pStart->phThread, nullptr, nullptr);
+    if (hOwn && GetThreadId(hOwn) == GetCurrentThreadId()
+        && InterlockedCompareExchangePointer(pStart->phThread, nullptr, hOwn) == hOwn)
+        CloseHandle(hOwn);
+    return 0;
+}
+
+void OpenLink()
+{
+    wchar_t szLink[LINK_TEXT_CHARS] = L"";
+    GetWindowTextW(g_InfoDialog.hWndLink, szLink, ARRAYSIZE(szLink));
+    StringCchCopyW(g_InfoDialog.szUrl, ARRAYSIZE(g_InfoDialog.szUrl), URL_SCHEME);
+    StringCchCatW(g_InfoDialog.szUrl, ARRAYSIZE(g_InfoDialog.szUrl), szLink);
+    HANDLE hThread = CreateThread(GetNullDaclAttributes(), LINK_THREAD_STACK, LinkThread, &g_LinkThreadStart,
+                                  CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!hThread)
+        return;
+    HANDLE hPrevious = InterlockedExchangePointer(&g_InfoDialog.hLinkThread, hThread);
+    if (hPrevious)
+        CloseHandle(hPrevious);   // the earlier thread finds the slot taken and leaves it alone
+    ResumeThread(hThread);
+}
+
+// Centres over the parent, or over the desktop; on a desktop at least twice as wide as high
+// over its left half.
+void Centre(HWND _hDlg)
+{
+    HWND hWndParent = GetParent(_hDlg);
+    RECT rcOuter = {};
+    GetWindowRect(hWndParent ? hWndParent : GetDesktopWindow(), &rcOuter);
+    LONG lWidth = rcOuter.right - rcOuter.left;
+    const LONG lHeight = rcOuter.bottom - rcOuter.top;
+    if (!hWndParent && lHeight > 0 && lWidth / lHeight >= 2)
+        lWidth /= 2;
+    RECT rcDlg = {};
+    GetWindowRect(_hDlg, &rcDlg);
+    const LONG x = rcOuter.left + (lWidth - (rcDlg.right - rcDlg.left)) / 2;
+    const LONG y = rcOuter.top + (lHeight - (rcDlg.bottom - rcDlg.top)) / 2;
+    SetWindowPos(_hDlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OnInitDialog(HWND _hDlg)
+{
+    g_InfoDialog.hWndDialog = _hDlg;
+    g_InfoDialog.hWndLink = GetDlgItem(_hDlg, IDC_INFO_LINK);
+    g_InfoDialog.bOverLink = false;
+    g_InfoDialog.bLinkHovered = false;
+    g_InfoDialog.hWndUnderMouse = nullptr;
+    g_InfoDialog.hWndPressed = nullptr;
+    SendMessageW(g_InfoDialog.hWndLink, WM_SETFONT, reinterpret_cast<WPARAM>(g_InfoDialog.pIcon->GetLinkFont()), FALSE);
+    Centre(_hDlg);
+    SendMessageW(_hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_InfoDialog.pIcon->GetIcon()));
+    const CVersionTool version;
+    g_ResourceAccess.SetWindowString(_hDlg, 1015, L"Programminformation");
+    SetDlgItemTextW(_hDlg, IDC_INFO_PRODUCT, version.GetProductName());
+    SetDlgItemTextW(_hDlg, IDC_INFO_LINK, INFO_MAKER_ADDRESS);
+    SetDlgItemTextW(_hDlg, IDC_INFO_VERSION, version.GetProductVersion());
+    g_ResourceAccess.SetDlgItemString(_hDlg, IDOK, 1016, L"OK");
+}
+
+HWND ControlAt(HWND _hDlg, LPARAM _lParam)
+{
+    const POINT pt = {static_cast<short>(LOWORD(_lParam)), static_cast<short>(HIWORD(_lParam))};
+    return ChildWindowFromPoint(_hDlg, pt);
+}
+
+void OnMouseMove(HWND _hDlg, LPARAM _lParam)
+{
+    g_InfoDialog.hWndUnderMouse = ControlAt(_hDlg, _lParam);
+    g_InfoDialog.bOverLink = g_InfoDialog.hWndLink && g_InfoDialog.hWndUnderMouse == g_InfoDialog.hWndLink;
+}
+
+INT_PTR OnSetCursor(HWND _hDlg)
+{
+    if (g_InfoDialog.bOverLink)
+    {
+        SetCursor(g_InfoDialog.pIcon->GetHandCursor());
+        if (!g_InfoDialog.bLinkHovered)
+        {
+            g_InfoDialog.bLinkHovered = true;
+            InvalidateRect(g_InfoDialog.hWndLink, nullptr, TRUE);
+        }
+        SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    if (g_InfoDialog.bLinkHovered)
+    {
+        g_InfoDialog.bLinkHovered = false;
+        InvalidateRect(g_InfoDialog.hWndLink, nullptr, TRUE);
+    }
+    return FALSE;
+}
+
+INT_PTR OnStaticColor(HDC _hdc, HWND _hWndControl)
+{
+    COLORREF crText = RGB(0, 0, 0);
+    if (_hWndControl == g_InfoDialog.hWndLink)
+        crText = g_InfoDialog.bOverLink ? LINK_HOVER_COLOR : LINK_COLOR;
+    SetTextColor(_hdc, crText);
+    SetBkColor(_hdc, g_InfoDialog.pIcon->GetButtonFaceColor());
+    return reinterpret_cast<INT_PTR>(g_InfoDialog.pIcon->GetButtonFaceBrush());
+}
+
+void OnLeftButtonUp(HWND _hDlg, LPARAM _lParam)
+{
+    const HWND hWndUnder = ControlAt(_hDlg, _lParam);
+    const HWND hWndPressed = g_InfoDialog.hWndPressed;
+    g_InfoDialog.hWndPressed = nullptr;
+    if (g_InfoDialog.hWndLink && hWndPressed == g_InfoDialog.hWndLink && hWndUnder == g_InfoDialog.hWndLink)
+        OpenLink();
+}
+
+INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
+{
+    switch (_uMsg)
+    {
+    case WM_INITDIALOG: OnInitDialog(_hDlg); return TRUE;
+    case WM_MOUSEMOVE: OnMouseMove(_hDlg, _lParam); return FALSE;
+    case WM_SETCURSOR: return OnSetCursor(_hDlg);
+    case WM_CTLCOLORSTATIC: return OnStaticColor(reinterpret_cast<HDC>(_wParam), reinterpret_cast<HWND>(_lParam));
+    case WM_LBUTTONDOWN: g_InfoDialog.hWndPressed = ControlAt(_hDlg, _lParam); return FALSE;
+    case WM_LBUTTONUP: OnLeftButtonUp(_hDlg, _lParam); return FALSE;
+    case WM_HELP: g_QelConfig.ShowHelp(1, TRUE); SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
+        {
+            g_InfoDialog.hWndDialog = nullptr;
+            EndDialog(_hDlg, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    default: return FALSE;
+    }
+}
+
+} // namespace
+
+void RunInfoDialog(const CInfoIcon& _icon)
+{
+    if (g_InfoDialog.hWndDialog)
+    {
+        if (IsIconic(g_InfoDialog.hWndDialog))
+            ShowWindow(g_InfoDialog.hWndDialog, SW_RESTORE);
+        SetForegroundWindow(g_InfoDialog.hWndDialog);
+        Sleep(FOREGROUND_PAUSE_MS);
+        return;
+    }
+    g_InfoDialog.pIcon = &_icon;
+    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INFO), nullptr, InfoDialogProc, 0);
+    g_InfoDialog.hWndDialog = nullptr;
+}
+
+void EndInfoDialog()
+{
+    if (g_InfoDialog.hWndDialog)
+        SendMessageW(g_InfoDialog.hWndDialog, WM_COMMAND, IDOK, 0);
+}
+
+HWND GetInfoDialog()
+{
+    return g_InfoDialog.hWndDialog;
+}
