@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "CanaryMarker.h"
+#include "TelvarinPlugin.h"
 
 namespace {
 
@@ -356,6 +357,8 @@ std::wstring CFuzzSession::DescribeOne(const LastMessage& _Message)
     if (_Message.pszHow[0] == L'w')
         return strText + L" value " + Hex(static_cast<UINT_PTR>(_Message.lParam));
     strText += L": msg " + std::to_wstring(_Message.uMsg) + L" wParam " + Hex(_Message.wParam);
+    if (_Message.uMsg == WM_QEL_BUS)
+        strText += std::wstring(L" (") + GetBusTypeName(static_cast<UINT>(_Message.wParam)) + L")";
     if (_Message.cchText)
         return strText + L" text[" + std::to_wstring(_Message.cchText) + L"] \"" + Printable(_Message.strText) + L"\"";
     return strText + L" lParam " + Hex(static_cast<UINT_PTR>(_Message.lParam));
