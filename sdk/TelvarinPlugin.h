@@ -66,7 +66,7 @@
     X(6,  QEL_BUSMSG_TRAYRCLICK,         "none", "host to plug-ins: tray icon right-click, before the tray menu opens", "sent", "main") \
     X(7,  QEL_BUSMSG_MENUENABLE,         "ID, Enable", "plug-in to host: enables or greys a tray menu item", "posted", "main") \
     X(8,  QEL_BUSMSG_HOSTCOMMAND,        "CMD (127), Arg (255)", "plug-in to host: reloads or removes a list, adds or removes a Search module", "posted", "main") \
-    X(9,  QEL_BUSMSG_SHOWCONFIG,         "Module (%u)", "plug-in to host: opens the settings window at that module (0: the host's page)", "posted", "main") \
+    X(9,  QEL_BUSMSG_SHOWCONFIG,         "Module (%u)", "plug-in, or a second start of the program as window text, to host: opens the settings window at that module (0: the host's page)", "posted", "main") \
     X(10, QEL_BUSMSG_EXIT,               "none", "plug-in to host: ends the host", "posted", "main") \
     X(11, QEL_BUSMSG_STATUS,             "State, Sender, Text, Instance (127 each)", "plug-in to host (tray state), then to plug-ins", "posted", "main") \
     X(12, QEL_BUSMSG_MENUADD,            "ID, Seperator, Text", "plug-in to host: adds a tray menu item above the exit item", "posted", "main") \
