@@ -12,7 +12,7 @@
 #include "diag/StatusLog.h"
 #include "app/KillProcess.h"
 #include "diag/Trace.h"
-#include "host/ServiceWindow.h"
+#include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"

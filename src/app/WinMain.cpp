@@ -1,5 +1,5 @@
 // GUI entry point of Telvarin.exe.
-#include "host/Entry.h"
+#include "host/entry/Entry.h"
 
 int WINAPI wWinMain(HINSTANCE _hInstance, HINSTANCE, PWSTR _pszCmdLine, int)
 {

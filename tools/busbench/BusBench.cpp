@@ -12,7 +12,7 @@
 #include "bus/BusRecord.h"
 #include "bus/PluginBase.h"
 #include "diag/Trace.h"
-#include "host/HostState.h"
+#include "host/window/MainWindow.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "TelvarinPlugin.h"
-#include "host/StartMode.h"
+#include "host/entry/StartMode.h"
 
 namespace {
 

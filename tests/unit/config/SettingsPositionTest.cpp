@@ -5,7 +5,7 @@
 
 #include "ConfigTestSupport.h"
 #include "config/RegIniAccess.h"
-#include "host/HostState.h"
+#include "host/window/MainWindow.h"
 #include "ui/QelConfig.h"
 
 using namespace cfgtest;

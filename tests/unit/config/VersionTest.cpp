@@ -8,8 +8,8 @@
 #include "config/RegIniAccess.h"
 #include "config/VersionHandler.h"
 #include "config/VersionTool.h"
-#include "host/ServiceWindow.h"
-#include "host/HostState.h"
+#include "host/window/MainWindow.h"
+#include "host/window/MainWindow.h"
 
 using namespace cfgtest;
 

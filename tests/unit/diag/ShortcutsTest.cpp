@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "TraceCapture.h"
-#include "host/Shortcuts.h"
+#include "host/entry/Shortcuts.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "TraceCapture.h"
-#include "host/StartupReport.h"
+#include "host/report/StartupReport.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "TelvarinPlugin.h"
 #include "bus/BusRecord.h"
 #include "diag/Trace.h"
-#include "host/HostState.h"
+#include "host/window/MainWindow.h"
 
 struct PostedRecord
 {

@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <string>
 
-#include "host/Account.h"
-#include "host/CommandLine.h"
-#include "host/HelpFile.h"
+#include "base/Account.h"
+#include "host/entry/Entry.h"
+#include "host/entry/Entry.h"
 
 TEST(SwitchParsing, OnlyTheFirstTwoCharactersCountInEitherCase)
 {

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "TelvarinPlugin.h"
-#include "host/StartMode.h"
+#include "host/entry/StartMode.h"
 
 namespace {
 

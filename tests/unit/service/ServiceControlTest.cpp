@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ServiceControl.h"
+#include "host/service/ServiceControl.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "TelvarinPlugin.h"
 #include "bus/BusRecord.h"
 #include "diag/Trace.h"
-#include "host/HostState.h"
-#include "host/ServiceSide.h"
+#include "host/window/MainWindow.h"
+#include "host/service/ServiceSide.h"
 
 namespace {
 

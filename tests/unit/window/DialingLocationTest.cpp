@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 
-#include "host/StartupReport.h"
+#include "host/report/StartupReport.h"
 
 namespace {
 

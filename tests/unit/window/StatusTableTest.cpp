@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "host/BusMessages.h"
+#include "host/window/BusDispatch.h"
 
 TEST(StatusTable, EachStateGivesItsReportValueIconAndTip)
 {

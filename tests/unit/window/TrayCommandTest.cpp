@@ -4,10 +4,10 @@
 
 #include "CaptureWindow.h"
 #include "TelvarinPlugin.h"
-#include "host/HostState.h"
-#include "host/ServiceSide.h"
-#include "host/TrayActions.h"
-#include "host/WindowState.h"
+#include "host/window/MainWindow.h"
+#include "host/service/ServiceSide.h"
+#include "host/window/TrayActions.h"
+#include "host/window/MainWindow.h"
 
 namespace {
 

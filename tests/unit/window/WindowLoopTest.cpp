@@ -5,10 +5,10 @@
 
 #include "CaptureWindow.h"
 #include "TelvarinPlugin.h"
-#include "host/HostState.h"
-#include "host/ProgramPath.h"
-#include "host/ServiceWindow.h"
-#include "host/WindowTimers.h"
+#include "host/window/MainWindow.h"
+#include "base/ProgramPath.h"
+#include "host/window/MainWindow.h"
+#include "host/window/MainWindowProc.h"
 
 namespace {
 

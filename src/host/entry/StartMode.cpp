@@ -1,0 +1,174 @@
+// entry/StartMode
+#include "host/entry/StartMode.h"
+
+#include <cwchar>
+#include <memory>
+#include <vector>
+#include <psapi.h>
+#include <strsafe.h>
+
+#include "TelvarinPlugin.h"
+#include "base/SecurityAttributes.h"
+#include "bus/BusRecord.h"
+#include "config/RegTool.h"
+#include "config/ResourceAccess.h"
+#include "host/service/ServiceControl.h"
+#include "host/service/ServiceSide.h"
+#include "host/window/MainWindow.h"
+#include "ui/QelMessageBox.h"
+
+namespace {
+
+const UINT HANDOVER_WAIT_MS = 2000;
+
+struct HandleCloser
+{
+    void operator()(HANDLE _h) const { if (_h) CloseHandle(_h); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// Account name of the process's token user; false when it cannot be had.
+bool GetProcessAccountName(HANDLE _hProcess, wchar_t (&_szName)[128])
+{
+    HANDLE hTokenRaw = nullptr;
+    if (!OpenProcessToken(_hProcess, TOKEN_QUERY, &hTokenRaw))
+        return false;
+    UniqueHandle hToken(hTokenRaw);
+    DWORD cbNeeded = 0;
+    GetTokenInformation(hTokenRaw, TokenUser, nullptr, 0, &cbNeeded);
+    if (cbNeeded == 0)
+        return false;
+    std::vector<BYTE> vecUser(cbNeeded);
+    if (!GetTokenInformation(hTokenRaw, TokenUser, vecUser.data(), cbNeeded, &cbNeeded))
+        return false;
+    wchar_t szDomain[128];
+    DWORD cchName = 128;
+    DWORD cchDomain = 128;
+    SID_NAME_USE eUse;
+    return LookupAccountSidW(nullptr, reinterpret_cast<TOKEN_USER*>(vecUser.data())->User.Sid, _szName, &cchName,
+                             szDomain, &cchDomain, &eUse) != FALSE;
+}
+
+// True when the process runs this program file under the given account name.
+bool IsInstanceOfUser(DWORD _dwProcessId, const wchar_t* _pszUpperProgram, const wchar_t* _pszUser)
+{
+    UniqueHandle hProcess(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, _dwProcessId));
+    if (!hProcess)
+        return false;
+    wchar_t szModule[512] = L"";
+    if (GetModuleFileNameExW(hProcess.get(), nullptr, szModule, 512) == 0 || szModule[0] == 0)
+        return false;
+    CharUpperW(szModule);
+    if (wcsstr(szModule, _pszUpperProgram) == nullptr)
+        return false;
+    wchar_t szAccount[128] = L"";
+    return GetProcessAccountName(hProcess.get(), szAccount) && lstrcmpiW(szAccount, _pszUser) == 0;
+}
+
+bool HasIdentifier(HWND _hWnd, DWORD _dwIdentifier)
+{
+    return GetWindowLongPtrW(_hWnd, GWLP_USERDATA) == static_cast<LONG_PTR>(_dwIdentifier);
+}
+
+DWORD ProcessOfWindow(HWND _hWnd)
+{
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(_hWnd, &dwProcessId);
+    return dwProcessId;
+}
+
+// Depth-first search; _dwExcludedProcess 0 accepts windows of every process.
+HWND SearchHostWindow(HWND _hWnd, DWORD _dwIdentifier, DWORD _dwExcludedProcess)
+{
+    if (HasIdentifier(_hWnd, _dwIdentifier) &&
+        (_dwExcludedProcess == 0 || ProcessOfWindow(_hWnd) != _dwExcludedProcess))
+        return _hWnd;
+    for (HWND hChild = GetWindow(_hWnd, GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (HWND hFound = SearchHostWindow(hChild, _dwIdentifier, _dwExcludedProcess))
+            return hFound;
+    }
+    return nullptr;
+}
+
+// Upper-cased copy bounded to 511 characters.
+void CopyUpper(const wchar_t* _pszText, wchar_t (&_szOut)[512])
+{
+    StringCchCopyW(_szOut, 512, _pszText);
+    CharUpperW(_szOut);
+}
+
+} // namespace
+
+int CountInstances(const wchar_t* _pszProgramFile)
+{
+    wchar_t szUser[128] = L"";
+    DWORD cchUser = 128;
+    GetUserNameW(szUser, &cchUser);
+    std::vector<DWORD> vecIds(2048);
+    DWORD cbReturned = 0;
+    if (!EnumProcesses(vecIds.data(), static_cast<DWORD>(vecIds.size() * sizeof(DWORD)), &cbReturned))
+        return 0;
+    wchar_t szUpperProgram[512];
+    CopyUpper(_pszProgramFile, szUpperProgram);
+    int iCount = 0;
+    for (DWORD i = 0; i < cbReturned / sizeof(DWORD); ++i)
+        if (IsInstanceOfUser(vecIds[i], szUpperProgram, szUser))
+            ++iCount;
+    return iCount;
+}
+
+HWND FindHostWindow(HWND _hWndStart, DWORD _dwIdentifier)
+{
+    return SearchHostWindow(_hWndStart, _dwIdentifier, 0);
+}
+
+HWND FindForeignHostWindow(HWND _hWndStart, DWORD _dwIdentifier, DWORD _dwProcessId)
+{
+    return SearchHostWindow(_hWndStart, _dwIdentifier, _dwProcessId);
+}
+
+StartDecision DecideTrayStart(const wchar_t* _pszProgramFile)
+{
+    if (CountInstances(_pszProgramFile) > 1)
+        return START_HANDOVER;
+    if (!ServiceExists(TVR_SERVICE_NAME))
+        return START_RUN;
+    wchar_t szImage[512];
+    wchar_t szProgram[512];
+    CopyUpper(GetServiceImagePath(TVR_SERVICE_NAME), szImage);
+    CopyUpper(_pszProgramFile, szProgram);
+    if (wcscmp(szImage, szProgram) != 0)
+        return START_RUN;
+    const DWORD dwState = QueryServiceState(TVR_SERVICE_NAME);
+    return (dwState == 0 || dwState == SERVICE_STOPPED) ? START_REFUSE : START_HANDOVER;
+}
+
+void HandOverToRunningHost()
+{
+    // A memory block of this process would mean nothing in the running host: the record
+    // crosses as window text, and a host that does not answer cannot hold this start up.
+    HWND hWndHost = FindForeignHostWindow(GetDesktopWindow(), HOST_WINDOW_ID, GetCurrentProcessId());
+    if (hWndHost != nullptr)
+        SendShowConfigText(hWndHost, 0, HANDOVER_WAIT_MS);
+    Sleep(HANDOVER_WAIT_MS);
+}
+
+void RefuseToRun()
+{
+    if (GetRunningState() != 0)
+        return;
+    // Copied at once: the lookup buffer is shared with every later lookup.
+    wchar_t szText[1024];
+    StringCchCopyW(szText, ARRAYSIZE(szText),
+                   g_ResourceAccess.GetString(1029, L"This program will be closed. It should be run as a service."));
+    g_MessageBox.ShowMessageBox(nullptr, szText, nullptr, MB_ICONERROR | MB_OK);
+}
+
+bool StartServiceMode()
+{
+    g_dwServiceMode = 1;
+    DWORD dwThreadId = 0;
+    g_hServiceThread = CreateThread(GetNullDaclAttributes(), 0, ServiceThread, &g_hServiceThread, 0, &dwThreadId);
+    return g_hServiceThread != nullptr;
+}

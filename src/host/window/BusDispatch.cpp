@@ -1,0 +1,251 @@
+// The bus type table of the main window.
+#include "host/window/BusDispatch.h"
+
+#include "TelvarinPlugin.h"
+#include "bus/BusRecord.h"
+#include "bus/PluginBase.h"
+#include "config/ResourceAccess.h"
+#include "diag/Trace.h"
+#include "host/report/StartupReport.h"
+#include "host/window/MainWindow.h"
+#include "host/window/TrayActions.h"
+#include "ui/InfoIcon.h"
+#include "ui/QelConfig.h"
+
+// The bus type table of the main window.
+namespace {
+
+const UINT MENU_ITEM_EXIT = 11007;
+const UINT SETICON_TIMEOUT_MS = 2000;
+
+UINT ReadId(const wchar_t* _pszRecord, const wchar_t* _pszKey)
+{
+    return static_cast<UINT>(GetBusNumber(_pszRecord, _pszKey));
+}
+
+BOOL ReadFlag(const wchar_t* _pszRecord, const wchar_t* _pszKey)
+{
+    return GetBusNumber(_pszRecord, _pszKey) != 0;
+}
+
+void OnMenuAdd(const wchar_t* _pszRecord)
+{
+    wchar_t szId[32];
+    wchar_t szSeparator[32];
+    wchar_t szText[128];
+    CopyBusValue(_pszRecord, L"ID", szId, ARRAYSIZE(szId));
+    CopyBusValue(_pszRecord, L"Seperator", szSeparator, ARRAYSIZE(szSeparator));
+    CopyBusValue(_pszRecord, L"Text", szText, ARRAYSIZE(szText));
+    g_InfoIcon.InsertItem(MENU_ITEM_EXIT, static_cast<UINT>(wcstol(szId, nullptr, 10)), szText,
+                          wcstol(szSeparator, nullptr, 10) != 0);
+}
+
+void OnMenuItem(const wchar_t* _pszRecord)
+{
+    wchar_t szText[256];
+    CopyBusValue(_pszRecord, L"Text", szText, ARRAYSIZE(szText));
+    g_InfoIcon.ShowItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Visible"),
+                        ReadFlag(_pszRecord, L"Separator"), szText);
+}
+
+void OnMenuText(const wchar_t* _pszRecord)
+{
+    wchar_t szText[256];
+    CopyBusValue(_pszRecord, L"Text", szText, ARRAYSIZE(szText));
+    g_InfoIcon.SetItemText(ReadId(_pszRecord, L"ID"), szText);
+}
+
+void OnMenuSeparator(const wchar_t* _pszRecord)
+{
+    wchar_t szId[32];
+    wchar_t szSeparator[32];
+    CopyBusValue(_pszRecord, L"ID", szId, ARRAYSIZE(szId));
+    CopyBusValue(_pszRecord, L"Seperator", szSeparator, ARRAYSIZE(szSeparator));
+    g_InfoIcon.RemoveItem(static_cast<UINT>(wcstol(szId, nullptr, 10)), wcstol(szSeparator, nullptr, 10) != 0);
+}
+
+void OnMenuCheck(const wchar_t* _pszRecord)
+{
+    wchar_t szId[32];
+    wchar_t szEnable[32];
+    CopyBusValue(_pszRecord, L"ID", szId, ARRAYSIZE(szId));
+    CopyBusValue(_pszRecord, L"Enable", szEnable, ARRAYSIZE(szEnable));
+    g_InfoIcon.CheckItem(static_cast<UINT>(wcstol(szId, nullptr, 10)), wcstol(szEnable, nullptr, 10) != 0);
+}
+
+void OnHostCommand(const wchar_t* _pszRecord)
+{
+    wchar_t szCommand[128];
+    wchar_t szArgument[256];
+    CopyBusValue(_pszRecord, L"CMD", szCommand, ARRAYSIZE(szCommand));
+    CopyBusValue(_pszRecord, L"Arg", szArgument, ARRAYSIZE(szArgument));
+    RunHostCommand(szCommand, szArgument);
+}
+
+void OnExit()
+{
+    g_QelConfig.CloseConfig();
+    g_InfoIcon.CloseInfoDialog();
+    g_InfoIcon.Show(FALSE);
+    RequestHostEnd();
+}
+
+// The window handle comes from a record anybody can send: only an existing window gets
+// the icon, and a hung one cannot block the host.
+void OnSetIcon(const wchar_t* _pszRecord)
+{
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(GetBusNumber(_pszRecord, L"Window")));
+    if (!hWnd || !IsWindow(hWnd))
+        return;
+    SendMessageTimeoutW(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_InfoIcon.GetIcon(1)),
+                        SMTO_ABORTIFHUNG | SMTO_NORMAL, SETICON_TIMEOUT_MS, nullptr);
+}
+
+void OnLastError(const wchar_t* _pszRecord)
+{
+    CopyBusValue(_pszRecord, L"LastErr", g_szLastError, ARRAYSIZE(g_szLastError));
+    g_pServiceWindow->LogLastError(g_szLastError);
+}
+
+void OnVersionInfo(const wchar_t* _pszRecord)
+{
+    wchar_t szHighest[64];
+    wchar_t szActual[64];
+    CopyBusValue(_pszRecord, L"HighestVersion", szHighest, ARRAYSIZE(szHighest));
+    CopyBusValue(_pszRecord, L"ActualVersion", szActual, ARRAYSIZE(szActual));
+    WriteTrace(1, L"Event.QEL_BUSMSG_VERSIONINFO.Begin");
+    WriteTrace(1, L"Event.QEL_BUSMSG_VERSIONINFO.Var.szHighestVersion: %s", szHighest);
+    WriteTrace(1, L"Event.QEL_BUSMSG_VERSIONINFO.Var.szActualVersion: %s", szActual);
+    WriteTrace(1, L"Event.QEL_BUSMSG_VERSIONINFO.End");
+}
+
+// Types the host consumes: true when the type is one of them (its action has run).
+bool ConsumeBusMessage(UINT _uType, const wchar_t* _pszRecord)
+{
+    const bool bTray = !IsServiceMode();
+    switch (_uType)
+    {
+    case QEL_BUSMSG_MENUENABLE:
+        if (bTray)
+            g_InfoIcon.EnableItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Enable"));
+        return true;
+    case QEL_BUSMSG_HOSTCOMMAND: OnHostCommand(_pszRecord); return true;
+    case QEL_BUSMSG_SHOWCONFIG: g_QelConfig.ShowConfig(ReadId(_pszRecord, L"Module")); return true;
+    case QEL_BUSMSG_EXIT: OnExit(); return true;
+    case QEL_BUSMSG_MENUADD:
+        if (bTray)
+            OnMenuAdd(_pszRecord);
+        return true;
+    case QEL_BUSMSG_SETICON: OnSetIcon(_pszRecord); return true;
+    case QEL_BUSMSG_CLOSECONFIG: g_QelConfig.CloseConfig(); return true;
+    case QEL_BUSMSG_MENUITEM:
+        if (bTray)
+            OnMenuItem(_pszRecord);
+        return true;
+    case QEL_BUSMSG_MENUTEXT:
+        if (bTray)
+            OnMenuText(_pszRecord);
+        return true;
+    case QEL_BUSMSG_LASTERROR: OnLastError(_pszRecord); return true;
+    case QEL_BUSMSG_MENUSEPARATOR: OnMenuSeparator(_pszRecord); return true;
+    case QEL_BUSMSG_MENUCHECK: OnMenuCheck(_pszRecord); return true;
+    case QEL_BUSMSG_VERSIONINFO: OnVersionInfo(_pszRecord); return true;
+    default: return false;
+    }
+}
+
+// Action before the distribution of a forwarded type.
+void ActBeforeDistribution(UINT _uType, const wchar_t* _pszRecord)
+{
+    switch (_uType)
+    {
+    case QEL_BUSMSG_APPLYCONFIG:
+    case QEL_BUSMSG_APPLYHOSTCONFIG: g_QelConfig.ApplyModuleStates(); break;
+    case QEL_BUSMSG_STATUS: OnStatusMessage(_pszRecord); break;
+    case QEL_BUSMSG_DEBUGLEVEL: g_dwGlobalDebugLevel = static_cast<DWORD>(GetBusNumber(_pszRecord, L"Level")); break;
+    default: break;
+    }
+}
+
+// Forwarded types that the host acts on itself; the sender gets 0 for them.
+bool IsHandledForwardedType(UINT _uType)
+{
+    switch (_uType)
+    {
+    case QEL_BUSMSG_TRACE:
+    case QEL_BUSMSG_APPLYCONFIG:
+    case QEL_BUSMSG_APPLYHOSTCONFIG:
+    case QEL_BUSMSG_STATUS:
+    case QEL_BUSMSG_DEBUGLEVEL:
+    case QEL_BUSMSG_MODULECHANGED:
+    case QEL_BUSMSG_MODULECHANGED2: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+LRESULT OnBusMessage(HWND _hWnd, UINT _uType, LPARAM _lBlock)
+{
+    // From here on only a block the host may handle is used; any other value becomes 0,
+    // an empty record that frees nothing.
+    const LPARAM lBlock = AcceptBusBlock(_lBlock, _uType);
+    const wchar_t* pszRecord = RecordOfBlock(lBlock);
+    if (ConsumeBusMessage(_uType, pszRecord))
+    {
+        ReleaseBusBlock(lBlock);
+        return 0;
+    }
+    ActBeforeDistribution(_uType, pszRecord);
+    const int iResult = g_pServiceWindow->DistributeBusMessage(_uType, lBlock);
+    if (_uType == QEL_BUSMSG_MODULECHANGED || _uType == QEL_BUSMSG_MODULECHANGED2)
+        PostMessageW(_hWnd, WM_QEL_MODULESCHANGED, 0, 0);
+    return IsHandledForwardedType(_uType) ? 0 : iResult;
+}
+
+// Plug-in status (bus type 11): status report, tray icon, tooltip, error instance.
+namespace {
+
+const UINT IDS_ERROR_TIP_HINT = 1048;
+const long STATE_ERROR = 3;
+
+} // namespace
+
+StatusAppearance GetStatusAppearance(long _lState)
+{
+    switch (_lState)
+    {
+    case 0: return {L"STOPPED", 0, false};
+    case 1: return {L"STARTING", 0, false};
+    case 2: return {L"OK", 1, false};
+    case STATE_ERROR: return {L"ERROR", 0, true};
+    case 4: return {L"PAUSED", 2, false};
+    default: return {L"UNKNOWN", 1, false};
+    }
+}
+
+void OnStatusMessage(const wchar_t* _pszRecord)
+{
+    g_uErrorInstance = 0;
+    const long lState = GetBusNumber(_pszRecord, L"State");
+    wchar_t szText[128];
+    CopyBusValue(_pszRecord, L"Text", szText, ARRAYSIZE(szText));
+    if (IsServiceMode())
+        return;
+
+    const StatusAppearance appearance = GetStatusAppearance(lState);
+    g_pServiceWindow->LogProgramStatus(appearance.pszProgramStatus);
+    g_InfoIcon.SetState(appearance.iIconState);
+    const wchar_t* pszProductName = ProgramVersion().GetProductName();
+    if (!appearance.bErrorTip)
+    {
+        g_InfoIcon.SetTip(pszProductName);
+        return;
+    }
+    wchar_t szHint[128];
+    StringCchCopyW(szHint, ARRAYSIZE(szHint), g_ResourceAccess.GetString(IDS_ERROR_TIP_HINT, L""));
+    wchar_t szTip[256];
+    CInfoIcon::BuildErrorTip(pszProductName, szText, szHint, szTip, ARRAYSIZE(szTip));
+    g_InfoIcon.SetTip(szTip);
+    g_uErrorInstance = static_cast<UINT_PTR>(wcstoull(GetBusValue(_pszRecord, L"Instance"), nullptr, 16));
+}

@@ -1,0 +1,338 @@
+// The host's hidden main window, the one object that stands for it (CServiceWindow), its
+// message loop and the process-wide values of the entry and the main window.
+#include "host/window/MainWindow.h"
+
+#include <strsafe.h>
+
+#include "TelvarinPlugin.h"
+#include "base/ProgramPath.h"
+#include "bus/BusRecord.h"
+#include "bus/BusRecordBuilder.h"
+#include "bus/MessageFilter.h"
+#include "bus/PluginBase.h"
+#include "bus/PluginCall.h"
+#include "config/VersionHandler.h"
+#include "diag/CrashDump.h"
+#include "diag/ExceptionGuard.h"
+#include "diag/StatusLog.h"
+#include "diag/Trace.h"
+#include "host/report/StartupReport.h"
+#include "host/service/ServiceSide.h"
+#include "host/window/MainWindowProc.h"
+#include "host/window/MonitorThread.h"
+#include "host/window/TrayActions.h"
+#include "ui/InfoIcon.h"
+#include "ui/QelConfig.h"
+
+// Construction and destruction of the main window object: plug-ins loaded, start-up
+// report, monitor thread, timers, version check; and the ordered close of all lists.
+CServiceWindow* g_pServiceWindow = nullptr;
+
+void AnnounceNewVersion(CVersionHandler& _handler)
+{
+    if (_handler.CheckVersion())
+        PostVersionInfoRecord(g_hWndParent, _handler.GetHighestVersion(), _handler.GetActualVersion());
+}
+
+void ForwardTraceLine(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault)
+{
+    PostTraceRecord(g_hWndParent, _dwLevel, _pszLine, GetCurrentThreadId());
+    if (_bFault)
+        PostLastErrorRecord(g_hWndParent, _pszLine);
+}
+
+namespace {
+
+const UINT WM_QEL_TRAYCALLBACK = WM_QEL_TRAYNOTIFY;
+const UINT TRAY_ICON_ID_BASE = 2311;
+const UINT ICON_STOPPED = 129;
+const UINT ICON_RUNNING = 130;
+const UINT ICON_PAUSED = 137;
+
+CPluginBase* const g_apLoadOrder[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
+                                      &g_PluginInfo,  &g_PluginExtra,  &g_PluginTelephony};
+
+void CreateTrayIcon()
+{
+    g_InfoIcon.SetEnabled(TRUE);
+    g_InfoIcon.Create(g_hInstance, g_hWndParent, WM_QEL_TRAYCALLBACK, GetCurrentProcessId() + TRAY_ICON_ID_BASE,
+                      ICON_STOPPED, ICON_RUNNING, ICON_PAUSED);
+    g_InfoIcon.SetTip(ProgramVersion().GetProductName());
+    g_InfoIcon.SetState(0);
+    g_InfoIcon.RemoveServiceItems();
+}
+
+void LoadAndStartDebugList()
+{
+    for (CPluginBase* pList : g_apLoadOrder)
+        pList->LoadAllModules();
+    Sleep(250);
+    g_PluginDebug.AfterLoad();
+    PumpFor(250);
+}
+
+void PrintModuleReports()
+{
+    for (CPluginBase* pList : g_apLoadOrder)
+        pList->PrintFileInfos();
+    static const wchar_t* const s_apszSubPrograms[] = {L"QELMHELP.EXE", L"Resource\\RESOURCE.DLL",
+                                                       L"Resource\\De\\RESOURCE.DLL", L"Resource\\En\\RESOURCE.DLL"};
+    for (const wchar_t* pszModule : s_apszSubPrograms)
+        PrintSubProgram(pszModule);
+    PrintSystemInfoFile();
+}
+
+void AfterLoadOtherLists()
+{
+    WriteTrace(3, L"Func.CServiceWindow.Info.Begin After Load Action");
+    for (CPluginBase* pList : g_apLoadOrder)
+    {
+        if (pList != &g_PluginDebug)
+            pList->AfterLoad();
+    }
+    WriteTrace(3, L"Func.CServiceWindow.Info.End After Load Action");
+}
+
+} // namespace
+
+CServiceWindow::CServiceWindow()
+{
+    g_pServiceWindow = this;
+    LogLastError(L"OK");
+    LogProgramStatus(L"STARTING");
+    InitServiceStatus();
+    ProgramVersion();
+    if (!IsServiceMode())
+        CreateTrayIcon();
+    LoadAndStartDebugList();
+    WriteStartupReport();
+    PrintModuleReports();
+    AfterLoadOtherLists();
+    StartMonitorThread();
+    WriteTrace(3, L"Func.CServiceWindow.Info.MonitorThread started");
+    CompletePendingUpdate();
+    WriteTrace(1, L"Func.CServiceWindow.Info.Application started");
+    StartWindowTimers();
+    AnnounceNewVersion(g_VersionHandler);
+    LogProgramStatus(L"OK");
+    WriteTrace(0, L"Func.CServiceWindow.End");
+}
+
+CServiceWindow::~CServiceWindow()
+{
+    g_QelConfig.CloseConfig();
+    StopMonitorThread();
+    // Destroying the window runs WM_DESTROY, which ends the process; the status is
+    // written first so that the report does not keep "OK" for an ended program.
+    LogProgramStatus(L"ENDED");
+    if (g_hWndParent)
+    {
+        DestroyWindow(g_hWndParent);
+        g_hWndParent = nullptr;
+    }
+    UnregisterClassW(L"Telvarin", g_hInstance);
+}
+
+int CServiceWindow::DistributeBusMessage(UINT _uType, LPARAM _lBlock)
+{
+    return DistributeBusMessageToLists(_uType, _lBlock);
+}
+
+void CServiceWindow::ReopenAllModules()
+{
+    g_PluginDebug.AfterLoad();
+    AfterLoadOtherLists();
+}
+
+void CServiceWindow::CloseAllModules()
+{
+    CPluginBase* const apCloseOrder[] = {&g_PluginSearch, &g_PluginSave, &g_PluginInfo, &g_PluginExtra,
+                                         &g_PluginTelephony};
+    for (CPluginBase* pList : apCloseOrder)
+        pList->BeforeClose();
+    PumpPending();
+    g_PluginDebug.BeforeClose();
+    Sleep(500);
+    PumpPending();
+}
+
+// The hidden main window and the main thread's message loop.
+namespace {
+
+const wchar_t HOST_WINDOW_CLASS[] = L"Telvarin";
+const DWORD MAIN_DUMP_TYPE = 1;   // MiniDumpWithDataSegs
+
+void DispatchQueued(MSG& _msg)
+{
+    TranslateMessage(&_msg);
+    if (_msg.message == 0 || !IsDispatchable(_msg, g_hWndParent))
+        return;
+    if (_msg.message == WM_KEYUP)
+        g_QelConfig.OnSettingsKeyUp(_msg.hwnd, _msg.wParam);
+    DispatchMessageW(&_msg);
+}
+
+int LoopBody()
+{
+    MSG msg = {};
+    for (;;)
+    {
+        const BOOL bResult = GetMessageW(&msg, nullptr, 0, 0);
+        if (bResult == 0)
+            return static_cast<int>(msg.wParam);
+        if (bResult == -1)
+            return -1;
+        DispatchQueued(msg);
+    }
+}
+
+bool IsDebugModule(HMODULE _hModule)
+{
+    for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
+    {
+        if (g_PluginDebug.GetModuleHandle(iSlot) == _hModule)
+            return true;
+    }
+    return false;
+}
+
+// A fault inside plug-in code names the module and the export as the last error and in a
+// trace line. The loop that would carry the line ends with the fault, so the debug plug-ins
+// get it directly, unless the fault lies in one of them.
+void ReportFaultingPlugin()
+{
+    const SPluginCall call = CurrentPluginCall();
+    wchar_t szCall[640];
+    if (g_pServiceWindow == nullptr || !DescribePluginCall(call, szCall, ARRAYSIZE(szCall)))
+        return;
+    wchar_t szText[800];
+    StringCchPrintfW(szText, ARRAYSIZE(szText), L"Func.RunMessageLoop.Error.Fault in plug-in %s", szCall);
+    wchar_t szLine[1024];
+    FormatTraceLine(szLine, ARRAYSIZE(szLine), szText);
+    g_pServiceWindow->LogLastError(szLine);
+    if (IsDebugModule(call.hModule))
+        return;
+    CBusRecordBuilder record(QEL_BUSMSG_TRACE, BUS_RECORD_CAPACITY);
+    record.AddField(L" <value keyword=\"Level\">%u</value>\r\n", 0u);
+    record.AddField(L" <value keyword=\"Text\">%s</value>\r\n", szLine);
+    record.AddField(L" <value keyword=\"Thread\">%d</value>\r\n", static_cast<int>(GetCurrentThreadId()));
+    g_PluginDebug.DeliverBusMessage(QEL_BUSMSG_TRACE, record.Finish());
+}
+
+LONG CrashDumpFilter(EXCEPTION_POINTERS* _pExceptionPointers)
+{
+    const LONG lResult = WriteCrashDump(_pExceptionPointers, MAIN_DUMP_TYPE);
+    ReportFaultingPlugin();
+    return lResult;
+}
+
+} // namespace
+
+void CreateHostWindow()
+{
+    if (g_hWndParent)
+        return;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = g_hInstance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = HOST_WINDOW_CLASS;
+    RegisterClassExW(&wc);
+
+    g_hWndParent = CreateWindowExW(0, HOST_WINDOW_CLASS, HOST_WINDOW_CLASS, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
+                                   nullptr, nullptr, g_hInstance, nullptr);
+    if (g_hWndParent)
+    {
+        SetWindowLongPtrW(g_hWndParent, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
+        ShowWindow(g_hWndParent, SW_HIDE);
+    }
+}
+
+int RunMessageLoop()
+{
+    return RunGuarded(LoopBody, CrashDumpFilter);
+}
+
+void PumpPending()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        if (msg.message != 0 && IsDispatchable(msg, g_hWndParent))
+            DispatchMessageW(&msg);
+    }
+}
+
+void PumpFor(DWORD _dwMilliseconds)
+{
+    for (DWORD dwRound = 0; dwRound < _dwMilliseconds / 100; ++dwRound)
+    {
+        PumpPending();
+        Sleep(100);
+    }
+}
+
+// Status report entries of the main window; values are stored verbatim, never as formats.
+void CServiceWindow::OnTrayNotify(UINT _uMouseMessage)
+{
+    RunTrayNotify(_uMouseMessage);
+}
+
+void CServiceWindow::OnCommand(UINT _uCommand)
+{
+    RunTrayCommand(_uCommand);
+}
+
+void CServiceWindow::LogLastError(const wchar_t* _pszText)
+{
+    g_StatusLog.WriteStatus(L"LastError", L"Error", L"%s", _pszText ? _pszText : L"");
+}
+
+void CServiceWindow::LogProgramStatus(const wchar_t* _pszText)
+{
+    g_StatusLog.WriteStatus(L"ProgramStatus", L"Status", L"%s", _pszText ? _pszText : L"");
+}
+
+void CServiceWindow::LogProgramMessage(const wchar_t* _pszRecord)
+{
+    static const wchar_t* const s_apszKeys[] = {L"Type", L"Command", L"Partner", L"Sender"};
+    for (const wchar_t* pszKey : s_apszKeys)
+    {
+        wchar_t szValue[32];
+        CopyBusValue(_pszRecord, pszKey, szValue, ARRAYSIZE(szValue));
+        g_StatusLog.WriteStatus(L"PrgMsg", pszKey, L"%s", szValue);
+    }
+}
+
+// Update hand-over: a downloaded updater waits as XDOWNLOAD.EX_ until the host starts again.
+void CompletePendingUpdate()
+{
+    wchar_t szPending[MAX_PATH];
+    wchar_t szTarget[MAX_PATH];
+    if (!BuildProgramPath(L"XDOWNLOAD.EX_", szPending, MAX_PATH) ||
+        !BuildProgramPath(L"XDOWNLOAD.EXE", szTarget, MAX_PATH))
+        return;
+    if (GetFileAttributesW(szPending) == INVALID_FILE_ATTRIBUTES)
+        return;
+    // Only a completed copy lets the pending file go; otherwise the next start tries again.
+    if (!CopyFileW(szPending, szTarget, FALSE))
+        return;
+    Sleep(25);
+    DeleteFileW(szPending);
+}
+
+HINSTANCE g_hInstance = nullptr;
+wchar_t g_szHelpFile[512] = L"";
+HANDLE g_hServiceThread = nullptr;
+HWND g_hWndParent = nullptr;
+
+DWORD g_dwSchemeIndex = 0;
+wchar_t g_szFontName[128] = L"Segoe UI";
+wchar_t g_szLanguageName[32] = L"";
+UINT_PTR g_uErrorInstance = 0;
+wchar_t g_szLastError[256] = L"";
+DWORD g_dwExitGuard = 0;

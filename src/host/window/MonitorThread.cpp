@@ -1,0 +1,85 @@
+// window/MonitorThread
+#include "host/window/MonitorThread.h"
+
+#include "base/SecurityAttributes.h"
+#include "bus/BusRecord.h"
+#include "bus/SharedMem.h"
+#include "host/window/MainWindow.h"
+#include "ui/InfoIcon.h"
+
+volatile DWORD g_dwMonitorThreadId = 0;
+
+namespace {
+
+HANDLE g_hMonitorThread = nullptr;
+
+const DWORD POLL_MS = 100;
+const int POLLS_PER_CYCLE = 30;
+const DWORD REQUEST_DELAY_MS = 3000;
+
+// The thread and the destructor both try; whoever comes first closes the handle.
+void CloseMonitorHandleOnce()
+{
+    if (HANDLE hThread = InterlockedExchangePointer(&g_hMonitorThread, nullptr))
+        CloseHandle(hThread);
+}
+
+void WaitOneCycle()
+{
+    for (int iPoll = 0; iPoll < POLLS_PER_CYCLE && g_dwMonitorThreadId != 0; ++iPoll)
+        Sleep(POLL_MS);
+}
+
+void AnswerRequestFlag()
+{
+    if (GetSharedWord(SHM_REQUEST) == 0)
+        return;
+    Sleep(REQUEST_DELAY_MS);
+    SetSharedWord(SHM_REQUEST, 0);
+    PostPluginInitiatedRecord(g_hWndParent, static_cast<UINT>(GetSharedWord(SHM_PLUGINID)), 0);
+}
+
+void KeepTrayIcon()
+{
+    if (IsServiceMode())
+        return;
+    if (!g_InfoIcon.IsPresent())
+        g_InfoIcon.Show(FALSE);
+    g_InfoIcon.Refresh();
+}
+
+} // namespace
+
+DWORD WINAPI MonitorThread(LPVOID)
+{
+    for (;;)
+    {
+        WaitOneCycle();
+        if (g_dwMonitorThreadId == 0)
+        {
+            CloseMonitorHandleOnce();
+            return 0;
+        }
+        AnswerRequestFlag();
+        KeepTrayIcon();
+    }
+}
+
+void StartMonitorThread()
+{
+    DWORD dwThreadId = 0;
+    // The id is published before the thread's first test of it.
+    HANDLE hThread = CreateThread(GetNullDaclAttributes(), 2048, MonitorThread, nullptr, CREATE_SUSPENDED, &dwThreadId);
+    if (!hThread)
+        return;
+    g_dwMonitorThreadId = dwThreadId;
+    g_hMonitorThread = hThread;
+    ResumeThread(hThread);
+}
+
+void StopMonitorThread()
+{
+    g_dwMonitorThreadId = 0;
+    Sleep(200);
+    CloseMonitorHandleOnce();
+}
