@@ -31,9 +31,6 @@ public:
     void ShowInfoDialog();
     void CloseInfoDialog();
     HMENU GetMenu() const { return m_hMenu; }
-    using CTrayIcon::GetIcon;
-    // Callers written against the earlier stand-in name a state; the window icon is state 1's.
-    HICON GetIcon(int) const { return CTrayIcon::GetIcon(); }
 
     HCURSOR GetHandCursor() const { return m_hCursorHand; }
     HCURSOR GetArrowCursor() const { return m_hCursorArrow; }

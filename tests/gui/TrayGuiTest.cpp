@@ -157,7 +157,9 @@ TEST_F(TrayHost, MenuSecondItemOpensTheInformationDialogWithItsLink)
     RECT rcDlg = {};
     GetWindowRect(hDlg, &rcDlg);
     EXPECT_TRUE(CScreenImage(rcDlg).SavePng(L"info-dialog-hover"));
-    MoveMouse(rcDlg.left + 5, rcDlg.bottom - 5);
+    POINT ptOff = {8, 8};   // inside the dialog, away from the link
+    ClientToScreen(hDlg, &ptOff);
+    MoveMouse(ptOff.x, ptOff.y);
     EXPECT_TRUE(tvr::WaitUntil([&]() { return CScreenImage(rcLink).Count(crHover, 40) == 0; }, WAIT_MS));
     EXPECT_GT(CScreenImage(rcLink).Count(RGB(0, 0, 192), 40), 10);
     PostMessageW(hDlg, WM_COMMAND, IDOK, 0);

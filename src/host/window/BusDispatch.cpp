@@ -97,7 +97,7 @@ void OnSetIcon(const wchar_t* _pszRecord)
     HWND hWnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(GetBusNumber(_pszRecord, L"Window")));
     if (!hWnd || !IsWindow(hWnd))
         return;
-    SendMessageTimeoutW(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_InfoIcon.GetIcon(1)),
+    SendMessageTimeoutW(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_InfoIcon.GetIcon()),
                         SMTO_ABORTIFHUNG | SMTO_NORMAL, SETICON_TIMEOUT_MS, nullptr);
 }
 

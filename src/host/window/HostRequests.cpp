@@ -104,6 +104,7 @@ void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
     CopyBusValue(pszRecord, L"UsedFont", g_szFontName, ARRAYSIZE(g_szFontName));
     CopyBusValue(pszRecord, L"UsedLanguage", g_szLanguageName, ARRAYSIZE(g_szLanguageName));
     g_DlgColors.SetScheme(g_dwSchemeIndex);
+    g_DlgFonts.SetFaceName(g_szFontName);
 
     PostSchemeRecord(_hWnd, g_dwSchemeIndex, g_szFontName, g_szLanguageName);
     g_ResourceAccess.SelectLanguage(g_szLanguageName);

@@ -82,7 +82,11 @@ LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _
     case WM_POWERBROADCAST: OnPowerBroadcast(_wParam, _lParam); break;
     case WM_TIMER: OnWindowTimer(_wParam); break;
     case WM_DESTROY: OnDestroy(); return 0;
-    default: break;
+    default:
+        // After the shell restarts it broadcasts "TaskbarCreated": the tray icon goes back at once.
+        if (g_InfoIcon.OnTaskbarCreated(_uMsg))
+            return 0;
+        break;
     }
     return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
 }
