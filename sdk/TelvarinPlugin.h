@@ -458,9 +458,10 @@ public:
         return SendMessageW(_hWnd, WM_QEL_BUS, _uType, reinterpret_cast<LPARAM>(hBlock));
     }
 
+    CBusRecordWriter(const CBusRecordWriter&) = delete;
+    CBusRecordWriter& operator=(const CBusRecordWriter&) = delete;
+
 private:
-    CBusRecordWriter(const CBusRecordWriter&);
-    CBusRecordWriter& operator=(const CBusRecordWriter&);
 
     static bool IsKeyword(const wchar_t* _pszKeyword)
     {
@@ -488,10 +489,3 @@ private:
     wchar_t* m_pszFields;   // the field lines added so far, terminated
     size_t m_cchFields;
 };
-
-// Temporary: host files that are being moved still reach the memory probing through here.
-#if defined(__has_include)
-#if __has_include("base/MemoryProbe.h")
-#include "base/MemoryProbe.h"
-#endif
-#endif

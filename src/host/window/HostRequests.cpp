@@ -7,6 +7,7 @@
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
+#include "base/MemoryProbe.h"
 #include "bus/BusRecord.h"
 #include "bus/CodeAddress.h"
 #include "config/ResourceAccess.h"

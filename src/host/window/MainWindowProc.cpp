@@ -3,6 +3,7 @@
 #include "host/window/MainWindowProc.h"
 
 #include "TelvarinPlugin.h"
+#include "base/MemoryProbe.h"
 #include "base/RateLimit.h"
 #include "bus/BusRecord.h"
 #include "bus/PluginBase.h"
