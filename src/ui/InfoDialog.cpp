@@ -123,31 +123,32 @@ HWND ControlAt(HWND _hDlg, LPARAM _lParam)
     return ChildWindowFromPoint(_hDlg, pt);
 }
 
+// Redraws the link when its drawn state no longer matches where the mouse is.
+void UpdateLinkHover()
+{
+    if (g_InfoDialog.bLinkHovered == g_InfoDialog.bOverLink)
+        return;
+    g_InfoDialog.bLinkHovered = g_InfoDialog.bOverLink;
+    InvalidateRect(g_InfoDialog.hWndLink, nullptr, TRUE);
+}
+
+// The system asks for the cursor before it reports the move; the move itself also updates
+// the link, so that it never keeps the hover colour after the mouse has left it.
 void OnMouseMove(HWND _hDlg, LPARAM _lParam)
 {
     g_InfoDialog.hWndUnderMouse = ControlAt(_hDlg, _lParam);
     g_InfoDialog.bOverLink = g_InfoDialog.hWndLink && g_InfoDialog.hWndUnderMouse == g_InfoDialog.hWndLink;
+    UpdateLinkHover();
 }
 
 INT_PTR OnSetCursor(HWND _hDlg)
 {
-    if (g_InfoDialog.bOverLink)
-    {
-        SetCursor(g_InfoDialog.pIcon->GetHandCursor());
-        if (!g_InfoDialog.bLinkHovered)
-        {
-            g_InfoDialog.bLinkHovered = true;
-            InvalidateRect(g_InfoDialog.hWndLink, nullptr, TRUE);
-        }
-        SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE);
-        return TRUE;
-    }
-    if (g_InfoDialog.bLinkHovered)
-    {
-        g_InfoDialog.bLinkHovered = false;
-        InvalidateRect(g_InfoDialog.hWndLink, nullptr, TRUE);
-    }
-    return FALSE;
+    UpdateLinkHover();
+    if (!g_InfoDialog.bOverLink)
+        return FALSE;
+    SetCursor(g_InfoDialog.pIcon->GetHandCursor());
+    SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE);
+    return TRUE;
 }
 
 INT_PTR OnStaticColor(HDC _hdc, HWND _hWndControl)
