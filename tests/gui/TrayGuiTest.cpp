@@ -1,6 +1,8 @@
 // The host's tray icon, tray menu and information dialog, observed from another process on
 // the virtual desktop with its taskbar.
 #include <windows.h>
+#include <algorithm>
+#include <string>
 
 #include "GuiTest.h"
 #include "TrayGui.h"
@@ -90,4 +92,42 @@ TEST_F(TrayHost, LastMenuItemEndsTheHostAndRemovesTheIcon)
     ASSERT_TRUE(m_Host.WaitForExit(WAIT_MS, &dwExitCode));
     EXPECT_EQ(0u, dwExitCode);
     EXPECT_TRUE(tvr::WaitUntil([]() { return CountGround(CScreenImage(TrayIconArea()), EGround::Green) < 5; }, WAIT_MS));
+}
+
+// The shell shows the icon's tooltip when the mouse rests on the icon. Wine's shell gives
+// other processes no text of it and draws only its first line (the product name), so the
+// 127-character rule itself is checked by the ErrorTip unit tests; here the error state's
+// tooltip is seen and photographed.
+TEST_F(TrayHost, ErrorTooltipAppearsOverTheIcon)
+{
+    SendStatus(3, std::wstring(120, L'x'));
+    ASSERT_TRUE(ShowsGround(EGround::Grey));
+    const RECT rcTray = TrayIconArea();
+    // The icon's right edge: the last column with its grey ground.
+    int iRight = -1;
+    const CScreenImage image(rcTray);
+    for (int x = 0; x < image.Width(); ++x)
+        if (CountGround(CScreenImage({rcTray.left + x, rcTray.top, rcTray.left + x + 1, rcTray.bottom}), EGround::Grey) > 0)
+            iRight = x;
+    ASSERT_GE(iRight, 0);
+    MoveMouse(rcTray.left + iRight - 8, (rcTray.top + rcTray.bottom) / 2);
+    Sleep(100);
+    MoveMouse(rcTray.left + iRight - 6, (rcTray.top + rcTray.bottom) / 2);
+    HWND hWndTip = nullptr;
+    EXPECT_TRUE(tvr::WaitUntil([&]() {
+        for (HWND hWnd = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); hWnd && !hWndTip;
+             hWnd = FindWindowExW(nullptr, hWnd, L"tooltips_class32", nullptr))
+            if (IsWindowVisible(hWnd))
+                hWndTip = hWnd;
+        return hWndTip != nullptr;
+    }, WAIT_MS));
+    if (hWndTip)
+    {
+        RECT rcTip = {};
+        GetWindowRect(hWndTip, &rcTip);
+        EXPECT_GT(rcTip.bottom, rcTip.top);
+        const RECT rcShot = {std::max(0L, rcTip.left - 60), std::max(0L, rcTip.top - 10), rcTray.right, rcTray.bottom};
+        EXPECT_TRUE(CScreenImage(rcShot).SavePng(L"tray-error-tooltip"));
+    }
+    MoveMouse(10, 10);
 }
