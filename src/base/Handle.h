@@ -102,3 +102,12 @@ using CRegKey = CHandle<RegKeyTraits>;
 using CScHandle = CHandle<ServiceHandleTraits>;
 using CModuleHandle = CHandle<ModuleTraits>;
 using CGdiObject = CHandle<GdiObjectTraits>;
+
+// Opens a registry key; the owner is empty when the key cannot be opened.
+inline CRegKey OpenRegKey(HKEY _hRoot, const wchar_t* _pszSubKey, REGSAM _samAccess)
+{
+    CRegKey key;
+    if (RegOpenKeyExW(_hRoot, _pszSubKey, 0, _samAccess, key.Receive()) != ERROR_SUCCESS)
+        key.Release();
+    return key;
+}

@@ -1,12 +1,18 @@
+// The six module lists: loading, ordering, calling and unloading plug-ins, the distribution of
+// bus messages to them, their module report lines and the host commands that act on them.
 #include "bus/PluginBase.h"
-#include "bus/PluginCall.h"
 
+#include <vector>
 #include <shlwapi.h>
 #include <strsafe.h>
 
+#include "base/Handle.h"
 #include "base/ProgramPath.h"
+#include "bus/BusRecord.h"
+#include "bus/PluginCall.h"
 #include "bus/PluginName.h"
 #include "bus/PluginSortRule.h"
+#include "config/VersionTool.h"
 #include "diag/Trace.h"
 
 namespace {
@@ -111,8 +117,8 @@ void CPluginBase::LoadAllModules()
     wchar_t szPattern[512];
     StringCchPrintfW(szPattern, ARRAYSIZE(szPattern), L"%sPlugin*.DLL", m_szFolder);
     WIN32_FIND_DATAW data;
-    HANDLE hFind = FindFirstFileW(szPattern, &data);
-    if (hFind != INVALID_HANDLE_VALUE)
+    const CFindHandle hFind(FindFirstFileW(szPattern, &data));
+    if (hFind)
     {
         int iSlot = 0;
         do
@@ -125,8 +131,7 @@ void CPluginBase::LoadAllModules()
             EnterFolder(L"Func.LoadAllModules.Error._tchdir %s failed");
             if (LoadSlot(m_Slots[iSlot], szPath))
                 ++iSlot;
-        } while (iSlot < MAX_SLOTS && FindNextFileW(hFind, &data));
-        FindClose(hFind);
+        } while (iSlot < MAX_SLOTS && FindNextFileW(hFind.Get(), &data));
     }
     SortPluginSlots(m_Slots, MAX_SLOTS, GetPluginLoadSortRule());
     WriteTrace(LEVEL_LIFECYCLE, L"Func.LoadAllModules.End");
@@ -295,4 +300,141 @@ int CPluginBase::GetDisableState(int _iSlot) const
     if (!slot.hModule)
         return 1;
     return slot.pfnGetDisableState ? slot.pfnGetDisableState() : 0;
+}
+
+// Delivery of bus messages to the plug-in lists.
+int DistributeBusMessageToLists(UINT _uType, LPARAM _lBlock)
+{
+    // RecordOfBlock gives a terminated text even for a block that is not the host's own.
+    const wchar_t* pszRecord = RecordOfBlock(_lBlock);
+    g_PluginDebug.DeliverBusMessage(_uType, pszRecord);
+    const int iExtra = g_PluginExtra.DeliverBusMessage(_uType, pszRecord);
+    g_PluginSearch.DeliverBusMessage(_uType, pszRecord);
+    g_PluginInfo.DeliverBusMessage(_uType, pszRecord);
+    const int iSave = g_PluginSave.DeliverBusMessage(_uType, pszRecord);
+    const int iTelephony = g_PluginTelephony.DeliverBusMessage(_uType, pszRecord);
+    ReleaseBusBlock(_lBlock);
+    return (iExtra && iSave && iTelephony) ? 1 : 0;
+}
+
+int CallPluginBus(HMODULE _hModule, UINT _uType)
+{
+    if (!_hModule)
+        return 0;
+    const auto pfnBusProcess =
+        reinterpret_cast<PFN_DLL_PluginBusProcess>(GetProcAddress(_hModule, DLL_NAME_PLUGINBUSPROCESS));
+    if (!pfnBusProcess)
+        return 0;
+    // A buffer per call: the module may call back into the host before it returns.
+    std::vector<wchar_t> vecRecord(BUS_RECORD_CAPACITY);
+    BusRecordBegin(vecRecord.data(), vecRecord.size());
+    BusRecordAppend(vecRecord.data(), vecRecord.size(), BUS_FIELD_TYPE, _uType);
+    BusRecordEnd(vecRecord.data(), vecRecord.size());
+    CPluginCallScope call(_hModule, DLL_NAME_PLUGINBUSPROCESS);
+    return pfnBusProcess(_uType, vecRecord.data());
+}
+
+// The module report of one list: one trace line per named module.
+namespace {
+
+const DWORD LEVEL_REPORT = 0;
+
+// Last-write time of the file as stored (UTC, no conversion); zero when unknown.
+SYSTEMTIME LastWriteTime(const wchar_t* _pszPath)
+{
+    SYSTEMTIME st = {};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(_pszPath, GetFileExInfoStandard, &data))
+        FileTimeToSystemTime(&data.ftLastWriteTime, &st);
+    return st;
+}
+
+} // namespace
+
+void CPluginBase::FormatModuleLine(int _iSlot, wchar_t* _pszLine, size_t _cchLine)
+{
+    wchar_t szPath[512];
+    if (!CopyModulePath(m_Slots[_iSlot].hModule, szPath, ARRAYSIZE(szPath)))
+        StringCchCopyW(szPath, ARRAYSIZE(szPath), L" ");
+    const CVersionTool version(szPath);
+    const SYSTEMTIME st = LastWriteTime(szPath);
+    StringCchPrintfW(_pszLine, _cchLine, L"%s;%s;%s;%04d-%02d-%02d %02d:%02d:%02d;%d;", szPath,
+                     version.GetProductVersion(), version.GetFileVersion(), st.wYear, st.wMonth, st.wDay, st.wHour,
+                     st.wMinute, st.wSecond, GetDisableState(_iSlot) ? 1 : 0);
+}
+
+void CPluginBase::PrintFileInfos()
+{
+    WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Begin");
+    for (int i = 0; i < MAX_SLOTS; ++i)
+    {
+        const wchar_t* pszName = GetModuleName(i);
+        if (pszName[0] == L'\0')
+            continue;
+        wchar_t szLine[512];
+        FormatModuleLine(i, szLine, ARRAYSIZE(szLine));
+        WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Info.Module: %s", szLine);
+        if (m_Slots[i].iIsUnicode == 0)
+            WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Error.UNICODE:%s", GetModuleName(i));
+    }
+    WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.End");
+}
+
+// Host commands of bus type 8: reload or remove a whole list, add or remove one module.
+namespace {
+
+enum class EListAction { Reload, RemoveAll, AddOne, RemoveOne };
+
+struct HostCommand
+{
+    const wchar_t* pszCmd;
+    CPluginBase* pList;
+    EListAction action;
+};
+
+const HostCommand COMMANDS[] = {
+    {L"LOADALLSEARCHMODULES", &g_PluginSearch, EListAction::Reload},
+    {L"REMOVEALLSEARCHMODULES", &g_PluginSearch, EListAction::RemoveAll},
+    {L"LOADALLSAVEMODULES", &g_PluginSave, EListAction::Reload},
+    {L"REMOVEALLSAVEMODULES", &g_PluginSave, EListAction::RemoveAll},
+    {L"LOADALLEXTRAMODULES", &g_PluginExtra, EListAction::Reload},
+    {L"REMOVEALLEXTRAMODULES", &g_PluginExtra, EListAction::RemoveAll},
+    {L"LOADALLPHONEMODULES", &g_PluginTelephony, EListAction::Reload},
+    {L"REMOVEALLPHONEMODULES", &g_PluginTelephony, EListAction::RemoveAll},
+    {L"PLUGINADD", &g_PluginSearch, EListAction::AddOne},
+    {L"PLUGINREMOVE", &g_PluginSearch, EListAction::RemoveOne},
+};
+
+} // namespace
+
+void RunHostCommand(const wchar_t* _pszCmd, const wchar_t* _pszArg)
+{
+    if (!_pszCmd)
+        return;
+    for (const HostCommand& command : COMMANDS)
+    {
+        if (wcscmp(_pszCmd, command.pszCmd) != 0)
+            continue;
+        CPluginBase& list = *command.pList;
+        switch (command.action)
+        {
+        case EListAction::Reload:
+            list.BeforeClose();
+            list.UnloadAllModules();
+            list.LoadAllModules();
+            list.AfterLoad();
+            break;
+        case EListAction::RemoveAll:
+            list.BeforeClose();
+            list.UnloadAllModules();
+            break;
+        case EListAction::AddOne:
+            list.Add(_pszArg ? _pszArg : L"");
+            break;
+        case EListAction::RemoveOne:
+            list.Remove(_pszArg ? _pszArg : L"");
+            break;
+        }
+        return;
+    }
 }

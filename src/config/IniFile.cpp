@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <vector>
 
+#include "base/Handle.h"
+
 namespace {
 
 const BYTE UNICODE_MARK[2] = {0xFF, 0xFE};
@@ -11,27 +13,25 @@ const BYTE UNICODE_MARK[2] = {0xFF, 0xFE};
 
 void CreateUnicodeIniFile(const wchar_t* _pszFile)
 {
-    HANDLE hFile = CreateFileW(_pszFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    const CFileHandle hFile(CreateFileW(_pszFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!hFile)
         return;
     LARGE_INTEGER liSize = {};
     DWORD cbWritten = 0;
-    if (GetFileSizeEx(hFile, &liSize) && liSize.QuadPart == 0)
-        WriteFile(hFile, UNICODE_MARK, sizeof(UNICODE_MARK), &cbWritten, nullptr);
-    CloseHandle(hFile);
+    if (GetFileSizeEx(hFile.Get(), &liSize) && liSize.QuadPart == 0)
+        WriteFile(hFile.Get(), UNICODE_MARK, sizeof(UNICODE_MARK), &cbWritten, nullptr);
 }
 
 bool IsAnsiIniFile(const wchar_t* _pszFile)
 {
-    HANDLE hFile = CreateFileW(_pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    const CFileHandle hFile(CreateFileW(_pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!hFile)
         return false;
     BYTE abMark[2] = {0, 0};
     DWORD cbRead = 0;
-    const BOOL bRead = ReadFile(hFile, abMark, sizeof(abMark), &cbRead, nullptr);
-    CloseHandle(hFile);
+    const BOOL bRead = ReadFile(hFile.Get(), abMark, sizeof(abMark), &cbRead, nullptr);
     return !(bRead && cbRead == sizeof(abMark) && abMark[0] == UNICODE_MARK[0] && abMark[1] == UNICODE_MARK[1]);
 }
 

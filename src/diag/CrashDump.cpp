@@ -4,9 +4,8 @@
 #include <dbghelp.h>
 #include <strsafe.h>
 #include <cwchar>
-#include <memory>
-#include <type_traits>
 
+#include "base/Handle.h"
 #include "base/ProgramPath.h"
 #include "base/SecurityAttributes.h"
 
@@ -18,18 +17,6 @@ const size_t CUT_CHARS = 3;                // the extension without its dot
 
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
                                           PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
-
-struct LibraryFreer
-{
-    void operator()(HMODULE _hModule) const { FreeLibrary(_hModule); }
-};
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
-
-struct HandleCloser
-{
-    void operator()(HANDLE _hHandle) const { CloseHandle(_hHandle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
 {
@@ -43,13 +30,12 @@ void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptio
     if (szDump[0] == L'\0')
         return;
     // Always created: a dump of the same second replaces the earlier one.
-    const HANDLE hFile = CreateFileW(szDump, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     GetNullDaclAttributes(), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    const CFileHandle file(CreateFileW(szDump, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       GetNullDaclAttributes(), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return;
-    UniqueHandle file(hFile);
     MINIDUMP_EXCEPTION_INFORMATION info = {GetCurrentThreadId(), _pExceptionPointers, TRUE};
-    _pfnWrite(GetCurrentProcess(), GetCurrentProcessId(), file.get(), static_cast<MINIDUMP_TYPE>(_dwDumpType), &info,
+    _pfnWrite(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), static_cast<MINIDUMP_TYPE>(_dwDumpType), &info,
               nullptr, nullptr);
 }
 
@@ -70,11 +56,11 @@ void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time,
 
 LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
 {
-    UniqueLibrary library(LoadLibraryW(L"DBGHELP.DLL"));
+    const CModuleHandle library(LoadLibraryW(L"DBGHELP.DLL"));
     if (!library)
         return EXCEPTION_EXECUTE_HANDLER;
     const auto pfnWrite = reinterpret_cast<MiniDumpWriteDumpFn>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), "MiniDumpWriteDump")));
+        reinterpret_cast<void*>(GetProcAddress(library.Get(), "MiniDumpWriteDump")));
     if (pfnWrite != nullptr)
         WriteDumpFile(pfnWrite, _pExceptionPointers, _dwDumpType);
     return EXCEPTION_EXECUTE_HANDLER;

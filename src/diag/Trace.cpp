@@ -7,7 +7,7 @@
 #include <cwchar>
 
 
-volatile DWORD g_dwGlobalDebugLevel = 0;
+std::atomic<DWORD> g_dwGlobalDebugLevel{0};
 
 namespace {
 

@@ -2,12 +2,14 @@
 #pragma once
 #include <windows.h>
 
-extern volatile DWORD g_dwGlobalDebugLevel;   // 0 at start; set only by bus type 26
+#include <atomic>
+
+extern std::atomic<DWORD> g_dwGlobalDebugLevel;   // 0 at start; set only by bus type 26
 
 // True when a line of this level is produced (level 0 always).
 inline bool IsTraceLevelOn(DWORD _dwLevel)
 {
-    return _dwLevel == 0 || g_dwGlobalDebugLevel >= _dwLevel;
+    return _dwLevel == 0 || g_dwGlobalDebugLevel.load(std::memory_order_relaxed) >= _dwLevel;
 }
 
 // Where finished lines go: the host installs its sink (the bus to its main window) before

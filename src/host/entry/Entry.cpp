@@ -11,6 +11,7 @@
 
 #include "TelvarinPlugin.h"
 #include "base/Account.h"
+#include "base/Handle.h"
 #include "base/ProgramPath.h"
 #include "bus/PluginSortRule.h"
 #include "bus/SharedMem.h"
@@ -37,11 +38,8 @@ void GetProgramFile(wchar_t (&_szPath)[512])
 
 void RaisePriority()
 {
-    if (HANDLE hProcess = OpenProcess(PROCESS_SET_INFORMATION, FALSE, GetCurrentProcessId()))
-    {
-        SetPriorityClass(hProcess, HIGH_PRIORITY_CLASS);
-        CloseHandle(hProcess);
-    }
+    if (const CKernelHandle hProcess{OpenProcess(PROCESS_SET_INFORMATION, FALSE, GetCurrentProcessId())})
+        SetPriorityClass(hProcess.Get(), HIGH_PRIORITY_CLASS);
 }
 
 void InitCommonControlClasses()

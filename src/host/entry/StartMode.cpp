@@ -2,12 +2,12 @@
 #include "host/entry/StartMode.h"
 
 #include <cwchar>
-#include <memory>
 #include <vector>
 #include <psapi.h>
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
+#include "base/Handle.h"
 #include "base/SecurityAttributes.h"
 #include "bus/BusRecord.h"
 #include "config/RegTool.h"
@@ -21,25 +21,18 @@ namespace {
 
 const UINT HANDOVER_WAIT_MS = 2000;
 
-struct HandleCloser
-{
-    void operator()(HANDLE _h) const { if (_h) CloseHandle(_h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 // Account name of the process's token user; false when it cannot be had.
 bool GetProcessAccountName(HANDLE _hProcess, wchar_t (&_szName)[128])
 {
-    HANDLE hTokenRaw = nullptr;
-    if (!OpenProcessToken(_hProcess, TOKEN_QUERY, &hTokenRaw))
+    CKernelHandle hToken;
+    if (!OpenProcessToken(_hProcess, TOKEN_QUERY, hToken.Receive()))
         return false;
-    UniqueHandle hToken(hTokenRaw);
     DWORD cbNeeded = 0;
-    GetTokenInformation(hTokenRaw, TokenUser, nullptr, 0, &cbNeeded);
+    GetTokenInformation(hToken.Get(), TokenUser, nullptr, 0, &cbNeeded);
     if (cbNeeded == 0)
         return false;
     std::vector<BYTE> vecUser(cbNeeded);
-    if (!GetTokenInformation(hTokenRaw, TokenUser, vecUser.data(), cbNeeded, &cbNeeded))
+    if (!GetTokenInformation(hToken.Get(), TokenUser, vecUser.data(), cbNeeded, &cbNeeded))
         return false;
     wchar_t szDomain[128];
     DWORD cchName = 128;
@@ -52,17 +45,17 @@ bool GetProcessAccountName(HANDLE _hProcess, wchar_t (&_szName)[128])
 // True when the process runs this program file under the given account name.
 bool IsInstanceOfUser(DWORD _dwProcessId, const wchar_t* _pszUpperProgram, const wchar_t* _pszUser)
 {
-    UniqueHandle hProcess(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, _dwProcessId));
+    const CKernelHandle hProcess(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, _dwProcessId));
     if (!hProcess)
         return false;
     wchar_t szModule[512] = L"";
-    if (GetModuleFileNameExW(hProcess.get(), nullptr, szModule, 512) == 0 || szModule[0] == 0)
+    if (GetModuleFileNameExW(hProcess.Get(), nullptr, szModule, 512) == 0 || szModule[0] == 0)
         return false;
     CharUpperW(szModule);
     if (wcsstr(szModule, _pszUpperProgram) == nullptr)
         return false;
     wchar_t szAccount[128] = L"";
-    return GetProcessAccountName(hProcess.get(), szAccount) && lstrcmpiW(szAccount, _pszUser) == 0;
+    return GetProcessAccountName(hProcess.Get(), szAccount) && lstrcmpiW(szAccount, _pszUser) == 0;
 }
 
 bool HasIdentifier(HWND _hWnd, DWORD _dwIdentifier)

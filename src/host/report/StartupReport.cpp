@@ -5,6 +5,7 @@
 #include <versionhelpers.h>
 #include <strsafe.h>
 
+#include "base/Handle.h"
 #include "base/ProgramPath.h"
 #include "base/SystemFacts.h"
 #include "base/TextAppend.h"
@@ -75,7 +76,7 @@ void WriteStartupReport()
     WriteTrace(0, L"Func.CServiceWindow.Begin");
     WriteTrace(0, L"Func.CServiceWindow.Info.Version:%s", pszVersion);
     WriteTrace(0, L"Func.CServiceWindow.Info.ProgramBitness:%d", static_cast<int>(8 * sizeof(void*)));
-    WriteTrace(0, L"Func.CServiceWindow.Info.DebugLevel:%d", g_dwGlobalDebugLevel);
+    WriteTrace(0, L"Func.CServiceWindow.Info.DebugLevel:%d", g_dwGlobalDebugLevel.load());
     WriteTrace(0, L"Func.CServiceWindow.Info.ComputerName:%s", facts.szComputerName);
     WriteTrace(0, L"Func.CServiceWindow.Info.UserName:%s", facts.szUserName);
     WriteTrace(0, L"Func.CServiceWindow.Info.Language:%s", facts.szLanguage);
@@ -143,9 +144,10 @@ void TraceWindowsChecks()
 
 void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir)
 {
-    HKEY hProviders = nullptr;
-    if (RegOpenKeyExW(_hRoot, PROVIDERS_KEY, 0, KEY_READ, &hProviders) != ERROR_SUCCESS)
+    const CRegKey providers = OpenRegKey(_hRoot, PROVIDERS_KEY, KEY_READ);
+    if (!providers)
         return;
+    const HKEY hProviders = providers.Get();
     DWORD dwCount = 0;
     ReadRawValue(hProviders, L"NumProviders", &dwCount, sizeof(dwCount));
     if (dwCount > MAX_REPORTED_PROVIDERS)
@@ -156,7 +158,6 @@ void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir)
     }
     for (DWORD dwIndex = 0; dwIndex < dwCount; ++dwIndex)
         TraceProvider(hProviders, dwIndex, _pszSystemDir);
-    RegCloseKey(hProviders);
 }
 
 void PrintSubProgram(const wchar_t* _pszModule)
@@ -200,27 +201,6 @@ const size_t LOCATION_TEXT_CHARS = 256;
 // Values are read whole up to this size, so that a long one is cut by the text, not dropped.
 const size_t LOCATION_VALUE_CHARS = 1024;
 
-// Registry key closed when it goes out of scope.
-class CScopedKey
-{
-public:
-    CScopedKey(HKEY _hRoot, const wchar_t* _pszSubKey, REGSAM _samAccess)
-    {
-        if (RegOpenKeyExW(_hRoot, _pszSubKey, 0, _samAccess, &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CScopedKey()
-    {
-        if (m_hKey)
-            RegCloseKey(m_hKey);
-    }
-    CScopedKey(const CScopedKey&) = delete;
-    CScopedKey& operator=(const CScopedKey&) = delete;
-    HKEY Get() const { return m_hKey; }
-private:
-    HKEY m_hKey = nullptr;
-};
-
 DWORD ReadDword(HKEY _hKey, const wchar_t* _pszName)
 {
     DWORD dwValue = 0;
@@ -243,13 +223,13 @@ bool ReadDialingLocation(HKEY _hRoot, wchar_t* _pszOut, size_t _cchOut, DWORD* _
     _pszOut[0] = 0;
     *_pdwCurrentId = 0;
     {
-        const CScopedKey locations(_hRoot, LOCATIONS_KEY, KEY_READ);
+        const CRegKey locations = OpenRegKey(_hRoot, LOCATIONS_KEY, KEY_READ);
         if (locations.Get())
             *_pdwCurrentId = ReadDword(locations.Get(), L"CurrentID");
     }
     wchar_t szSubKey[512];
     StringCchPrintfW(szSubKey, ARRAYSIZE(szSubKey), L"%s\\Location%d", LOCATIONS_KEY, *_pdwCurrentId);
-    const CScopedKey location(_hRoot, szSubKey, KEY_READ | KEY_WOW64_64KEY);
+    const CRegKey location = OpenRegKey(_hRoot, szSubKey, KEY_READ | KEY_WOW64_64KEY);
     if (!location.Get())
         return false;
 

@@ -14,7 +14,7 @@
 // The service's threads: the dispatcher thread, the service main function and the control
 // handler with one action per control. They only report status and hand work to the
 // main window as window messages.
-volatile DWORD g_dwServiceRunning = 0;
+std::atomic<DWORD> g_dwServiceRunning{0};
 
 namespace {
 

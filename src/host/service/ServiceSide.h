@@ -3,8 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
+
 // The Windows service side: dispatcher thread, service main, control handler, status reports.
-extern volatile DWORD g_dwServiceRunning;   // set by ServiceMain, cleared by OnStop
+extern std::atomic<DWORD> g_dwServiceRunning;   // set by ServiceMain, cleared by OnStop
 
 // Fills the status record (type 0x110, STOPPED, controls 7) and clears the status handle.
 void InitServiceStatus();

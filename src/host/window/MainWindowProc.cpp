@@ -169,7 +169,7 @@ const UINT WAKEUP_PERIOD_MS = 10000;
 UINT_PTR g_uDebugSettingsTimer = 0;
 UINT_PTR g_uWakeUpTimer = 0;
 // Set on resume from suspend, cleared by the next TIMER_WAKEUP tick.
-volatile DWORD g_dwWakeUp = 0;
+DWORD g_dwWakeUp = 0;   // main thread only: set by the resume, read by the 10-s timer
 // The hourly report is long; a tick that another process posts over and over is
 // reported a few times a minute at most.
 const UINT DEBUGSETTINGS_REPORTS_PER_MINUTE = 5;
@@ -181,7 +181,7 @@ void OnDebugSettingsTimer()
     if (!g_DebugSettingsLimit.Admit(GetTickCount(), &uSuppressed))
         return;
     WriteTrace(4, L"Event.TIMER_DEBUGSETTINGS.Begin");
-    WriteTrace(0, L"Event.TIMER_DEBUGSETTINGS.Var.g_dwGlobalDebugLevel: %d", g_dwGlobalDebugLevel);
+    WriteTrace(0, L"Event.TIMER_DEBUGSETTINGS.Var.g_dwGlobalDebugLevel: %d", g_dwGlobalDebugLevel.load());
     g_PluginDebug.PrintFileInfos();
     WriteTrace(4, L"Event.TIMER_DEBUGSETTINGS.End");
 }

@@ -7,7 +7,7 @@
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
 
-volatile DWORD g_dwMonitorThreadId = 0;
+std::atomic<DWORD> g_dwMonitorThreadId{0};
 
 namespace {
 

@@ -2,8 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
+
 // Thread id, doubling as the run flag: the thread ends when it reads 0.
-extern volatile DWORD g_dwMonitorThreadId;
+extern std::atomic<DWORD> g_dwMonitorThreadId;
 
 DWORD WINAPI MonitorThread(LPVOID _pUnused);
 // Starts the thread (null-DACL attributes, 2048-byte initial stack) and keeps handle and id.

@@ -156,16 +156,35 @@ struct MessageBoxSearch
     HWND hFound;
 };
 
+// True when one of the window's static controls shows the text.
+BOOL CALLBACK MatchStaticText(HWND _hWnd, LPARAM _lParam)
+{
+    auto* pSearch = reinterpret_cast<MessageBoxSearch*>(_lParam);
+    wchar_t szClass[16] = L"";
+    GetClassNameW(_hWnd, szClass, 16);
+    wchar_t szText[256] = L"";
+    GetWindowTextW(_hWnd, szText, 256);
+    if (CompareStringOrdinal(szClass, -1, L"Static", -1, TRUE) == CSTR_EQUAL && *pSearch->pstrText == szText)
+    {
+        pSearch->hFound = GetParent(_hWnd);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The system's box (#32770) or the host's own box.
 BOOL CALLBACK MatchMessageBox(HWND _hWnd, LPARAM _lParam)
 {
     auto* pSearch = reinterpret_cast<MessageBoxSearch*>(_lParam);
     DWORD dwPid = 0;
     GetWindowThreadProcessId(_hWnd, &dwPid);
-    wchar_t szClass[16] = L"";
-    GetClassNameW(_hWnd, szClass, 16);
-    wchar_t szText[256] = L"";
-    GetDlgItemTextW(_hWnd, 0xFFFF, szText, 256);
-    if (dwPid == pSearch->dwPid && std::wstring(szClass) == L"#32770" && *pSearch->pstrText == szText)
+    wchar_t szClass[32] = L"";
+    GetClassNameW(_hWnd, szClass, 32);
+    const std::wstring strClass = szClass;
+    if (dwPid != pSearch->dwPid || (strClass != L"#32770" && strClass != L"QelMessageBoxClass"))
+        return TRUE;
+    EnumChildWindows(_hWnd, MatchStaticText, _lParam);
+    if (pSearch->hFound != nullptr)
     {
         pSearch->hFound = _hWnd;
         return FALSE;

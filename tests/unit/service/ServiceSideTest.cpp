@@ -163,7 +163,7 @@ TEST_F(CServiceSideTest, StopClearsTheRunningFlagAndShutdownDestroysTheWindowAtO
 {
     g_dwServiceRunning = 1;
     Handler(SERVICE_CONTROL_STOP);
-    EXPECT_EQ(0u, g_dwServiceRunning);
+    EXPECT_EQ(0u, g_dwServiceRunning.load());
     EXPECT_TRUE(PostedServiceMessages().empty());
 
     Handler(SERVICE_CONTROL_SHUTDOWN);
