@@ -49,3 +49,15 @@ bool IsOwnGlobalBlock(LPARAM _lBlock);
 // True when the live block holds one well-formed record of the type: the header, the
 // type line with this number, the footer and a zero-filled rest, as every sender writes it.
 bool IsWellFormedRecordBlock(LPARAM _lBlock, UINT _uType);
+
+// The block of an arriving message 1151 when it may be handled (a block the host gave its
+// own window, or a plug-in's block holding a well-formed record of the type), else 0,
+// which reads as an empty record and frees nothing. A block is handed out once.
+LPARAM AcceptBusBlock(LPARAM _lBlock, UINT _uType);
+// The record text of a block the host knows (on its way or accepted), else an empty
+// record. Never faults.
+const wchar_t* RecordOfBlock(LPARAM _lBlock);
+// Frees a known block and its record's "MemBlock" block; the latter only when it is a
+// live block of this process that no other message holds and the record did not arrive
+// as window text from another process.
+void ReleaseBusBlock(LPARAM _lBlock);

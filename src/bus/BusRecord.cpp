@@ -6,7 +6,6 @@
 
 #include "base/MemoryProbe.h"
 #include "bus/BusBlockRegistry.h"
-#include "bus/BusRecordBuilder.h"
 
 namespace {
 
@@ -43,6 +42,11 @@ int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock, C
 }
 
 } // namespace
+
+bool IsBusTarget(HWND _hWnd)
+{
+    return _hWnd != nullptr && IsWindow(_hWnd);
+}
 
 int SettlePost(BOOL _bPosted, HGLOBAL _hBlock)
 {

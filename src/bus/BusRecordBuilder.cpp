@@ -2,11 +2,6 @@
 
 #include "bus/BusRecord.h"
 
-bool IsBusTarget(HWND _hWnd)
-{
-    return _hWnd != nullptr && IsWindow(_hWnd);
-}
-
 CBusRecordBuilder::CBusRecordBuilder(UINT _uType, size_t _cchCapacity)
     : m_uType(_uType), m_vecBuffer(_cchCapacity, L'\0')
 {

@@ -4,9 +4,6 @@
 #include <windows.h>
 #include <vector>
 
-// True when the window exists and so can receive a bus message.
-bool IsBusTarget(HWND _hWnd);
-
 class CBusRecordBuilder
 {
 public:

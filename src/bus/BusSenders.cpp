@@ -1,6 +1,8 @@
 // The host's own bus messages: a Type-only record and the senders of types 1, 4, 9,
 // 33, 66, 76 and 82. Each builds in a buffer of its own, so any thread may send. Type 9
 // goes to another process's host, so it travels as window text, not as a memory block.
+#include "bus/BusSenders.h"
+
 #include "bus/BusRecord.h"
 #include "bus/BusRecordBuilder.h"
 
