@@ -5,6 +5,7 @@
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
+#include "UiResources.h"
 #include "base/ProgramPath.h"
 #include "bus/BusRecord.h"
 #include "bus/BusRecordBuilder.h"
@@ -45,9 +46,6 @@ namespace {
 
 const UINT WM_QEL_TRAYCALLBACK = WM_QEL_TRAYNOTIFY;
 const UINT TRAY_ICON_ID_BASE = 2311;
-const UINT ICON_STOPPED = 129;
-const UINT ICON_RUNNING = 130;
-const UINT ICON_PAUSED = 137;
 
 CPluginBase* const g_apLoadOrder[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
                                       &g_PluginInfo,  &g_PluginExtra,  &g_PluginTelephony};
@@ -56,7 +54,7 @@ void CreateTrayIcon()
 {
     g_InfoIcon.SetEnabled(TRUE);
     g_InfoIcon.Create(g_hInstance, g_hWndParent, WM_QEL_TRAYCALLBACK, GetCurrentProcessId() + TRAY_ICON_ID_BASE,
-                      ICON_STOPPED, ICON_RUNNING, ICON_PAUSED);
+                      IDI_STATE1, IDI_STATE0, IDI_STATE2);
     g_InfoIcon.SetTip(ProgramVersion().GetProductName());
     g_InfoIcon.SetState(0);
     g_InfoIcon.RemoveServiceItems();

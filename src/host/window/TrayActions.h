@@ -2,16 +2,18 @@
 #pragma once
 #include <windows.h>
 
+#include "UiResources.h"
+
 // Tray icon clicks and tray menu commands of the main window.
-// Tray menu command ids the host handles itself.
+// Tray menu command ids the host handles itself: the items of menu 131.
 enum TrayCommand : UINT
 {
-    CMD_SHOWCONFIG = 32778,
-    CMD_SHOWINFO = 32780,
-    CMD_SHOWHELP = 32782,
-    CMD_PAUSE = 11005,
-    CMD_CONTINUE = 11006,
-    CMD_EXIT = 11007,
+    CMD_SHOWCONFIG = IDM_TRAY_SETTINGS,
+    CMD_SHOWINFO = IDM_TRAY_INFO,
+    CMD_SHOWHELP = IDM_TRAY_HELP,
+    CMD_PAUSE = IDM_TRAY_PAUSE,
+    CMD_CONTINUE = IDM_TRAY_CONTINUE,
+    CMD_EXIT = IDM_TRAY_EXIT,
 };
 
 // The action of one menu command (CServiceWindow::OnCommand).
