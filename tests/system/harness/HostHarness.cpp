@@ -8,19 +8,6 @@
 
 namespace tvr {
 
-bool WaitUntil(const std::function<bool()>& _condition, DWORD _dwTimeoutMs)
-{
-    const ULONGLONG ullEnd = GetTickCount64() + _dwTimeoutMs;
-    for (;;)
-    {
-        if (_condition())
-            return true;
-        if (GetTickCount64() >= ullEnd)
-            return false;
-        Sleep(20);
-    }
-}
-
 static bool CopyTree(const std::wstring& _strFrom, const std::wstring& _strTo)
 {
     CreateDirectoryW(_strTo.c_str(), nullptr);
@@ -45,46 +32,9 @@ static bool CopyTree(const std::wstring& _strFrom, const std::wstring& _strTo)
     return bOk;
 }
 
-bool RemoveTree(const std::wstring& _strPath)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE hFind = FindFirstFileW((_strPath + L"\\*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            const std::wstring strName = data.cFileName;
-            if (strName == L"." || strName == L"..")
-                continue;
-            const std::wstring strChild = _strPath + L"\\" + strName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(strChild);
-            else
-            {
-                SetFileAttributesW(strChild.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(strChild.c_str());
-            }
-        } while (FindNextFileW(hFind, &data));
-        FindClose(hFind);
-    }
-    RemoveDirectoryW(_strPath.c_str());
-    return GetFileAttributesW(_strPath.c_str()) == INVALID_FILE_ATTRIBUTES;
-}
-
 CInstallFolder::CInstallFolder()
 {
-    static LONG s_lCounter = 0;
-    wchar_t szTemp[MAX_PATH];
-    GetTempPathW(MAX_PATH, szTemp);
-    m_strPath = std::wstring(szTemp) + L"tvr-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(InterlockedIncrement(&s_lCounter)) + L"-" + std::to_wstring(GetTickCount() % 100000);
-    CopyTree(TVR_DIST_DIR, m_strPath);
-}
-
-CInstallFolder::~CInstallFolder()
-{
-    // A program started from here may still hold files for a moment after it ended.
-    WaitUntil([this] { return RemoveTree(m_strPath); }, 3000);
+    CopyTree(TVR_DIST_DIR, m_Folder.Path());
 }
 
 bool CInstallFolder::AddPlugin(const std::wstring& _strCategory, const std::wstring& _strBuiltName,
@@ -291,11 +241,6 @@ std::string ReadFileBytes(const std::wstring& _strPath)
         strData.append(buffer, dwRead);
     CloseHandle(hFile);
     return strData;
-}
-
-bool FileExists(const std::wstring& _strPath)
-{
-    return GetFileAttributesW(_strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring UserDataFolder(const std::wstring& _strSub)

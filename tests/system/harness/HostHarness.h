@@ -8,30 +8,30 @@
 #include <utility>
 #include <vector>
 
-namespace tvr {
+#include "TempFolder.h"
+#include "TestFiles.h"
+#include "Wait.h"
 
-// Polls the condition every 20 ms until it holds or the time is up.
-bool WaitUntil(const std::function<bool()>& _condition, DWORD _dwTimeoutMs);
+namespace tvr {
 
 // A temporary install folder: a copy of build/dist, removed again on destruction.
 class CInstallFolder
 {
 public:
     CInstallFolder();
-    ~CInstallFolder();
     CInstallFolder(const CInstallFolder&) = delete;
     CInstallFolder& operator=(const CInstallFolder&) = delete;
 
-    const std::wstring& Path() const { return m_strPath; }        // no trailing backslash
-    std::wstring ExePath() const { return m_strPath + L"\\Telvarin.exe"; }
-    std::wstring Child(const std::wstring& _strRelative) const { return m_strPath + L"\\" + _strRelative; }
+    const std::wstring& Path() const { return m_Folder.Path(); }        // no trailing backslash
+    std::wstring ExePath() const { return m_Folder.Child(L"Telvarin.exe"); }
+    std::wstring Child(const std::wstring& _strRelative) const { return m_Folder.Child(_strRelative); }
     // Copies a built test plug-in (file name in the test plug-in folder) into a category
     // folder under a new name, for example ("PluginSearch", "PluginProbe.dll", "PluginProbeA.DLL").
     bool AddPlugin(const std::wstring& _strCategory, const std::wstring& _strBuiltName, const std::wstring& _strAsName) const;
     bool WriteTextFile(const std::wstring& _strRelative, const std::string& _strContent) const;
 
 private:
-    std::wstring m_strPath;
+    CTempFolder m_Folder;
 };
 
 // One started Telvarin.exe (or any program).
@@ -74,11 +74,8 @@ bool ReadRegistryString(HKEY _hRoot, const std::wstring& _strSubKey, const std::
 bool ReadRegistryDword(HKEY _hRoot, const std::wstring& _strSubKey, const std::wstring& _strName, DWORD* _pdwValue);
 // Whole file as bytes; empty when missing.
 std::string ReadFileBytes(const std::wstring& _strPath);
-bool FileExists(const std::wstring& _strPath);
 // Folder of the per-user data of the account running the tests (…\orvex\Telvarin\TelvarinHost\<sub>).
 std::wstring UserDataFolder(const std::wstring& _strSub);
-// Removes a folder tree; true when it is gone.
-bool RemoveTree(const std::wstring& _strPath);
 std::wstring Utf8ToWide(const std::string& _str);
 std::string WideToUtf8(const std::wstring& _str);
 

@@ -101,6 +101,19 @@ bool InstallProbe(const CInstallFolder& _folder, const std::wstring& _strCategor
            WriteProbeConfig(_folder.Child(_strCategory + L"\\" + _strAsName), _strLog, _settings);
 }
 
+bool CopyProbe(const std::wstring& _strTarget, const std::wstring& _strLog, const ProbeSettings& _settings)
+{
+    const std::wstring strSource = std::wstring(TVR_TEST_PLUGINS_DIR) + L"\\" + PROBE_BUILT_NAME;
+    return CopyFileW(strSource.c_str(), _strTarget.c_str(), FALSE) && WriteProbeConfig(_strTarget, _strLog, _settings);
+}
+
+ProbeSettings ProbeWithId(int _iID)
+{
+    ProbeSettings settings;
+    settings.iID = _iID;
+    return settings;
+}
+
 std::string ProbeCall::Field(const std::string& _strKey) const
 {
     for (const auto& field : vecFields)

@@ -41,6 +41,10 @@ bool WriteProbeConfig(const std::wstring& _strDllPath, const std::wstring& _strL
 // Copies the probe into the category folder under the new name and writes its configuration.
 bool InstallProbe(const CInstallFolder& _folder, const std::wstring& _strCategory, const std::wstring& _strAsName,
                   const std::wstring& _strLog, const ProbeSettings& _settings);
+// Copies the probe to _strTarget (any folder) and writes its configuration.
+bool CopyProbe(const std::wstring& _strTarget, const std::wstring& _strLog, const ProbeSettings& _settings);
+// Default settings with the plug-in id _iID.
+ProbeSettings ProbeWithId(int _iID);
 
 // One recorded call: "<module>|<call>|<type>|key=value|...", escapes undone. A BusProcess
 // call lists the record's fields in order, and "MemBlockSize" (GlobalSize of the record's

@@ -5,67 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "CaptureWindow.h"
 #include "TelvarinPlugin.h"
 #include "bus/BusBlockRegistry.h"
 #include "bus/BusRecord.h"
 
 namespace {
-
-struct ReceivedBus
-{
-    WPARAM wParam;
-    LPARAM lParam;
-    SIZE_T cbBlock;
-    std::wstring strText;
-    BOOL bInSend;
-};
-
-std::vector<ReceivedBus> g_vecReceived;
-LRESULT g_lSendResult = 0;
-
-LRESULT CALLBACK SinkProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
-{
-    if (_uMsg != WM_QEL_BUS)
-        return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
-    g_vecReceived.push_back({_wParam, _lParam, GlobalSize(reinterpret_cast<HGLOBAL>(_lParam)),
-                             RecordOfBlock(_lParam), InSendMessage()});
-    return g_lSendResult;
-}
-
-// A message-only window of this thread that records every message 1151 it gets.
-class CBusSink
-{
-public:
-    CBusSink()
-    {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = SinkProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TvrBusTestSink";
-        RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-        g_vecReceived.clear();
-        g_lSendResult = 0;
-    }
-    ~CBusSink()
-    {
-        Pump();
-        for (const ReceivedBus& received : g_vecReceived)
-            ReleaseBusBlock(received.lParam);
-        DestroyWindow(m_hWnd);
-    }
-    // Dispatches what was posted to the window.
-    void Pump()
-    {
-        MSG msg;
-        while (PeekMessageW(&msg, m_hWnd, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-    }
-    HWND Handle() const { return m_hWnd; }
-
-private:
-    HWND m_hWnd = nullptr;
-};
 
 // Busy blocks of exactly this size in the process heap.
 int CountHeapBlocks(SIZE_T _cbSize)
@@ -108,34 +53,34 @@ bool IsLiveHeapBlock(HANDLE _hHeap, const void* _pBlock)
 
 TEST(BusTransport, BlocksHoldAtLeast16384PlusTwoCharacters)
 {
-    CBusSink sink;
+    tvr::CCaptureWindow sink;
     ASSERT_NE(nullptr, sink.Handle());
     const std::wstring strShort = L"<abcdefgh>";
     const std::wstring strLong = L"<" + std::wstring(19999, L'x');
     EXPECT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 77, strShort.c_str()));
     EXPECT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 78, strLong.c_str()));
     sink.Pump();
-    ASSERT_EQ(2u, g_vecReceived.size());
-    EXPECT_EQ(77u, g_vecReceived[0].wParam);
-    EXPECT_EQ(MIN_BLOCK_BYTES, g_vecReceived[0].cbBlock);
-    EXPECT_EQ(strShort, g_vecReceived[0].strText);
-    EXPECT_EQ(78u, g_vecReceived[1].wParam);
-    EXPECT_EQ(20002u * sizeof(wchar_t), g_vecReceived[1].cbBlock);
-    EXPECT_EQ(strLong, g_vecReceived[1].strText);
+    ASSERT_EQ(2u, sink.Sent().size());
+    EXPECT_EQ(77u, sink.Sent()[0].wParam);
+    EXPECT_EQ(MIN_BLOCK_BYTES, sink.Sent()[0].cbBlock);
+    EXPECT_EQ(strShort, sink.Sent()[0].strText);
+    EXPECT_EQ(78u, sink.Sent()[1].wParam);
+    EXPECT_EQ(20002u * sizeof(wchar_t), sink.Sent()[1].cbBlock);
+    EXPECT_EQ(strLong, sink.Sent()[1].strText);
 }
 
 TEST(BusTransport, SynchronousSendReturnsTheWindowResult)
 {
-    CBusSink sink;
-    g_lSendResult = 5;
+    tvr::CCaptureWindow sink;
+    sink.SetBusResult(5);
     EXPECT_EQ(5, SendBusType(sink.Handle(), TRUE, QEL_BUSMSG_TRAYDBLCLICK));
-    ASSERT_EQ(1u, g_vecReceived.size());
-    EXPECT_EQ(TypeOnlyRecord(QEL_BUSMSG_TRAYDBLCLICK), g_vecReceived[0].strText);
+    ASSERT_EQ(1u, sink.Sent().size());
+    EXPECT_EQ(TypeOnlyRecord(QEL_BUSMSG_TRAYDBLCLICK), sink.Sent()[0].strText);
     EXPECT_EQ(5, PostMenuCommandRecord(sink.Handle(), TRUE, 2001, 0));
     EXPECT_EQ(1, PostMenuCommandRecord(sink.Handle(), FALSE, 2002, 0));
     sink.Pump();
-    ASSERT_EQ(3u, g_vecReceived.size());
-    EXPECT_STREQ(L"2002", GetBusValue(g_vecReceived[2].strText.c_str(), L"WParam"));
+    ASSERT_EQ(3u, sink.Sent().size());
+    EXPECT_STREQ(L"2002", GetBusValue(sink.Sent()[2].strText.c_str(), L"WParam"));
 }
 
 TEST(BusTransport, DeadOrMissingWindowGetsNothingAndNothingIsAllocated)
@@ -155,11 +100,11 @@ TEST(BusTransport, DeadOrMissingWindowGetsNothingAndNothingIsAllocated)
 
 TEST(BusTransport, UnreadableRecordIsNotSent)
 {
-    CBusSink sink;
+    tvr::CCaptureWindow sink;
     EXPECT_EQ(0, PostBusRecord(sink.Handle(), FALSE, 4, reinterpret_cast<const wchar_t*>(0x10)));
     EXPECT_EQ(0, PostBusRecord(sink.Handle(), TRUE, 4, nullptr));
     sink.Pump();
-    EXPECT_TRUE(g_vecReceived.empty());
+    EXPECT_TRUE(sink.Sent().empty());
 }
 
 TEST(BusTransport, FailedPostFreesTheBlockAndReturnsZero)
@@ -180,21 +125,21 @@ TEST(BusTransport, FailedPostFreesTheBlockAndReturnsZero)
 
 TEST(BusTransport, HostSendersWriteTheirFieldsInCatalogueOrder)
 {
-    CBusSink sink;
+    tvr::CCaptureWindow sink;
     PostTraceRecord(sink.Handle(), 2, L"Func.X.Begin", 77);
     PostPluginInitiatedRecord(sink.Handle(), 4711, 0);
     PostSchemeRecord(sink.Handle(), 1, L"Tahoma", nullptr);
     PostLastErrorRecord(sink.Handle(), L"E1");
     PostVersionInfoRecord(sink.Handle(), L"2.0", L"1.0");
     sink.Pump();
-    ASSERT_EQ(5u, g_vecReceived.size());
+    ASSERT_EQ(5u, sink.Sent().size());
     const std::wstring strHeader = BUS_RECORD_HEADER;
     const std::wstring strFooter = BUS_RECORD_FOOTER;
     auto expect = [&](size_t _uIndex, UINT _uType, const std::wstring& _strFields) {
-        EXPECT_EQ(_uType, g_vecReceived[_uIndex].wParam);
+        EXPECT_EQ(_uType, sink.Sent()[_uIndex].wParam);
         EXPECT_EQ(strHeader + L" <value keyword=\"Type\">" + std::to_wstring(_uType) + L"</value>\r\n" + _strFields +
                       strFooter,
-                  g_vecReceived[_uIndex].strText);
+                  sink.Sent()[_uIndex].strText);
     };
     expect(0, 4, L" <value keyword=\"Level\">2</value>\r\n <value keyword=\"Text\">Func.X.Begin</value>\r\n"
                  L" <value keyword=\"Thread\">77</value>\r\n");
@@ -207,31 +152,31 @@ TEST(BusTransport, HostSendersWriteTheirFieldsInCatalogueOrder)
 
 TEST(BusSetText, RecordTextBecomesAMessageWithACopyOfAtMost16383Characters)
 {
-    CBusSink sink;
+    tvr::CCaptureWindow sink;
     const std::wstring strRecord = std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">12</value>\r\n" +
                                    std::wstring(20000, L'y');
     EXPECT_TRUE(ForwardSetTextRecord(sink.Handle(), 0, strRecord.c_str()));
-    EXPECT_TRUE(g_vecReceived.empty());
+    EXPECT_TRUE(sink.Sent().empty());
     sink.Pump();
-    ASSERT_EQ(1u, g_vecReceived.size());
-    EXPECT_EQ(12u, g_vecReceived[0].wParam);
-    EXPECT_EQ(16384u * sizeof(wchar_t), g_vecReceived[0].cbBlock);
-    EXPECT_EQ(strRecord.substr(0, 16383), g_vecReceived[0].strText);
+    ASSERT_EQ(1u, sink.Sent().size());
+    EXPECT_EQ(12u, sink.Sent()[0].wParam);
+    EXPECT_EQ(16384u * sizeof(wchar_t), sink.Sent()[0].cbBlock);
+    EXPECT_EQ(strRecord.substr(0, 16383), sink.Sent()[0].strText);
 
     const std::wstring strShort = TypeOnlyRecord(9);
     EXPECT_TRUE(ForwardSetTextRecord(sink.Handle(), 1, strShort.c_str()));
-    ASSERT_EQ(2u, g_vecReceived.size());
-    EXPECT_EQ(9u, g_vecReceived[1].wParam);
-    EXPECT_EQ(strShort, g_vecReceived[1].strText);
+    ASSERT_EQ(2u, sink.Sent().size());
+    EXPECT_EQ(9u, sink.Sent()[1].wParam);
+    EXPECT_EQ(strShort, sink.Sent()[1].strText);
 }
 
 TEST(BusSetText, OtherTextsAreIgnored)
 {
-    CBusSink sink;
+    tvr::CCaptureWindow sink;
     EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, L"plain title"));
     EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, L""));
     EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, nullptr));
     EXPECT_FALSE(ForwardSetTextRecord(sink.Handle(), 1, reinterpret_cast<const wchar_t*>(0x10)));
     sink.Pump();
-    EXPECT_TRUE(g_vecReceived.empty());
+    EXPECT_TRUE(sink.Sent().empty());
 }

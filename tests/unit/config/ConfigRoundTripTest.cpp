@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ConfigTestSupport.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "config/RegIniAccess.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 namespace {
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ConfigTestSupport.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
 #include "config/RegIniAccess.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 namespace {
 

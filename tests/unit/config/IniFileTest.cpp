@@ -2,10 +2,11 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ConfigTestSupport.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "config/IniFile.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 TEST(IniFile, NewAndEmptyFilesBecomeUnicodeExistingFilesStayAsTheyAre)
 {

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "ConfigTestSupport.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "config/LanguageChoice.h"
 #include "config/ResourceAccess.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 namespace {
 
@@ -35,12 +36,6 @@ std::wstring ModulePath(HMODULE _hModule)
     wchar_t szPath[MAX_PATH] = L"";
     GetModuleFileNameW(_hModule, szPath, MAX_PATH);
     return szPath;
-}
-
-std::wstring ProgramFolder()
-{
-    std::wstring strPath = ModulePath(nullptr);
-    return strPath.substr(0, strPath.rfind(L'\\'));
 }
 
 // Writes one string into a copy of the English module (the block of 16 ids is replaced).
@@ -78,7 +73,7 @@ public:
     }
     ~CLanguageFolder()
     {
-        RemoveFolderTree(m_strFolder);
+        RemoveTree(m_strFolder);
         RemoveDirectoryW(m_strResource.c_str());   // only when no other test uses it
     }
     std::wstring File() const { return m_strFolder + L"\\Resource.dll"; }

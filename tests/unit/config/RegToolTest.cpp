@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ConfigTestSupport.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
 #include "config/RegTool.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 namespace {
 

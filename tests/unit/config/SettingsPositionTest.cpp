@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ConfigTestSupport.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "config/RegIniAccess.h"
 #include "host/window/MainWindow.h"
 #include "ui/QelConfig.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 namespace {
 

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "ConfigTestSupport.h"
+#include "CaptureWindow.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "TelvarinPlugin.h"
 #include "VersionResourceBuilder.h"
 #include "config/RegIniAccess.h"
@@ -11,7 +13,7 @@
 #include "host/window/MainWindow.h"
 #include "host/window/MainWindow.h"
 
-using namespace cfgtest;
+using namespace tvr;
 
 namespace {
 
@@ -129,7 +131,7 @@ protected:
     std::wstring Field(const wchar_t* _pszKeyword) { return GetBusValue(m_strRecord.c_str(), _pszKeyword); }
 
     CTempFolder m_folder;
-    CRecordSink m_sink;
+    CCaptureWindow m_sink;
     std::wstring m_strRecord;
 };
 

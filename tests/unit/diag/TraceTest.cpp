@@ -5,11 +5,11 @@
 #include <thread>
 #include <vector>
 
-#include "TraceCapture.h"
+#include "TraceCaptureTest.h"
 
 namespace {
 
-using TraceTest = TraceCaptureTest;
+using TraceTest = tvr::CTraceCaptureTest;
 
 // The text after "MAIN."; empty when the line does not have the prefix shape.
 std::wstring TextAfterPrefix(const std::wstring& _strLine, int* _piPid, int* _piTid, SYSTEMTIME* _pTime)
@@ -135,7 +135,7 @@ TEST_F(TraceTest, ThreadsTracingAtOnceKeepTheirTexts)
 
     const auto vecRecords = Take();
     ASSERT_EQ(2u * LINES, vecRecords.size());
-    for (const PostedRecord& record : vecRecords)
+    for (const tvr::PostedRecord& record : vecRecords)
     {
         int iPid = 0, iTid = 0;
         SYSTEMTIME time = {};
@@ -178,7 +178,7 @@ TEST_F(TraceTest, OtherLinesAndNotesStayTraceLinesOnly)
     WriteTraceNote(0, L"Func.CServiceWindow.Error.Location %d;", 0);
     const auto vecRecords = Take();
     ASSERT_EQ(7u, vecRecords.size());
-    for (const PostedRecord& record : vecRecords)
+    for (const tvr::PostedRecord& record : vecRecords)
         EXPECT_EQ(static_cast<UINT>(QEL_BUSMSG_TRACE), record.uType) << record.strText;
     EXPECT_NE(std::wstring::npos, vecRecords[6].strText.find(L"MAIN.Func.CServiceWindow.Error.Location 0;"));
 

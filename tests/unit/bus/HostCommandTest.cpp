@@ -5,8 +5,8 @@
 
 #include "GlobalListsFixture.h"
 
-using tvrtest::GlobalListsTest;
-using tvrtest::ProbeWithId;
+using tvr::GlobalListsTest;
+using tvr::ProbeWithId;
 
 TEST_F(GlobalListsTest, ReloadCommandClosesUnloadsLoadsAndAfterLoadsItsList)
 {

@@ -4,27 +4,29 @@
 #include <string>
 #include <vector>
 
-#include "PluginTestFolder.h"
+#include "ProbeLog.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "bus/PluginBase.h"
 
 using tvr::ProbeCall;
 using tvr::ProbeSequence;
 using tvr::ReadProbeLog;
-using tvrtest::CCategoryFolder;
-using tvrtest::ProbeWithId;
+using tvr::CTempFolder;
+using tvr::ProbeWithId;
 
 namespace {
 
-std::wstring UniqueCategory()
+// A category folder of its own beside the test program.
+std::wstring UniqueCategoryPath()
 {
-    static int s_iCounter = 0;
-    return L"UnitPlug" + std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(++s_iCounter);
+    return tvr::ProgramFolder() + L"\\" + tvr::UniqueName(L"UnitPlug");
 }
 
 class PluginListTest : public ::testing::Test
 {
 protected:
-    PluginListTest() : m_folder(UniqueCategory()), m_strLog(m_folder.Child(L"calls.log")) {}
+    PluginListTest() : m_folder(UniqueCategoryPath()), m_strLog(m_folder.Child(L"calls.log")) {}
     ~PluginListTest() override
     {
         if (m_pList)
@@ -34,12 +36,12 @@ protected:
     CPluginBase& List()
     {
         if (!m_pList)
-            m_pList = std::make_unique<CPluginBase>(m_folder.Category().c_str());
+            m_pList = std::make_unique<CPluginBase>(m_folder.Name().c_str());
         return *m_pList;
     }
     void AddProbe(const std::wstring& _strName, const tvr::ProbeSettings& _settings)
     {
-        ASSERT_TRUE(m_folder.AddProbe(_strName, m_strLog, _settings));
+        ASSERT_TRUE(tvr::CopyProbe(m_folder.Child(_strName), m_strLog, _settings));
     }
     std::vector<ProbeCall> Log() const { return ReadProbeLog(m_strLog); }
     std::vector<std::string> Sequence(const std::vector<std::string>& _vecCalls) const
@@ -56,7 +58,7 @@ protected:
         return -1;
     }
 
-    CCategoryFolder m_folder;
+    CTempFolder m_folder;
     std::wstring m_strLog;
     std::unique_ptr<CPluginBase> m_pList;
 };
@@ -66,7 +68,7 @@ protected:
 TEST_F(PluginListTest, FolderIsProgramFolderCategoryAndBackslash)
 {
     EXPECT_EQ(std::wstring(List().GetFolder()), m_folder.Path() + L"\\");
-    EXPECT_EQ(std::wstring(List().GetCategory()), m_folder.Category());
+    EXPECT_EQ(std::wstring(List().GetCategory()), m_folder.Name());
 }
 
 TEST_F(PluginListTest, LoadsOnlyPluginDllFilesInListingOrder)
@@ -220,9 +222,9 @@ TEST_F(PluginListTest, AddLoadsOnceAndRemoveUnloads)
 
 TEST_F(PluginListTest, AddRefusesPathsOutsideThePluginFolder)
 {
-    CCategoryFolder other(UniqueCategory());
-    ASSERT_TRUE(other.AddProbe(L"PluginElsewhere.DLL", m_strLog, ProbeWithId(8)));
-    const std::wstring strRelative = L"..\\" + other.Category() + L"\\PluginElsewhere";
+    CTempFolder other(UniqueCategoryPath());
+    ASSERT_TRUE(tvr::CopyProbe(other.Child(L"PluginElsewhere.DLL"), m_strLog, ProbeWithId(8)));
+    const std::wstring strRelative = L"..\\" + other.Name() + L"\\PluginElsewhere";
 
     EXPECT_EQ(List().Add(strRelative.c_str()), 2);
     EXPECT_EQ(List().Add(other.Child(L"PluginElsewhere.DLL").c_str()), 2);

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace cfgtest {
+namespace tvr {
 
 struct SStringBlock
 {
@@ -19,4 +19,4 @@ struct SStringBlock
 bool MakeVersionedModule(const std::wstring& _strPath, const WORD (&_awProduct)[4], const WORD (&_awFile)[4],
                          const std::vector<SStringBlock>& _vecBlocks);
 
-} // namespace cfgtest
+} // namespace tvr

@@ -1,6 +1,6 @@
 #include "VersionResourceBuilder.h"
 
-namespace cfgtest {
+namespace tvr {
 
 namespace {
 
@@ -86,4 +86,4 @@ bool MakeVersionedModule(const std::wstring& _strPath, const WORD (&_awProduct)[
     return EndUpdateResourceW(hUpdate, !bUpdated) && bUpdated;
 }
 
-} // namespace cfgtest
+} // namespace tvr

@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "PluginTestFolder.h"
+#include "ProbeLog.h"
+#include "TempFolder.h"
+#include "TestFiles.h"
 #include "bus/PluginBase.h"
 
-namespace tvrtest {
+namespace tvr {
 
 struct ListOfCategory
 {
@@ -33,7 +35,7 @@ protected:
         m_strLog = ProgramFolder() + L"\\unit-plugin-lists-" + std::to_wstring(GetCurrentProcessId()) + L".log";
         DeleteFileW(m_strLog.c_str());
         for (const ListOfCategory& list : AllLists())
-            m_vecFolders.push_back(std::make_unique<CCategoryFolder>(list.pszCategory));
+            m_vecFolders.push_back(std::make_unique<CTempFolder>(ProgramFolder() + L"\\" + list.pszCategory));
     }
     ~GlobalListsTest() override
     {
@@ -46,13 +48,13 @@ protected:
     }
 
     // Probe copy "<name>.DLL" in the category folder.
-    void AddProbe(const wchar_t* _pszCategory, const std::wstring& _strName, const tvr::ProbeSettings& _settings)
+    void AddProbe(const wchar_t* _pszCategory, const std::wstring& _strName, const ProbeSettings& _settings)
     {
         for (const auto& pFolder : m_vecFolders)
         {
-            if (pFolder->Category() == _pszCategory)
+            if (pFolder->Name() == _pszCategory)
             {
-                ASSERT_TRUE(pFolder->AddProbe(_strName + L".DLL", m_strLog, _settings));
+                ASSERT_TRUE(CopyProbe(pFolder->Child(_strName + L".DLL"), m_strLog, _settings));
             }
         }
     }
@@ -63,13 +65,13 @@ protected:
     }
     std::vector<std::string> Sequence(const std::vector<std::string>& _vecCalls) const
     {
-        return tvr::ProbeSequence(tvr::ReadProbeLog(m_strLog), _vecCalls);
+        return ProbeSequence(ReadProbeLog(m_strLog), _vecCalls);
     }
     void ClearLog() const { DeleteFileW(m_strLog.c_str()); }
 
     HANDLE m_hMutex;
     std::wstring m_strLog;
-    std::vector<std::unique_ptr<CCategoryFolder>> m_vecFolders;
+    std::vector<std::unique_ptr<CTempFolder>> m_vecFolders;
 };
 
-} // namespace tvrtest
+} // namespace tvr

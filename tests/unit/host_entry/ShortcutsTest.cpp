@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TraceCapture.h"
+#include "TraceCaptureTest.h"
 #include "host/entry/Shortcuts.h"
 
 namespace {
@@ -41,19 +41,19 @@ std::wstring CutPath(const std::wstring& _strFolder, const std::wstring& _strRel
 
 // A link name too long for its folders: the cut path would name the "victim" files, one
 // that exists (and must survive the delete step) and one that must not be created.
-class ShortcutsTest : public TraceCaptureTest
+class ShortcutsTest : public tvr::CTraceCaptureTest
 {
 protected:
     void SetUp() override
     {
-        TraceCaptureTest::SetUp();
+        CTraceCaptureTest::SetUp();
         GetModuleFileNameW(nullptr, m_szTarget, MAX_PATH);
     }
     void TearDown() override
     {
         for (const std::wstring& strPath : m_vecCleanup)
             DeleteFileW(strPath.c_str());
-        TraceCaptureTest::TearDown();
+        CTraceCaptureTest::TearDown();
     }
     void PlantVictim(const std::wstring& _strPath)
     {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 
+#include "TempFolder.h"
 #include "base/Account.h"
 #include "host/entry/Entry.h"
 #include "host/entry/Entry.h"
@@ -48,13 +49,10 @@ TEST(ShortcutFields, MissingOrOverlongFieldsStayBounded)
 
 TEST(HelpFileName, ProductNameWithoutBlanksWhenTheFileExists)
 {
-    wchar_t szFolder[MAX_PATH];
-    GetTempPathW(MAX_PATH, szFolder);
-    const std::wstring strFolder = std::wstring(szFolder) + L"tvr-help-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(strFolder.c_str(), nullptr);
+    const tvr::CTempFolder folder;
     wchar_t szOld[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, szOld);
-    SetCurrentDirectoryW(strFolder.c_str());
+    SetCurrentDirectoryW(folder.Path().c_str());
 
     wchar_t szHelp[512];
     BuildHelpFileName(L"My Phone App", szHelp, 512);
@@ -68,9 +66,7 @@ TEST(HelpFileName, ProductNameWithoutBlanksWhenTheFileExists)
     BuildHelpFileName(L"", szHelp, 512);
     EXPECT_STREQ(L"QELMARIS.CHM", szHelp);
 
-    DeleteFileW(L"MYPHONEAPP.CHM");
     SetCurrentDirectoryW(szOld);
-    RemoveDirectoryW(strFolder.c_str());
 }
 
 TEST(SystemAccount, NamesCompareWithCase)

@@ -7,8 +7,8 @@
 #include "bus/CodeAddress.h"
 #include "bus/PluginBase.h"
 
-using tvrtest::GlobalListsTest;
-using tvrtest::ProbeWithId;
+using tvr::GlobalListsTest;
+using tvr::ProbeWithId;
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "TelvarinPlugin.h"
 #include "bus/BusRecord.h"
 
-using tvrtest::GlobalListsTest;
-using tvrtest::ProbeWithId;
+using tvr::GlobalListsTest;
+using tvr::ProbeWithId;
 
 namespace {
 
@@ -32,7 +32,7 @@ protected:
     void LoadOneProbePerList(const wchar_t* _pszRefusing = nullptr, UINT _uType = 0)
     {
         int iID = 1;
-        for (const auto& list : tvrtest::AllLists())
+        for (const auto& list : tvr::AllLists())
         {
             tvr::ProbeSettings settings = ProbeWithId(iID++);
             if (_pszRefusing && wcscmp(list.pszCategory, _pszRefusing) == 0)
@@ -80,7 +80,7 @@ TEST_F(DistributionTest, OnlyExtraSaveAndTelephonyDecideTheResult)
     for (const Case& c : {Case{L"PluginDebug", 1}, Case{L"PluginSearch", 1}, Case{L"PluginInfo", 1},
                           Case{L"PluginExtra", 0}, Case{L"PluginSave", 0}, Case{L"PluginTelephony", 0}})
     {
-        for (const auto& list : tvrtest::AllLists())
+        for (const auto& list : tvr::AllLists())
             list.pList->UnloadAllModules();
         for (const auto& pFolder : m_vecFolders)
         {

@@ -10,6 +10,8 @@
 #include "host/window/MainWindow.h"
 #include "host/window/MainWindowProc.h"
 
+using tvr::CCaptureWindow;
+
 namespace {
 
 int CountPosted(CCaptureWindow& _Window, UINT _uMsg)

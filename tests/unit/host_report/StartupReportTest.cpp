@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 
-#include "TraceCapture.h"
+#include "TraceCaptureTest.h"
 #include "host/report/StartupReport.h"
 
 namespace {
@@ -11,12 +11,12 @@ const wchar_t TEST_ROOT[] = L"Software\\TelvarinDiagReportTest";
 const wchar_t PROVIDERS[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Telephony\\Providers";
 
 // A private registry tree under HKCU stands in for HKEY_LOCAL_MACHINE.
-class StartupReportTest : public TraceCaptureTest
+class StartupReportTest : public tvr::CTraceCaptureTest
 {
 protected:
     void SetUp() override
     {
-        TraceCaptureTest::SetUp();
+        CTraceCaptureTest::SetUp();
         RegDeleteTreeW(HKEY_CURRENT_USER, TEST_ROOT);
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, TEST_ROOT, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                                  &m_hRoot, nullptr));
@@ -26,7 +26,7 @@ protected:
     {
         RegCloseKey(m_hRoot);
         RegDeleteTreeW(HKEY_CURRENT_USER, TEST_ROOT);
-        TraceCaptureTest::TearDown();
+        CTraceCaptureTest::TearDown();
     }
     // NumProviders and that many ProviderFilename<i> values naming a file of the system folder.
     void WriteProviders(DWORD _dwNumProviders, DWORD _dwListed)
@@ -82,6 +82,6 @@ TEST_F(StartupReportTest, MissingDialingLocationIsNoLastError)
     const auto vecRecords = Take();
     const auto vecLocation = Lines(vecRecords, L"MAIN.Func.CServiceWindow.Error.Location ");
     ASSERT_EQ(1u, vecLocation.size());
-    for (const PostedRecord& record : vecRecords)
+    for (const tvr::PostedRecord& record : vecRecords)
         EXPECT_NE(static_cast<UINT>(QEL_BUSMSG_LASTERROR), record.uType) << record.strText;
 }
