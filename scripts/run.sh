@@ -32,11 +32,11 @@ start_desktop() {
   export WINEPREFIX="$build/wineprefix-desktop"
   if [ ! -f "$WINEPREFIX/.booted" ]; then
     rm -rf "$WINEPREFIX"
-    DISPLAY= "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
+    DISPLAY='' "$WINELOADER" wineboot -i </dev/null >/dev/null 2>&1
     "$WINESERVER" -w
-    DISPLAY= "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    DISPLAY= "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Telvarin /f >/dev/null 2>&1
-    DISPLAY= "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Telvarin /d 1024x700 /f >/dev/null 2>&1
+    DISPLAY='' "$WINELOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    DISPLAY='' "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Telvarin /f >/dev/null 2>&1
+    DISPLAY='' "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Telvarin /d 1024x700 /f >/dev/null 2>&1
     "$WINESERVER" -w
     touch "$WINEPREFIX/.booted"
   fi
