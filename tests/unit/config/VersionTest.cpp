@@ -11,7 +11,6 @@
 #include "config/VersionHandler.h"
 #include "config/VersionTool.h"
 #include "host/window/MainWindow.h"
-#include "host/window/MainWindow.h"
 
 using namespace tvr;
 

@@ -5,7 +5,6 @@
 #include "TempFolder.h"
 #include "base/Account.h"
 #include "host/entry/Entry.h"
-#include "host/entry/Entry.h"
 
 TEST(SwitchParsing, OnlyTheFirstTwoCharactersCountInEitherCase)
 {

@@ -7,7 +7,6 @@
 #include "TelvarinPlugin.h"
 #include "host/window/MainWindow.h"
 #include "base/ProgramPath.h"
-#include "host/window/MainWindow.h"
 #include "host/window/MainWindowProc.h"
 
 using tvr::CCaptureWindow;

@@ -4,10 +4,9 @@
 
 #include "CaptureWindow.h"
 #include "TelvarinPlugin.h"
-#include "host/window/MainWindow.h"
 #include "host/service/ServiceSide.h"
-#include "host/window/TrayActions.h"
 #include "host/window/MainWindow.h"
+#include "host/window/TrayActions.h"
 
 namespace {
 
@@ -22,7 +21,7 @@ protected:
         g_dwExitGuard = 0;
     }
     void TearDown() override { g_hWndParent = nullptr; }
-    CCaptureWindow m_Window;
+    tvr::CCaptureWindow m_Window;
 };
 
 } // namespace
@@ -57,7 +56,7 @@ TEST_F(TrayMenuCommand, OtherIdsBecomeAMenuCommandForThePlugins)
     MSG msg;
     ASSERT_TRUE(m_Window.TakePosted(WM_QEL_BUS, &msg));
     EXPECT_EQ(static_cast<WPARAM>(QEL_BUSMSG_MENUCOMMAND), msg.wParam);
-    const std::wstring strRecord = CCaptureWindow::TakeRecordText(msg);
+    const std::wstring strRecord = tvr::CCaptureWindow::TakeRecordText(msg);
     EXPECT_STREQ(L"40123", GetBusValue(strRecord.c_str(), L"WParam"));
     EXPECT_STREQ(L"0", GetBusValue(strRecord.c_str(), L"LParam"));
     EXPECT_TRUE(m_Window.Sent().empty());
