@@ -7,6 +7,8 @@
 #define IDI_STATE2          137   // paused
 #define IDR_TRAYMENU        131
 #define IDD_INFO            134
+#define IDD_SETTINGS        139   // settings window; its controls are created at run time
+#define IDD_MODULEINFO      133   // module info page of the settings window
 #define IDB_CHECKBOXES      136   // four check-box pictures side by side
 
 #define IDM_TRAY_PAUSE      11005
@@ -20,3 +22,7 @@
 #define IDC_INFO_PRODUCT    1013
 #define IDC_INFO_VERSIONLABEL 1014
 #define IDC_INFO_LINK       1015
+
+#define IDC_MODULE_LIST     1012  // list view of the module info page
+#define IDC_SETTINGS_TREE   2001
+#define IDC_SETTINGS_APPLY  2002
