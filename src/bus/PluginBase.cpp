@@ -29,12 +29,6 @@ void AppendSeparator(wchar_t* _pszPath, size_t _cchPath)
         StringCchCatW(_pszPath, _cchPath, pszSeparator);
 }
 
-template <typename T>
-T Entry(HMODULE _hModule, const char* _pszName)
-{
-    return reinterpret_cast<T>(GetProcAddress(_hModule, _pszName));
-}
-
 // The long name must end in ".DLL": a wildcard also matches through 8.3 names, so
 // "PluginX.dll_old" (short name PLUGIN~1.DLL) would otherwise be loaded.
 bool HasDllExtension(const wchar_t* _pszName)
@@ -56,53 +50,6 @@ CPluginBase::CPluginBase(const wchar_t* _pszCategory)
 }
 
 CPluginBase::~CPluginBase() = default;
-
-bool CPluginBase::LoadSlot(PluginSlot& _slot, const wchar_t* _pszPath)
-{
-    _slot.hModule = LoadLibraryW(_pszPath);
-    if (!_slot.hModule)
-        return false;
-    const HMODULE hModule = _slot.hModule;
-    _slot.pfnPluginBusProcess = Entry<PFN_DLL_PluginBusProcess>(hModule, DLL_NAME_PLUGINBUSPROCESS);
-    _slot.pfnGetPluginID = Entry<PFN_DLL_GetPluginID>(hModule, DLL_NAME_GETPLUGINID);
-    _slot.pfnPluginAfterLoad = Entry<PFN_DLL_PluginAfterLoad>(hModule, DLL_NAME_PLUGINAFTERLOAD);
-    _slot.pfnIsBetaVersion = Entry<PFN_DLL_IsBetaVersion>(hModule, DLL_NAME_ISBETAVERSION);
-    _slot.pfnIsSupportedVersion = Entry<PFN_DLL_IsSupportedVersion>(hModule, DLL_NAME_ISSUPPORTEDVERSION);
-    _slot.pfnPluginBeforeClose = Entry<PFN_DLL_PluginBeforeClose>(hModule, DLL_NAME_PLUGINBEFORECLOSE);
-    _slot.pfnGetPluginName = Entry<PFN_DLL_GetPluginName>(hModule, DLL_NAME_GETPLUGINNAME);
-    _slot.pfnGetDisableState = Entry<PFN_DLL_GetDisableState>(hModule, DLL_NAME_GETDISABLESTATE);
-    _slot.pfnIsUnicode = Entry<PFN_DLL_IsUnicode>(hModule, DLL_NAME_ISUNICODE);
-
-    // The load-time queries, in this order; a missing export keeps the earlier value.
-    if (_slot.pfnIsUnicode)
-        _slot.iIsUnicode = _slot.pfnIsUnicode();
-    if (_slot.pfnGetPluginID)
-        _slot.iPluginID = _slot.pfnGetPluginID();
-    if (_slot.pfnIsBetaVersion)
-        _slot.iIsBeta = _slot.pfnIsBetaVersion();
-    if (_slot.pfnIsSupportedVersion)
-        _slot.iNotSupported = _slot.pfnIsSupportedVersion() == 0 ? 1 : 0;
-    return true;
-}
-
-void CPluginBase::UnloadSlot(PluginSlot& _slot)
-{
-    const HMODULE hModule = _slot.hModule;
-    _slot.pfnPluginBusProcess = nullptr;
-    _slot.pfnGetPluginID = nullptr;
-    _slot.pfnPluginAfterLoad = nullptr;
-    _slot.pfnIsBetaVersion = nullptr;
-    _slot.pfnIsSupportedVersion = nullptr;
-    _slot.pfnPluginBeforeClose = nullptr;
-    _slot.pfnGetPluginName = nullptr;
-    _slot.pfnGetDisableState = nullptr;
-    _slot.pfnIsUnicode = nullptr;
-    if (hModule)
-    {
-        FreeLibrary(hModule);
-        _slot.hModule = nullptr;
-    }
-}
 
 void CPluginBase::EnterFolder(const wchar_t* _pszErrorFormat) const
 {
@@ -129,7 +76,7 @@ void CPluginBase::LoadAllModules()
             if (FAILED(StringCchPrintfW(szPath, ARRAYSIZE(szPath), L"%s%s", m_szFolder, data.cFileName)))
                 continue;
             EnterFolder(L"Func.LoadAllModules.Error._tchdir %s failed");
-            if (LoadSlot(m_Slots[iSlot], szPath))
+            if (m_Slots[iSlot].Load(szPath))
                 ++iSlot;
         } while (iSlot < MAX_SLOTS && FindNextFileW(hFind.Get(), &data));
     }
@@ -140,14 +87,8 @@ void CPluginBase::LoadAllModules()
 void CPluginBase::AfterLoad()
 {
     WriteTrace(LEVEL_LIFECYCLE, L"Func.AfterLoad.Begin");
-    for (PluginSlot& slot : m_Slots)
-    {
-        if (slot.pfnPluginAfterLoad)
-        {
-            CPluginCallScope call(slot.hModule, DLL_NAME_PLUGINAFTERLOAD);
-            slot.pfnPluginAfterLoad();
-        }
-    }
+    for (const CPluginModule& module : m_Slots)
+        module.AfterLoad();
     RefreshCanDisable();
     WriteTrace(LEVEL_LIFECYCLE, L"Func.AfterLoad.End");
 }
@@ -155,45 +96,33 @@ void CPluginBase::AfterLoad()
 void CPluginBase::BeforeClose()
 {
     WriteTrace(LEVEL_LIFECYCLE, L"Func.BeforeClose.Begin");
-    for (PluginSlot& slot : m_Slots)
-    {
-        if (slot.pfnPluginBeforeClose)
-        {
-            CPluginCallScope call(slot.hModule, DLL_NAME_PLUGINBEFORECLOSE);
-            slot.pfnPluginBeforeClose();
-        }
-    }
+    for (const CPluginModule& module : m_Slots)
+        module.BeforeClose();
     WriteTrace(LEVEL_LIFECYCLE, L"Func.BeforeClose.End");
 }
 
 void CPluginBase::UnloadAllModules()
 {
     WriteTrace(LEVEL_LIFECYCLE, L"Func.UnloadAllModules.Begin");
-    for (PluginSlot& slot : m_Slots)
-        UnloadSlot(slot);
+    for (CPluginModule& module : m_Slots)
+        module.Unload();
     WriteTrace(LEVEL_LIFECYCLE, L"Func.UnloadAllModules.End");
 }
 
 void CPluginBase::RefreshCanDisable()
 {
-    for (PluginSlot& slot : m_Slots)
-    {
-        if (!slot.hModule)
-            continue;
-        const auto pfnCanDisable = Entry<PFN_DLL_CanDisable>(slot.hModule, DLL_NAME_CANDISABLE);
-        if (pfnCanDisable)
-            slot.iCanDisable = pfnCanDisable();
-    }
+    for (CPluginModule& module : m_Slots)
+        module.RefreshCanDisable();
 }
 
 int CPluginBase::FindLoaded(const wchar_t* _pszUpperName) const
 {
     for (int i = 0; i < MAX_SLOTS; ++i)
     {
-        if (!m_Slots[i].hModule)
+        if (!m_Slots[i].IsLoaded())
             continue;
         wchar_t szPath[512];
-        if (!CopyModulePath(m_Slots[i].hModule, szPath, ARRAYSIZE(szPath)))
+        if (!CopyModulePath(m_Slots[i].GetHandle(), szPath, ARRAYSIZE(szPath)))
             continue;
         CharUpperW(szPath);
         if (StrStrW(szPath, _pszUpperName))
@@ -213,12 +142,12 @@ int CPluginBase::Add(const wchar_t* _pszFile)
         WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.Abort.Result %d", 1);
         return 1;
     }
-    PluginSlot* pFree = nullptr;
-    for (PluginSlot& slot : m_Slots)
+    CPluginModule* pFree = nullptr;
+    for (CPluginModule& module : m_Slots)
     {
-        if (!slot.hModule)
+        if (!module.IsLoaded())
         {
-            pFree = &slot;
+            pFree = &module;
             break;
         }
     }
@@ -233,7 +162,7 @@ int CPluginBase::Add(const wchar_t* _pszFile)
     {
         EnterFolder(L"Func.CPluginBase.Add.Error._tchdir %s failed");
         wchar_t szPath[512];
-        if (SUCCEEDED(StringCchPrintfW(szPath, ARRAYSIZE(szPath), L"%s%s", m_szFolder, szName)) && LoadSlot(*pFree, szPath))
+        if (SUCCEEDED(StringCchPrintfW(szPath, ARRAYSIZE(szPath), L"%s%s", m_szFolder, szName)) && pFree->Load(szPath))
             return 0;
     }
     WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Add.Abort.Result %d", 2);
@@ -250,7 +179,7 @@ int CPluginBase::Remove(const wchar_t* _pszFile)
     const int iSlot = IsEmptyPluginName(szName) ? -1 : FindLoaded(szName);
     if (iSlot >= 0)
     {
-        UnloadSlot(m_Slots[iSlot]);
+        m_Slots[iSlot].Unload();
         WriteTrace(LEVEL_LIFECYCLE, L"Func.CPluginBase.Abort.Result %d", 0);
         return 0;
     }
@@ -260,46 +189,40 @@ int CPluginBase::Remove(const wchar_t* _pszFile)
 
 int CPluginBase::DeliverBusMessage(UINT _uType, const wchar_t* _pszRecord)
 {
-    for (const PluginSlot& slot : m_Slots)
+    for (const CPluginModule& module : m_Slots)
     {
-        if (!slot.pfnPluginBusProcess)
-            continue;
-        CPluginCallScope call(slot.hModule, DLL_NAME_PLUGINBUSPROCESS);
-        if (slot.pfnPluginBusProcess(_uType, _pszRecord) == 0)
+        if (module.HasBusProcess() && module.BusProcess(_uType, _pszRecord) == 0)
             return 0;
     }
     return 1;
 }
 
-const PluginSlot& CPluginBase::GetSlot(int _iSlot) const
+const CPluginModule& CPluginBase::GetSlot(int _iSlot) const
 {
     return m_Slots[static_cast<unsigned>(_iSlot) % MAX_SLOTS];
 }
 
 HMODULE CPluginBase::GetModuleHandle(int _iSlot) const
 {
-    return GetSlot(_iSlot).hModule;
+    return GetSlot(_iSlot).GetHandle();
 }
 
 const wchar_t* CPluginBase::GetModuleName(int _iSlot)
 {
-    const PluginSlot& slot = GetSlot(_iSlot);
-    const wchar_t* pszName = slot.pfnGetPluginName ? slot.pfnGetPluginName() : nullptr;
+    const wchar_t* pszName = GetSlot(_iSlot).GetName();
     StringCchCopyW(m_szName, ARRAYSIZE(m_szName), pszName ? pszName : L"");
     return m_szName;
 }
 
 int CPluginBase::GetCanDisable(int _iSlot) const
 {
-    return GetSlot(_iSlot).iCanDisable;
+    return GetSlot(_iSlot).GetCanDisable();
 }
 
 int CPluginBase::GetDisableState(int _iSlot) const
 {
-    const PluginSlot& slot = GetSlot(_iSlot);
-    if (!slot.hModule)
-        return 1;
-    return slot.pfnGetDisableState ? slot.pfnGetDisableState() : 0;
+    const CPluginModule& module = GetSlot(_iSlot);
+    return module.IsLoaded() ? module.GetDisableState() : 1;
 }
 
 // Delivery of bus messages to the plug-in lists.
@@ -354,7 +277,7 @@ SYSTEMTIME LastWriteTime(const wchar_t* _pszPath)
 void CPluginBase::FormatModuleLine(int _iSlot, wchar_t* _pszLine, size_t _cchLine)
 {
     wchar_t szPath[512];
-    if (!CopyModulePath(m_Slots[_iSlot].hModule, szPath, ARRAYSIZE(szPath)))
+    if (!CopyModulePath(m_Slots[_iSlot].GetHandle(), szPath, ARRAYSIZE(szPath)))
         StringCchCopyW(szPath, ARRAYSIZE(szPath), L" ");
     const CVersionTool version(szPath);
     const SYSTEMTIME st = LastWriteTime(szPath);
@@ -374,7 +297,7 @@ void CPluginBase::PrintFileInfos()
         wchar_t szLine[512];
         FormatModuleLine(i, szLine, ARRAYSIZE(szLine));
         WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Info.Module: %s", szLine);
-        if (m_Slots[i].iIsUnicode == 0)
+        if (m_Slots[i].IsUnicode() == 0)
             WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Error.UNICODE:%s", GetModuleName(i));
     }
     WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.End");

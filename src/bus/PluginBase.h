@@ -1,26 +1,7 @@
 // One plug-in module list per category, 32 slots each.
 #pragma once
 #include <windows.h>
-#include "TelvarinPlugin.h"
-
-struct PluginSlot
-{
-    HMODULE hModule = nullptr;
-    int iPluginID = 0;
-    int iCanDisable = 0;
-    int iIsBeta = 0;
-    int iNotSupported = 0;
-    int iIsUnicode = 0;
-    PFN_DLL_PluginBusProcess pfnPluginBusProcess = nullptr;
-    PFN_DLL_GetPluginID pfnGetPluginID = nullptr;
-    PFN_DLL_PluginAfterLoad pfnPluginAfterLoad = nullptr;
-    PFN_DLL_IsBetaVersion pfnIsBetaVersion = nullptr;
-    PFN_DLL_IsSupportedVersion pfnIsSupportedVersion = nullptr;
-    PFN_DLL_PluginBeforeClose pfnPluginBeforeClose = nullptr;
-    PFN_DLL_GetPluginName pfnGetPluginName = nullptr;
-    PFN_DLL_GetDisableState pfnGetDisableState = nullptr;
-    PFN_DLL_IsUnicode pfnIsUnicode = nullptr;
-};
+#include "bus/PluginModule.h"
 
 class CPluginBase
 {
@@ -46,14 +27,11 @@ public:
     const wchar_t* GetModuleName(int _iSlot);
     int GetCanDisable(int _iSlot) const;
     int GetDisableState(int _iSlot) const;
-    const PluginSlot& GetSlot(int _iSlot) const;
+    const CPluginModule& GetSlot(int _iSlot) const;
     const wchar_t* GetCategory() const { return m_szCategory; }
     const wchar_t* GetFolder() const { return m_szFolder; }
 
 private:
-    // Loads the library at the full path into the slot; true when it loaded.
-    bool LoadSlot(PluginSlot& _slot, const wchar_t* _pszPath);
-    static void UnloadSlot(PluginSlot& _slot);
     // Makes the plug-in folder the current directory; traces the given error text on failure.
     void EnterFolder(const wchar_t* _pszErrorFormat) const;
     // Index of the first loaded slot whose upper-cased module path contains the name; -1 when none.
@@ -62,9 +40,8 @@ private:
 
     wchar_t m_szFolder[512] = L"";
     wchar_t m_szCategory[512] = L"";
-    PluginSlot m_Slots[MAX_SLOTS];
+    CPluginModule m_Slots[MAX_SLOTS];
     wchar_t m_szName[127] = L"";
-    friend class CPluginBaseAccess;
 };
 
 extern CPluginBase g_PluginDebug;

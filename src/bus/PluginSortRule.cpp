@@ -2,7 +2,6 @@
 
 #include <shlwapi.h>
 #include <strsafe.h>
-#include <utility>
 
 namespace {
 const wchar_t* g_pszLoadSortRule = L"";
@@ -24,20 +23,4 @@ int PluginSortPosition(const wchar_t* _pszRule, int _iPluginID)
     StringCchPrintfW(szNeedle, ARRAYSIZE(szNeedle), L"%d;", _iPluginID);
     const wchar_t* pszFound = StrStrW(_pszRule, szNeedle);
     return pszFound ? static_cast<int>(pszFound - _pszRule) : -1;
-}
-
-void SortPluginSlots(PluginSlot* _pSlots, int _iCount, const wchar_t* _pszRule)
-{
-    for (int i = 0; i < _iCount; ++i)
-    {
-        for (int j = 0; j < _iCount; ++j)
-        {
-            if (i == j || !_pSlots[i].hModule || !_pSlots[j].hModule)
-                continue;
-            PluginSlot& lower = _pSlots[i < j ? i : j];
-            PluginSlot& upper = _pSlots[i < j ? j : i];
-            if (PluginSortPosition(_pszRule, lower.iPluginID) > PluginSortPosition(_pszRule, upper.iPluginID))
-                std::swap(lower, upper);
-        }
-    }
 }

@@ -52,7 +52,7 @@ protected:
     {
         for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
         {
-            if (List().GetModuleHandle(i) && List().GetSlot(i).iPluginID == _iID)
+            if (List().GetModuleHandle(i) && List().GetSlot(i).GetPluginID() == _iID)
                 return i;
         }
         return -1;
@@ -91,8 +91,8 @@ TEST_F(PluginListTest, LoadsOnlyPluginDllFilesInListingOrder)
     List().LoadAllModules();
 
     ASSERT_EQ(vecExpected.size(), 2u);
-    EXPECT_EQ(List().GetSlot(0).iPluginID, vecExpected[0]);
-    EXPECT_EQ(List().GetSlot(1).iPluginID, vecExpected[1]);
+    EXPECT_EQ(List().GetSlot(0).GetPluginID(), vecExpected[0]);
+    EXPECT_EQ(List().GetSlot(1).GetPluginID(), vecExpected[1]);
     for (int i = 2; i < CPluginBase::MAX_SLOTS; ++i)
         EXPECT_EQ(List().GetModuleHandle(i), nullptr) << i;
     // The folder stays the current directory, so that a module finds its dependencies there.
@@ -113,13 +113,13 @@ TEST_F(PluginListTest, LoadTimeQueriesRunInOrderAndAnswersStayWithTheModule)
     EXPECT_EQ(Sequence({"IsUnicode", "GetPluginID", "IsBetaVersion", "IsSupportedVersion", "CanDisable", "AfterLoad"}),
               (std::vector<std::string>{"PluginProbeA.IsUnicode", "PluginProbeA.GetPluginID", "PluginProbeA.IsBetaVersion",
                                         "PluginProbeA.IsSupportedVersion"}));
-    const PluginSlot& slot = List().GetSlot(0);
-    EXPECT_NE(slot.hModule, nullptr);
-    EXPECT_EQ(slot.iPluginID, 9);
-    EXPECT_EQ(slot.iIsUnicode, 0);
-    EXPECT_EQ(slot.iIsBeta, 1);
-    EXPECT_EQ(slot.iNotSupported, 1);
-    EXPECT_NE(slot.pfnPluginBusProcess, nullptr);
+    const CPluginModule& slot = List().GetSlot(0);
+    EXPECT_TRUE(slot.IsLoaded());
+    EXPECT_EQ(slot.GetPluginID(), 9);
+    EXPECT_EQ(slot.IsUnicode(), 0);
+    EXPECT_EQ(slot.IsBeta(), 1);
+    EXPECT_EQ(slot.IsNotSupported(), 1);
+    EXPECT_TRUE(slot.HasBusProcess());
     // Unsupported, beta and ANSI modules still take part like any other.
     EXPECT_EQ(List().DeliverBusMessage(14, L"<r/>"), 1);
     EXPECT_EQ(Sequence({"BusProcess"}), (std::vector<std::string>{"PluginProbeA.BusProcess"}));
@@ -186,12 +186,13 @@ TEST_F(PluginListTest, UnloadClearsHandleAndEntryPointsButKeepsValues)
     ASSERT_NE(hModule, nullptr);
 
     List().UnloadAllModules();
-    const PluginSlot& slot = List().GetSlot(0);
-    EXPECT_EQ(slot.hModule, nullptr);
-    EXPECT_EQ(slot.pfnPluginBusProcess, nullptr);
-    EXPECT_EQ(slot.pfnGetPluginName, nullptr);
-    EXPECT_EQ(slot.iPluginID, 7);
-    EXPECT_EQ(slot.iIsBeta, 1);
+    const CPluginModule& slot = List().GetSlot(0);
+    EXPECT_FALSE(slot.IsLoaded());
+    EXPECT_EQ(slot.GetHandle(), nullptr);
+    EXPECT_FALSE(slot.HasBusProcess());
+    EXPECT_EQ(slot.GetName(), nullptr);
+    EXPECT_EQ(slot.GetPluginID(), 7);
+    EXPECT_EQ(slot.IsBeta(), 1);
     EXPECT_EQ(List().DeliverBusMessage(4, L"x"), 1);
     EXPECT_EQ(Sequence({"BusProcess"}).size(), 0u);
     EXPECT_EQ(List().GetDisableState(0), 1);
@@ -204,7 +205,7 @@ TEST_F(PluginListTest, AddLoadsOnceAndRemoveUnloads)
     AddProbe(L"PluginXyz.dll", ProbeWithId(5));
 
     EXPECT_EQ(List().Add(L"PluginXyz"), 0);
-    EXPECT_EQ(List().GetSlot(1).iPluginID, 5);
+    EXPECT_EQ(List().GetSlot(1).GetPluginID(), 5);
     EXPECT_EQ(List().Add(L"pluginxyz.dll"), 1);
     EXPECT_EQ(List().Add(L"PluginProbeA"), 1);
     EXPECT_EQ(List().GetModuleHandle(2), nullptr);

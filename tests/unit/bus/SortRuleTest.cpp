@@ -6,25 +6,33 @@
 
 namespace {
 
-// Slots holding modules with the given IDs (0 = empty slot), in slot order.
-std::vector<PluginSlot> SlotsWithIds(const std::vector<int>& _vecIds)
+const int SLOTS = 32;
+
+// A slot as the sort sees it; the tag follows the slot through every exchange.
+struct STestSlot
 {
-    std::vector<PluginSlot> vecSlots(CPluginBase::MAX_SLOTS);
+    int iPluginID = 0;
+    int iTag = 0;
+    bool IsLoaded() const { return iPluginID != 0; }
+    int GetPluginID() const { return iPluginID; }
+};
+
+// Slots holding modules with the given IDs (0 = empty slot), in slot order.
+std::vector<STestSlot> SlotsWithIds(const std::vector<int>& _vecIds)
+{
+    std::vector<STestSlot> vecSlots(SLOTS);
     for (size_t i = 0; i < _vecIds.size(); ++i)
-    {
-        vecSlots[i].iPluginID = _vecIds[i];
-        vecSlots[i].hModule = _vecIds[i] ? reinterpret_cast<HMODULE>(static_cast<INT_PTR>(0x1000 + i)) : nullptr;
-    }
+        vecSlots[i] = {_vecIds[i], static_cast<int>(0x1000 + i)};
     return vecSlots;
 }
 
 std::vector<int> SortedIds(std::vector<int> _vecIds, const wchar_t* _pszRule)
 {
-    std::vector<PluginSlot> vecSlots = SlotsWithIds(_vecIds);
-    SortPluginSlots(vecSlots.data(), CPluginBase::MAX_SLOTS, _pszRule);
+    std::vector<STestSlot> vecSlots = SlotsWithIds(_vecIds);
+    SortPluginSlots(vecSlots.data(), SLOTS, _pszRule);
     std::vector<int> vecIds;
     for (size_t i = 0; i < _vecIds.size(); ++i)
-        vecIds.push_back(vecSlots[i].hModule ? vecSlots[i].iPluginID : 0);
+        vecIds.push_back(vecSlots[i].iPluginID);
     return vecIds;
 }
 
@@ -69,15 +77,10 @@ TEST(PluginSortRule, EmptySlotsStayWhereTheyAre)
     EXPECT_EQ(SortedIds({5, 7, 0, 9}, L"9;7;5;"), (std::vector<int>{9, 7, 0, 5}));
 }
 
-TEST(PluginSortRule, ExchangeMovesAllFieldsOfASlot)
+TEST(PluginSortRule, ExchangeMovesTheWholeSlot)
 {
-    std::vector<PluginSlot> vecSlots = SlotsWithIds({5, 7});
-    vecSlots[0].iIsBeta = 1;
-    vecSlots[1].iCanDisable = 1;
-    const HMODULE hFirst = vecSlots[0].hModule;
-    SortPluginSlots(vecSlots.data(), CPluginBase::MAX_SLOTS, L"7;5;");
-    EXPECT_EQ(vecSlots[1].hModule, hFirst);
-    EXPECT_EQ(vecSlots[1].iIsBeta, 1);
-    EXPECT_EQ(vecSlots[0].iCanDisable, 1);
-    EXPECT_EQ(vecSlots[0].iIsBeta, 0);
+    std::vector<STestSlot> vecSlots = SlotsWithIds({5, 7});
+    SortPluginSlots(vecSlots.data(), SLOTS, L"7;5;");
+    EXPECT_EQ(vecSlots[0].iTag, 0x1001);
+    EXPECT_EQ(vecSlots[1].iTag, 0x1000);
 }
