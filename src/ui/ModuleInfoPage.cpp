@@ -1,1 +1,474 @@
 #include "ui/ModuleInfoPage.h"
+
+#include <commctrl.h>
+#include <strsafe.h>
+
+#include "bus/PluginBase.h"
+#include "bus/PluginCall.h"
+#include "config/ResourceAccess.h"
+#include "config/VersionTool.h"
+#include "ui/ModuleListText.h"
+#include "ui/QelConfig.h"
+#include "ui/QelDlgColors.h"
+#include "ui/QelMessageBox.h"
+#include "UiResources.h"
+
+namespace {
+
+// Pictures of the check-box strip: fixed on, on, off, fixed off.
+enum ECheckImage
+{
+    CHECK_FIXED_ON = 0,
+    CHECK_ON = 1,
+    CHECK_OFF = 2,
+    CHECK_FIXED_OFF = 3
+};
+
+const int CHECK_IMAGE_WIDTH = 16;
+const int CHECK_IMAGE_GROW = 3;
+const UINT HELP_TOPIC = 100;
+const UINT BETA_CAPTION_ID = 1032;
+const UINT BETA_TEXT_ID = 1033;
+const UINT BETA_BOX_FLAGS = MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2 | MB_TOPMOST;
+const UINT_PTR LIST_SUBCLASS_ID = 1;
+const wchar_t CTRL_A = 0x01;
+const wchar_t CTRL_C = 0x03;
+
+struct SColumn
+{
+    UINT uTextId;
+    const wchar_t* pszDefault;
+    int iWidth;
+    int iFormat;
+};
+
+const SColumn COLUMNS[] = {
+    {1011, L"Module", 140, LVCFMT_LEFT},
+    {1012, L"Product version", 110, LVCFMT_CENTER},
+    {1013, L"File version", 110, LVCFMT_CENTER},
+};
+
+// The lists in the order of the page's rows.
+CPluginBase* const LISTS_IN_ROW_ORDER[] = {&g_PluginDebug, &g_PluginTelephony, &g_PluginSearch,
+                                           &g_PluginInfo,  &g_PluginSave,      &g_PluginExtra};
+
+// Process-wide state of the one page; main thread only. The image list outlives a page only
+// until the page's WM_DESTROY.
+struct SModuleInfoPageState
+{
+    HWND hWndPage = nullptr;
+    HWND hWndList = nullptr;
+    HIMAGELIST hImages = nullptr;
+    wchar_t szHostVersion[32] = L"";
+};
+
+SModuleInfoPageState g_ModuleInfoPage;
+
+// True when the handle is a module of one of the six lists right now: a row may outlive its
+// module (a host command can unload a list while the page is open).
+bool IsListedModule(HMODULE _hModule)
+{
+    if (!_hModule)
+        return false;
+    for (const CPluginBase* pList : LISTS_IN_ROW_ORDER)
+    {
+        for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
+        {
+            if (pList->GetModuleHandle(i) == _hModule)
+                return true;
+        }
+    }
+    return false;
+}
+
+// An export of a listed module; null when the module is gone or lacks it.
+template <typename T>
+T ListedEntry(HMODULE _hModule, const char* _pszName)
+{
+    return IsListedModule(_hModule) ? reinterpret_cast<T>(GetProcAddress(_hModule, _pszName)) : nullptr;
+}
+
+int RowCount()
+{
+    return ListView_GetItemCount(g_ModuleInfoPage.hWndList);
+}
+
+int RowImage(int _iRow)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = _iRow;
+    return ListView_GetItem(g_ModuleInfoPage.hWndList, &item) ? item.iImage : -1;
+}
+
+HMODULE RowModule(int _iRow)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = _iRow;
+    return ListView_GetItem(g_ModuleInfoPage.hWndList, &item) ? reinterpret_cast<HMODULE>(item.lParam) : nullptr;
+}
+
+void SetRowImage(int _iRow, int _iImage)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = _iRow;
+    item.iImage = _iImage;
+    ListView_SetItem(g_ModuleInfoPage.hWndList, &item);
+}
+
+// A row at the end: name with its check image and module, then the two version cells
+// (without a picture of their own).
+void AddRow(const wchar_t* _pszName, const wchar_t* _pszProduct, const wchar_t* _pszFile, int _iImage, HMODULE _hModule)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = RowCount();
+    item.pszText = const_cast<wchar_t*>(_pszName);
+    item.iImage = _iImage;
+    item.lParam = reinterpret_cast<LPARAM>(_hModule);
+    const int iRow = ListView_InsertItem(g_ModuleInfoPage.hWndList, &item);
+    if (iRow < 0)
+        return;
+    const wchar_t* apszCells[] = {_pszProduct, _pszFile};
+    for (int i = 0; i < 2; ++i)
+    {
+        LVITEMW cell = {};
+        cell.mask = LVIF_TEXT | LVIF_IMAGE;
+        cell.iItem = iRow;
+        cell.iSubItem = i + 1;
+        cell.pszText = const_cast<wchar_t*>(apszCells[i]);
+        cell.iImage = I_IMAGENONE;
+        ListView_SetItem(g_ModuleInfoPage.hWndList, &cell);
+    }
+}
+
+bool IsListed(const wchar_t* _pszName)
+{
+    for (int i = 0; i < RowCount(); ++i)
+    {
+        wchar_t szName[128] = L"";
+        ListView_GetItemText(g_ModuleInfoPage.hWndList, i, 0, szName, ARRAYSIZE(szName));
+        if (CompareStringOrdinal(szName, -1, _pszName, -1, TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+int CheckImage(int _iCanDisable, bool _bDisabled)
+{
+    if (_iCanDisable)
+        return _bDisabled ? CHECK_OFF : CHECK_ON;
+    return _bDisabled ? CHECK_FIXED_OFF : CHECK_FIXED_ON;
+}
+
+void AddListRows(CPluginBase& _list)
+{
+    for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
+    {
+        wchar_t szName[128] = L"";
+        StringCchCopyW(szName, ARRAYSIZE(szName), _list.GetModuleName(i));
+        if (!szName[0] || IsListed(szName))
+            continue;
+        const HMODULE hModule = _list.GetModuleHandle(i);
+        const bool bDisabled = !hModule || _list.GetDisableState(i) != 0;
+        const CVersionTool version(hModule);
+        AddRow(szName, hModule ? version.GetProductVersion() : L"", hModule ? version.GetFileVersion() : L"",
+               CheckImage(_list.GetCanDisable(i), bDisabled), hModule);
+    }
+}
+
+void FillList()
+{
+    ListView_DeleteAllItems(g_ModuleInfoPage.hWndList);
+    const CVersionTool host;
+    AddRow(g_ResourceAccess.GetString(1014, L" Main program"), host.GetProductVersion(), host.GetFileVersion(),
+           CHECK_FIXED_ON, nullptr);
+    for (CPluginBase* pList : LISTS_IN_ROW_ORDER)
+        AddListRows(*pList);
+}
+
+bool IsBetaModule(HMODULE _hModule)
+{
+    const auto pfnIsBeta = ListedEntry<PFN_DLL_IsBetaVersion>(_hModule, DLL_NAME_ISBETAVERSION);
+    if (!pfnIsBeta)
+        return false;
+    CPluginCallScope call(_hModule, DLL_NAME_ISBETAVERSION);
+    return pfnIsBeta() != 0;
+}
+
+// The warning's owner is the hidden main window, so the list takes the focus back itself.
+bool ConfirmBetaModule()
+{
+    const int iAnswer = g_MessageBox.ShowMessageBoxById(FindHostMainWindow(), BETA_CAPTION_ID, BETA_TEXT_ID, BETA_BOX_FLAGS);
+    const HWND hWndList = g_ModuleInfoPage.hWndList;
+    if (hWndList)
+    {
+        SetForegroundWindow(GetAncestor(hWndList, GA_ROOT));
+        SetFocus(hWndList);
+    }
+    return iAnswer == IDOK;
+}
+
+void ReportChange()
+{
+    const HWND hWndMain = FindHostMainWindow();
+    if (hWndMain)
+        PostMessageW(hWndMain, WM_QEL_CONFIGCHANGED, 0, 0);
+}
+
+// On becomes off at once; off becomes on, for a beta module only when the user confirms the
+// warning. The fixed pictures never change.
+void ToggleRow(int _iRow)
+{
+    const int iImage = RowImage(_iRow);
+    if (iImage == CHECK_ON)
+        SetRowImage(_iRow, CHECK_OFF);
+    else if (iImage == CHECK_OFF)
+    {
+        if (IsBetaModule(RowModule(_iRow)) && !ConfirmBetaModule())
+            return;
+        SetRowImage(_iRow, CHECK_ON);
+    }
+    else
+        return;
+    ReportChange();
+}
+
+void SelectAllRows()
+{
+    ListView_SetItemState(g_ModuleInfoPage.hWndList, -1, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(g_ModuleInfoPage.hWndList, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+// Keys and clicks of the list: space and a click on the first column's picture toggle,
+// Ctrl+A selects every row, Ctrl+C copies the selected rows.
+bool OnListKey(WPARAM _wKey)
+{
+    const bool bControl = GetKeyState(VK_CONTROL) < 0;
+    if (_wKey == VK_SPACE && !bControl)
+    {
+        const int iRow = ListView_GetNextItem(g_ModuleInfoPage.hWndList, -1, LVNI_SELECTED);
+        if (iRow >= 0)
+            ToggleRow(iRow);
+        return true;
+    }
+    if (_wKey == 'A' && bControl)
+    {
+        SelectAllRows();
+        return true;
+    }
+    if (_wKey == 'C' && bControl)
+    {
+        CopyModuleListText(g_ModuleInfoPage.hWndList, g_ModuleInfoPage.hWndPage);
+        return true;
+    }
+    return false;
+}
+
+void OnListClick(WPARAM _wFlags, LPARAM _lPoint)
+{
+    if (_wFlags & (MK_SHIFT | MK_CONTROL))
+        return;
+    LVHITTESTINFO hit = {};
+    hit.pt.x = static_cast<short>(LOWORD(_lPoint));
+    hit.pt.y = static_cast<short>(HIWORD(_lPoint));
+    if (ListView_SubItemHitTest(g_ModuleInfoPage.hWndList, &hit) >= 0 && hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMICON))
+        ToggleRow(hit.iItem);
+}
+
+LRESULT CALLBACK ListProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, UINT_PTR _uId, DWORD_PTR)
+{
+    switch (_uMsg)
+    {
+    case WM_KEYDOWN:
+        if (OnListKey(_wParam))
+            return 0;
+        break;
+    case WM_CHAR:
+        // The handled keys' characters would start the list's search by typing.
+        if (_wParam == L' ' || _wParam == CTRL_A || _wParam == CTRL_C)
+            return 0;
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:   // the second of two quick clicks is a click of its own
+    {
+        const LRESULT lResult = DefSubclassProc(_hWnd, _uMsg, _wParam, _lParam);
+        OnListClick(_wParam, _lParam);
+        return lResult;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(_hWnd, ListProc, _uId);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(_hWnd, _uMsg, _wParam, _lParam);
+}
+
+void AddColumns()
+{
+    for (int i = 0; i < static_cast<int>(ARRAYSIZE(COLUMNS)); ++i)
+    {
+        wchar_t szText[128] = L"";
+        StringCchCopyW(szText, ARRAYSIZE(szText), g_ResourceAccess.GetString(COLUMNS[i].uTextId, COLUMNS[i].pszDefault));
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.fmt = COLUMNS[i].iFormat;
+        column.cx = COLUMNS[i].iWidth;
+        column.pszText = szText;
+        ListView_InsertColumn(g_ModuleInfoPage.hWndList, i, &column);
+    }
+}
+
+void FitList()
+{
+    RECT rc = {};
+    GetClientRect(g_ModuleInfoPage.hWndPage, &rc);
+    MoveWindow(g_ModuleInfoPage.hWndList, 0, 0, rc.right, rc.bottom, TRUE);
+}
+
+void OnInitDialog(HWND _hDlg)
+{
+    g_ModuleInfoPage.hWndPage = _hDlg;
+    g_ModuleInfoPage.hWndList = GetDlgItem(_hDlg, IDC_MODULE_LIST);
+    FitList();
+    g_PluginSearch.RefreshCanDisable();
+    g_DlgColors.SetScheme(g_DlgColors.GetScheme());
+    g_DlgFonts.ApplyFont(_hDlg, g_DlgFonts.GetFaceName());
+    const HWND hWndList = g_ModuleInfoPage.hWndList;
+    ListView_SetExtendedListViewStyleEx(hWndList, LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES,
+                                        LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES);
+    AddColumns();
+    ListView_SetBkColor(hWndList, g_DlgColors.GetColor(QEL_COLOR_LISTBACK));
+    if (!g_ModuleInfoPage.hImages)
+        g_ModuleInfoPage.hImages = ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CHECKBOXES),
+                                                        CHECK_IMAGE_WIDTH, CHECK_IMAGE_GROW, CLR_NONE, IMAGE_BITMAP,
+                                                        LR_CREATEDIBSECTION);
+    ListView_SetImageList(hWndList, g_ModuleInfoPage.hImages, LVSIL_SMALL);
+    StringCchCopyW(g_ModuleInfoPage.szHostVersion, ARRAYSIZE(g_ModuleInfoPage.szHostVersion),
+                   CVersionTool().GetProductVersion());
+    FillList();
+    SetWindowSubclass(hWndList, ListProc, LIST_SUBCLASS_ID, 0);
+}
+
+// Rows alternate their ground; the first row counts as row 1, an odd row.
+COLORREF RowGround(int _iRow)
+{
+    return g_DlgColors.GetColor(_iRow % 2 == 0 ? QEL_COLOR_LISTBACK : QEL_COLOR_LISTALTBACK);
+}
+
+// Every cell of a row whose product version is not the host's is drawn in the other-version
+// colour.
+LRESULT OnCustomDraw(NMLVCUSTOMDRAW& _draw)
+{
+    switch (_draw.nmcd.dwDrawStage)
+    {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+    {
+        // The whole row first: the list fills only the cells' text areas with their ground.
+        RECT rcRow = {};
+        ListView_GetItemRect(g_ModuleInfoPage.hWndList, static_cast<int>(_draw.nmcd.dwItemSpec), &rcRow, LVIR_BOUNDS);
+        SetDCBrushColor(_draw.nmcd.hdc, RowGround(static_cast<int>(_draw.nmcd.dwItemSpec)));
+        FillRect(_draw.nmcd.hdc, &rcRow, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        return CDRF_NOTIFYSUBITEMDRAW;
+    }
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+    {
+        const int iRow = static_cast<int>(_draw.nmcd.dwItemSpec);
+        wchar_t szVersion[128] = L"";
+        ListView_GetItemText(g_ModuleInfoPage.hWndList, iRow, 1, szVersion, ARRAYSIZE(szVersion));
+        const bool bOtherVersion = wcscmp(szVersion, g_ModuleInfoPage.szHostVersion) != 0;
+        _draw.clrText = g_DlgColors.GetColor(bOtherVersion ? QEL_COLOR_OTHERVERSIONTEXT : QEL_COLOR_LISTTEXT);
+        _draw.clrTextBk = RowGround(iRow);
+        return CDRF_NEWFONT;
+    }
+    default: return CDRF_DODEFAULT;
+    }
+}
+
+INT_PTR OnNotify(HWND _hDlg, const NMHDR* _pHeader)
+{
+    if (_pHeader->hwndFrom != g_ModuleInfoPage.hWndList || _pHeader->code != NM_CUSTOMDRAW)
+        return FALSE;
+    auto* pDraw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(_pHeader));
+    SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, OnCustomDraw(*pDraw));
+    return TRUE;
+}
+
+void OnDestroy()
+{
+    if (g_ModuleInfoPage.hWndList)
+        ListView_SetImageList(g_ModuleInfoPage.hWndList, nullptr, LVSIL_SMALL);
+    if (g_ModuleInfoPage.hImages)
+        ImageList_Destroy(g_ModuleInfoPage.hImages);
+    g_ModuleInfoPage = SModuleInfoPageState();
+}
+
+INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
+{
+    switch (_uMsg)
+    {
+    case WM_INITDIALOG: OnInitDialog(_hDlg); return TRUE;
+    case WM_SIZE: FitList(); return TRUE;
+    case WM_NOTIFY: return OnNotify(_hDlg, reinterpret_cast<const NMHDR*>(_lParam));
+    case WM_HELP:
+        g_QelConfig.ShowHelp(HELP_TOPIC, FALSE);
+        SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
+        {
+            DestroyWindow(_hDlg);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY: OnDestroy(); return TRUE;
+    default: return static_cast<INT_PTR>(g_DlgFonts.HandleLookMessage(_hDlg, _uMsg, _wParam, _lParam));
+    }
+}
+
+} // namespace
+
+HWND CreateModuleInfoPage(HWND _hWndSettings)
+{
+    if (!IsWindow(_hWndSettings))
+        return nullptr;
+    if (g_ModuleInfoPage.hWndPage)
+        DestroyWindow(g_ModuleInfoPage.hWndPage);   // one page at a time: its state is shared
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MODULEINFO), _hWndSettings, PageProc, 0);
+}
+
+void ApplyModuleStates()
+{
+    if (!g_ModuleInfoPage.hWndList)
+        return;
+    for (int i = 0; i < RowCount(); ++i)
+    {
+        const HMODULE hModule = RowModule(i);
+        const auto pfnGet = ListedEntry<PFN_DLL_GetDisableState>(hModule, DLL_NAME_GETDISABLESTATE);
+        const auto pfnSet = ListedEntry<PFN_DLL_SetDisableState>(hModule, DLL_NAME_SETDISABLESTATE);
+        if (!pfnGet || !pfnSet)
+            continue;
+        const int iImage = RowImage(i);
+        if (iImage != CHECK_ON && iImage != CHECK_OFF)
+            continue;
+        int iDisabled = 0;
+        {
+            CPluginCallScope call(hModule, DLL_NAME_GETDISABLESTATE);
+            iDisabled = pfnGet();
+        }
+        if ((iImage == CHECK_ON) != (iDisabled != 0))
+            continue;
+        CPluginCallScope call(hModule, DLL_NAME_SETDISABLESTATE);
+        pfnSet(iImage == CHECK_OFF ? 1 : 0);
+    }
+}
+
+void RefreshModuleInfoPage()
+{
+    if (g_ModuleInfoPage.hWndList)
+        FillList();
+}
