@@ -122,6 +122,7 @@ int Run()
     // The shared word is 32 bits wide; window handles fit in 32 bits on 64-bit Windows too.
     SetSharedWord(SHM_MAINWINDOW, static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_hWndParent)));
     SetSharedWord(SHM_HOSTRUNNING, 1);
+    g_QelConfig.SetHost(g_hWndParent, g_szHelpFile);
     int iResult = 0;
     {
         CServiceWindow window;
