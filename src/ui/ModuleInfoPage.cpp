@@ -7,7 +7,7 @@
 #include "bus/PluginCall.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
-#include "ui/ModuleListText.h"
+#include "ui/ModuleListRows.h"
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"
 #include "ui/QelMessageBox.h"
@@ -64,6 +64,11 @@ struct SModuleInfoPageState
 
 SModuleInfoPageState g_ModuleInfoPage;
 
+HWND List()
+{
+    return g_ModuleInfoPage.hWndList;
+}
+
 // True when the handle is a module of one of the six lists right now: a row may outlive its
 // module (a host command can unload a list while the page is open).
 bool IsListedModule(HMODULE _hModule)
@@ -88,74 +93,6 @@ T ListedEntry(HMODULE _hModule, const char* _pszName)
     return IsListedModule(_hModule) ? reinterpret_cast<T>(GetProcAddress(_hModule, _pszName)) : nullptr;
 }
 
-int RowCount()
-{
-    return ListView_GetItemCount(g_ModuleInfoPage.hWndList);
-}
-
-int RowImage(int _iRow)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = _iRow;
-    return ListView_GetItem(g_ModuleInfoPage.hWndList, &item) ? item.iImage : -1;
-}
-
-HMODULE RowModule(int _iRow)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = _iRow;
-    return ListView_GetItem(g_ModuleInfoPage.hWndList, &item) ? reinterpret_cast<HMODULE>(item.lParam) : nullptr;
-}
-
-void SetRowImage(int _iRow, int _iImage)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_IMAGE;
-    item.iItem = _iRow;
-    item.iImage = _iImage;
-    ListView_SetItem(g_ModuleInfoPage.hWndList, &item);
-}
-
-// A row at the end: name with its check image and module, then the two version cells
-// (without a picture of their own).
-void AddRow(const wchar_t* _pszName, const wchar_t* _pszProduct, const wchar_t* _pszFile, int _iImage, HMODULE _hModule)
-{
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = RowCount();
-    item.pszText = const_cast<wchar_t*>(_pszName);
-    item.iImage = _iImage;
-    item.lParam = reinterpret_cast<LPARAM>(_hModule);
-    const int iRow = ListView_InsertItem(g_ModuleInfoPage.hWndList, &item);
-    if (iRow < 0)
-        return;
-    const wchar_t* apszCells[] = {_pszProduct, _pszFile};
-    for (int i = 0; i < 2; ++i)
-    {
-        LVITEMW cell = {};
-        cell.mask = LVIF_TEXT | LVIF_IMAGE;
-        cell.iItem = iRow;
-        cell.iSubItem = i + 1;
-        cell.pszText = const_cast<wchar_t*>(apszCells[i]);
-        cell.iImage = I_IMAGENONE;
-        ListView_SetItem(g_ModuleInfoPage.hWndList, &cell);
-    }
-}
-
-bool IsListed(const wchar_t* _pszName)
-{
-    for (int i = 0; i < RowCount(); ++i)
-    {
-        wchar_t szName[128] = L"";
-        ListView_GetItemText(g_ModuleInfoPage.hWndList, i, 0, szName, ARRAYSIZE(szName));
-        if (CompareStringOrdinal(szName, -1, _pszName, -1, TRUE) == CSTR_EQUAL)
-            return true;
-    }
-    return false;
-}
-
 int CheckImage(int _iCanDisable, bool _bDisabled)
 {
     if (_iCanDisable)
@@ -169,22 +106,23 @@ void AddListRows(CPluginBase& _list)
     {
         wchar_t szName[128] = L"";
         StringCchCopyW(szName, ARRAYSIZE(szName), _list.GetModuleName(i));
-        if (!szName[0] || IsListed(szName))
+        if (!szName[0] || HasModuleRowNamed(List(), szName))
             continue;
+        // A module without a handle counts as disabled and has no versions to show.
         const HMODULE hModule = _list.GetModuleHandle(i);
         const bool bDisabled = !hModule || _list.GetDisableState(i) != 0;
-        const CVersionTool version(hModule);
-        AddRow(szName, hModule ? version.GetProductVersion() : L"", hModule ? version.GetFileVersion() : L"",
-               CheckImage(_list.GetCanDisable(i), bDisabled), hModule);
+        const CVersionTool version = hModule ? CVersionTool(hModule) : CVersionTool(L"");
+        AddModuleRow(List(), szName, version.GetProductVersion(), version.GetFileVersion(),
+                     CheckImage(_list.GetCanDisable(i), bDisabled), hModule);
     }
 }
 
 void FillList()
 {
-    ListView_DeleteAllItems(g_ModuleInfoPage.hWndList);
+    ListView_DeleteAllItems(List());
     const CVersionTool host;
-    AddRow(g_ResourceAccess.GetString(1014, L" Main program"), host.GetProductVersion(), host.GetFileVersion(),
-           CHECK_FIXED_ON, nullptr);
+    AddModuleRow(List(), g_ResourceAccess.GetString(1014, L" Main program"), host.GetProductVersion(),
+                 host.GetFileVersion(), CHECK_FIXED_ON, nullptr);
     for (CPluginBase* pList : LISTS_IN_ROW_ORDER)
         AddListRows(*pList);
 }
@@ -201,12 +139,12 @@ bool IsBetaModule(HMODULE _hModule)
 // The warning's owner is the hidden main window, so the list takes the focus back itself.
 bool ConfirmBetaModule()
 {
-    const int iAnswer = g_MessageBox.ShowMessageBoxById(FindHostMainWindow(), BETA_CAPTION_ID, BETA_TEXT_ID, BETA_BOX_FLAGS);
-    const HWND hWndList = g_ModuleInfoPage.hWndList;
-    if (hWndList)
+    const int iAnswer =
+        g_MessageBox.ShowMessageBoxById(FindHostMainWindow(), BETA_CAPTION_ID, BETA_TEXT_ID, BETA_BOX_FLAGS);
+    if (List())
     {
-        SetForegroundWindow(GetAncestor(hWndList, GA_ROOT));
-        SetFocus(hWndList);
+        SetForegroundWindow(GetAncestor(List(), GA_ROOT));
+        SetFocus(List());
     }
     return iAnswer == IDOK;
 }
@@ -222,14 +160,14 @@ void ReportChange()
 // warning. The fixed pictures never change.
 void ToggleRow(int _iRow)
 {
-    const int iImage = RowImage(_iRow);
+    const int iImage = GetModuleRowImage(List(), _iRow);
     if (iImage == CHECK_ON)
-        SetRowImage(_iRow, CHECK_OFF);
+        SetModuleRowImage(List(), _iRow, CHECK_OFF);
     else if (iImage == CHECK_OFF)
     {
-        if (IsBetaModule(RowModule(_iRow)) && !ConfirmBetaModule())
+        if (IsBetaModule(GetModuleRowModule(List(), _iRow)) && !ConfirmBetaModule())
             return;
-        SetRowImage(_iRow, CHECK_ON);
+        SetModuleRowImage(List(), _iRow, CHECK_ON);
     }
     else
         return;
@@ -238,8 +176,8 @@ void ToggleRow(int _iRow)
 
 void SelectAllRows()
 {
-    ListView_SetItemState(g_ModuleInfoPage.hWndList, -1, LVIS_SELECTED, LVIS_SELECTED);
-    ListView_SetItemState(g_ModuleInfoPage.hWndList, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_SetItemState(List(), -1, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(List(), 0, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 // Keys and clicks of the list: space and a click on the first column's picture toggle,
@@ -249,7 +187,7 @@ bool OnListKey(WPARAM _wKey)
     const bool bControl = GetKeyState(VK_CONTROL) < 0;
     if (_wKey == VK_SPACE && !bControl)
     {
-        const int iRow = ListView_GetNextItem(g_ModuleInfoPage.hWndList, -1, LVNI_SELECTED);
+        const int iRow = ListView_GetNextItem(List(), -1, LVNI_SELECTED);
         if (iRow >= 0)
             ToggleRow(iRow);
         return true;
@@ -261,7 +199,7 @@ bool OnListKey(WPARAM _wKey)
     }
     if (_wKey == 'C' && bControl)
     {
-        CopyModuleListText(g_ModuleInfoPage.hWndList, g_ModuleInfoPage.hWndPage);
+        CopyModuleListText(List(), g_ModuleInfoPage.hWndPage);
         return true;
     }
     return false;
@@ -274,7 +212,7 @@ void OnListClick(WPARAM _wFlags, LPARAM _lPoint)
     LVHITTESTINFO hit = {};
     hit.pt.x = static_cast<short>(LOWORD(_lPoint));
     hit.pt.y = static_cast<short>(HIWORD(_lPoint));
-    if (ListView_SubItemHitTest(g_ModuleInfoPage.hWndList, &hit) >= 0 && hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMICON))
+    if (ListView_SubItemHitTest(List(), &hit) >= 0 && hit.iSubItem == 0 && (hit.flags & LVHT_ONITEMICON))
         ToggleRow(hit.iItem);
 }
 
@@ -318,7 +256,7 @@ void AddColumns()
         column.fmt = COLUMNS[i].iFormat;
         column.cx = COLUMNS[i].iWidth;
         column.pszText = szText;
-        ListView_InsertColumn(g_ModuleInfoPage.hWndList, i, &column);
+        ListView_InsertColumn(List(), i, &column);
     }
 }
 
@@ -326,7 +264,7 @@ void FitList()
 {
     RECT rc = {};
     GetClientRect(g_ModuleInfoPage.hWndPage, &rc);
-    MoveWindow(g_ModuleInfoPage.hWndList, 0, 0, rc.right, rc.bottom, TRUE);
+    MoveWindow(List(), 0, 0, rc.right, rc.bottom, TRUE);
 }
 
 void OnInitDialog(HWND _hDlg)
@@ -370,7 +308,7 @@ LRESULT OnCustomDraw(NMLVCUSTOMDRAW& _draw)
     {
         // The whole row first: the list fills only the cells' text areas with their ground.
         RECT rcRow = {};
-        ListView_GetItemRect(g_ModuleInfoPage.hWndList, static_cast<int>(_draw.nmcd.dwItemSpec), &rcRow, LVIR_BOUNDS);
+        ListView_GetItemRect(List(), static_cast<int>(_draw.nmcd.dwItemSpec), &rcRow, LVIR_BOUNDS);
         SetDCBrushColor(_draw.nmcd.hdc, RowGround(static_cast<int>(_draw.nmcd.dwItemSpec)));
         FillRect(_draw.nmcd.hdc, &rcRow, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
         return CDRF_NOTIFYSUBITEMDRAW;
@@ -379,7 +317,7 @@ LRESULT OnCustomDraw(NMLVCUSTOMDRAW& _draw)
     {
         const int iRow = static_cast<int>(_draw.nmcd.dwItemSpec);
         wchar_t szVersion[128] = L"";
-        ListView_GetItemText(g_ModuleInfoPage.hWndList, iRow, 1, szVersion, ARRAYSIZE(szVersion));
+        ListView_GetItemText(List(), iRow, 1, szVersion, ARRAYSIZE(szVersion));
         const bool bOtherVersion = wcscmp(szVersion, g_ModuleInfoPage.szHostVersion) != 0;
         _draw.clrText = g_DlgColors.GetColor(bOtherVersion ? QEL_COLOR_OTHERVERSIONTEXT : QEL_COLOR_LISTTEXT);
         _draw.clrTextBk = RowGround(iRow);
@@ -391,7 +329,7 @@ LRESULT OnCustomDraw(NMLVCUSTOMDRAW& _draw)
 
 INT_PTR OnNotify(HWND _hDlg, const NMHDR* _pHeader)
 {
-    if (_pHeader->hwndFrom != g_ModuleInfoPage.hWndList || _pHeader->code != NM_CUSTOMDRAW)
+    if (_pHeader->hwndFrom != List() || _pHeader->code != NM_CUSTOMDRAW)
         return FALSE;
     auto* pDraw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(_pHeader));
     SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, OnCustomDraw(*pDraw));
@@ -400,8 +338,8 @@ INT_PTR OnNotify(HWND _hDlg, const NMHDR* _pHeader)
 
 void OnDestroy()
 {
-    if (g_ModuleInfoPage.hWndList)
-        ListView_SetImageList(g_ModuleInfoPage.hWndList, nullptr, LVSIL_SMALL);
+    if (List())
+        ListView_SetImageList(List(), nullptr, LVSIL_SMALL);
     if (g_ModuleInfoPage.hImages)
         ImageList_Destroy(g_ModuleInfoPage.hImages);
     g_ModuleInfoPage = SModuleInfoPageState();
@@ -443,16 +381,16 @@ HWND CreateModuleInfoPage(HWND _hWndSettings)
 
 void ApplyModuleStates()
 {
-    if (!g_ModuleInfoPage.hWndList)
+    if (!List())
         return;
-    for (int i = 0; i < RowCount(); ++i)
+    for (int i = 0; i < ListView_GetItemCount(List()); ++i)
     {
-        const HMODULE hModule = RowModule(i);
+        const HMODULE hModule = GetModuleRowModule(List(), i);
         const auto pfnGet = ListedEntry<PFN_DLL_GetDisableState>(hModule, DLL_NAME_GETDISABLESTATE);
         const auto pfnSet = ListedEntry<PFN_DLL_SetDisableState>(hModule, DLL_NAME_SETDISABLESTATE);
         if (!pfnGet || !pfnSet)
             continue;
-        const int iImage = RowImage(i);
+        const int iImage = GetModuleRowImage(List(), i);
         if (iImage != CHECK_ON && iImage != CHECK_OFF)
             continue;
         int iDisabled = 0;
@@ -469,6 +407,6 @@ void ApplyModuleStates()
 
 void RefreshModuleInfoPage()
 {
-    if (g_ModuleInfoPage.hWndList)
+    if (List())
         FillList();
 }

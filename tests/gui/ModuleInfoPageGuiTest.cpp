@@ -20,12 +20,14 @@ namespace {
 
 const wchar_t WINDOW_CLASS[] = L"ModuleInfoPageTestWindow";
 const wchar_t HEADER[] = L"Modul;Produktversion;Dateiversion;\r\n";
+const wchar_t BOX_CLASS[] = L"QelMessageBoxClass";
 const DWORD SETTLE_MS = 300;
 LONG g_lChanges = 0;   // WM_QEL_CONFIGCHANGED that reached the host's stand-in
 
 LRESULT CALLBACK TestWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
-    if (_uMsg == WM_QEL_CONFIGCHANGED && GetWindowLongPtrW(_hWnd, GWLP_USERDATA) == static_cast<LONG_PTR>(HOST_WINDOW_ID))
+    const bool bHost = GetWindowLongPtrW(_hWnd, GWLP_USERDATA) == static_cast<LONG_PTR>(HOST_WINDOW_ID);
+    if (_uMsg == WM_QEL_CONFIGCHANGED && bHost)
         ++g_lChanges;
     return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
 }
@@ -59,19 +61,26 @@ void PumpInput()
     }
 }
 
-void SendKeys(const std::vector<WORD>& _vecKeys)
+INPUT KeyInput(WORD _wKey, bool _bUp)
 {
-    std::vector<INPUT> vecInput(_vecKeys.size(), INPUT{INPUT_KEYBOARD, {}});
-    for (size_t i = 0; i < _vecKeys.size(); ++i)
-        vecInput[i].ki.wVk = _vecKeys[i];
-    for (size_t i = _vecKeys.size(); i-- > 0;)
-    {
-        INPUT up = {INPUT_KEYBOARD, {}};
-        up.ki.wVk = _vecKeys[i];
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
-        vecInput.push_back(up);
-    }
-    SendInput(static_cast<UINT>(vecInput.size()), vecInput.data(), sizeof(INPUT));
+    INPUT input = {INPUT_KEYBOARD, {}};
+    input.ki.wVk = _wKey;
+    input.ki.dwFlags = _bUp ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+INPUT MouseInput(DWORD _dwFlags)
+{
+    INPUT input = {INPUT_MOUSE, {}};
+    input.mi.dwFlags = _dwFlags;
+    return input;
+}
+
+// Gives the input as a user would and handles it.
+void Give(std::vector<INPUT> _vecInput)
+{
+    SendInput(static_cast<UINT>(_vecInput.size()), _vecInput.data(), sizeof(INPUT));
+    PumpInput();
 }
 
 std::wstring ClipboardText()
@@ -91,10 +100,12 @@ std::wstring ClipboardText()
 }
 
 // The versioned probe, copied under a new name with its answers.
-bool CopyVersionedProbe(const std::wstring& _strTarget, const std::wstring& _strLog, const tvr::ProbeSettings& _settings)
+bool CopyVersionedProbe(const std::wstring& _strTarget, const std::wstring& _strLog,
+                        const tvr::ProbeSettings& _settings)
 {
     const std::wstring strSource = std::wstring(TVR_TEST_PLUGINS_DIR) + L"\\PluginProbeVersion.dll";
-    return CopyFileW(strSource.c_str(), _strTarget.c_str(), FALSE) && tvr::WriteProbeConfig(_strTarget, _strLog, _settings);
+    return CopyFileW(strSource.c_str(), _strTarget.c_str(), FALSE)
+           && tvr::WriteProbeConfig(_strTarget, _strLog, _settings);
 }
 
 tvr::ProbeSettings Probe(const wchar_t* _pszName, int _iCanDisable, int _iDisabled, int _iIsBeta = 0)
@@ -126,7 +137,8 @@ protected:
         AddProbe(L"PluginSearch", L"PluginSearchB", Probe(L"debug LOG", 1, 0));   // a name listed already
         AddProbe(L"PluginSearch", L"PluginSearchC", Probe(L"Web search", 1, 0));
         AddProbe(L"PluginInfo", L"PluginInfoA", Probe(L"Caller info", 1, 0));
-        ASSERT_TRUE(CopyVersionedProbe(Folder(L"PluginSave") + L"\\PluginSaveA.DLL", m_strLog, Probe(L"Call journal", 1, 1)));
+        ASSERT_TRUE(
+            CopyVersionedProbe(Folder(L"PluginSave") + L"\\PluginSaveA.DLL", m_strLog, Probe(L"Call journal", 1, 1)));
         AddProbe(L"PluginExtra", L"PluginExtraA", Probe(L"Tools", 1, 0));
     }
     void TearDown() override
@@ -159,10 +171,11 @@ protected:
         wc.lpszClassName = WINDOW_CLASS;
         wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
         RegisterClassW(&wc);
-        m_hWndHost = CreateWindowExW(0, WINDOW_CLASS, L"Telvarin", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        m_hWndHost =
+            CreateWindowExW(0, WINDOW_CLASS, L"Telvarin", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         SetWindowLongPtrW(m_hWndHost, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
-        m_hWndSettings = CreateWindowExW(0, WINDOW_CLASS, L"Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 600, 460,
-                                         nullptr, nullptr, nullptr, nullptr);
+        m_hWndSettings = CreateWindowExW(0, WINDOW_CLASS, L"Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 600,
+                                         460, nullptr, nullptr, nullptr, nullptr);
         m_hWndPage = CreateModuleInfoPage(m_hWndSettings);
         ASSERT_NE(nullptr, m_hWndPage);
         MoveWindow(m_hWndPage, 10, 10, 530, 380, TRUE);
@@ -202,30 +215,26 @@ protected:
     {
         const POINT pt = _bOnImage ? ScreenPoint(_iRow, LVIR_ICON, 8) : ScreenPoint(_iRow, LVIR_LABEL, 20);
         MoveMouse(pt.x, pt.y);
-        std::vector<INPUT> vecInput;
-        if (_bControl)
-            vecInput.push_back(INPUT{INPUT_KEYBOARD, {}});
-        INPUT down = {INPUT_MOUSE, {}};
-        down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        INPUT up = {INPUT_MOUSE, {}};
-        up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        vecInput.push_back(down);
-        vecInput.push_back(up);
+        std::vector<INPUT> vecInput = {MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
         if (_bControl)
         {
-            vecInput.front().ki.wVk = VK_CONTROL;
-            INPUT release = {INPUT_KEYBOARD, {}};
-            release.ki.wVk = VK_CONTROL;
-            release.ki.dwFlags = KEYEVENTF_KEYUP;
-            vecInput.push_back(release);
+            vecInput.insert(vecInput.begin(), KeyInput(VK_CONTROL, false));
+            vecInput.push_back(KeyInput(VK_CONTROL, true));
         }
-        SendInput(static_cast<UINT>(vecInput.size()), vecInput.data(), sizeof(INPUT));
-        PumpInput();
+        Give(vecInput);
     }
-    void Key(const std::vector<WORD>& _vecKeys)
+    static void Key(WORD _wKey) { Give({KeyInput(_wKey, false), KeyInput(_wKey, true)}); }
+    static void CtrlKey(WORD _wKey)
     {
-        SendKeys(_vecKeys);
-        PumpInput();
+        Give({KeyInput(VK_CONTROL, false), KeyInput(_wKey, false), KeyInput(_wKey, true), KeyInput(VK_CONTROL, true)});
+    }
+    // Header and every row, as Ctrl+C gives them when all rows are selected.
+    std::wstring AllRowsText() const
+    {
+        std::wstring strText = HEADER;
+        for (int i = 0; i < Rows(); ++i)
+            strText += Cell(i, 0) + L";" + Cell(i, 1) + L";" + Cell(i, 2) + L";\r\n";
+        return strText;
     }
     // SetDisableState calls since the log was cleared: "<module> <argument>".
     std::vector<std::string> SetDisableCalls() const
@@ -249,7 +258,15 @@ TEST_F(ModuleInfoPage, ListsTheMainProgramAndEachNamedModuleOnceInCategoryOrder)
 {
     Open();
     const CVersionTool host;
-    struct SExpected { const wchar_t* pszName; const wchar_t* pszProduct; const wchar_t* pszFile; int iImage; CPluginBase* pList; int iSlot; };
+    struct SExpected
+    {
+        const wchar_t* pszName;
+        const wchar_t* pszProduct;
+        const wchar_t* pszFile;
+        int iImage;
+        CPluginBase* pList;
+        int iSlot;
+    };
     const SExpected aExpected[ROW_COUNT] = {
         {L" Main program", host.GetProductVersion(), host.GetFileVersion(), 0, nullptr, 0},
         {L"Debug log", L"", L"", 0, &g_PluginDebug, 0},
@@ -296,9 +313,9 @@ TEST_F(ModuleInfoPage, SpaceAndAClickOnThePictureToggleOnlySwitchableRowsAndRepo
     Open();
     Click(ROW_CALLER, false);   // selects the row, its picture stays
     EXPECT_EQ(1, Image(ROW_CALLER));
-    Key({VK_SPACE});
+    Key(VK_SPACE);
     EXPECT_EQ(2, Image(ROW_CALLER));
-    Key({VK_SPACE});
+    Key(VK_SPACE);
     EXPECT_EQ(1, Image(ROW_CALLER));   // no warning: not a beta module
     EXPECT_EQ(2, g_lChanges);
     Click(ROW_TOOLS, true);
@@ -306,9 +323,9 @@ TEST_F(ModuleInfoPage, SpaceAndAClickOnThePictureToggleOnlySwitchableRowsAndRepo
     Click(ROW_TOOLS, true, true);   // with Ctrl: only the selection changes
     EXPECT_EQ(2, Image(ROW_TOOLS));
     Click(ROW_DEBUG, true);
-    Key({VK_SPACE});
+    Key(VK_SPACE);
     Click(ROW_DIRECTORY, true);
-    Key({VK_SPACE});
+    Key(VK_SPACE);
     EXPECT_EQ(0, Image(ROW_DEBUG));
     EXPECT_EQ(3, Image(ROW_DIRECTORY));
     EXPECT_EQ(3, g_lChanges);
@@ -327,25 +344,24 @@ TEST_F(ModuleInfoPage, BetaModuleIsSwitchedOnOnlyAfterTheWarningIsConfirmed)
         // The box runs its own loop on this thread; another thread answers it.
         auto answer = std::async(std::launch::async, [iAnswer]() {
             HWND hWndBox = nullptr;
-            if (!tvr::WaitUntil([&]() { return (hWndBox = FindWindowW(L"QelMessageBoxClass", nullptr)) && IsWindowVisible(hWndBox); }, 5000))
+            if (!tvr::WaitUntil([&]() { return (hWndBox = FindWindowW(BOX_CLASS, nullptr)) && IsWindowVisible(hWndBox); },
+                                5000))
                 return std::wstring(L"<no box>");
             wchar_t szTitle[256] = L"";
             GetWindowTextW(hWndBox, szTitle, ARRAYSIZE(szTitle));
             SendMessageW(GetDlgItem(hWndBox, iAnswer), BM_CLICK, 0, 0);
             return std::wstring(szTitle);
         });
-        SendKeys({VK_SPACE});
-        ASSERT_TRUE(PumpUntil([&]() { return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
+        Key(VK_SPACE);
         EXPECT_EQ(szCaption, answer.get());
-        PumpInput();
         EXPECT_EQ(iAnswer == IDOK ? 1 : 2, Image(ROW_PHONE));
         EXPECT_EQ(iAnswer == IDOK ? 1 : 0, g_lChanges);
     }
     // Off again at once; a module that is no beta goes on without a question.
-    Key({VK_SPACE});
+    Key(VK_SPACE);
     EXPECT_EQ(2, Image(ROW_PHONE));
     Click(ROW_JOURNAL, true);
-    EXPECT_EQ(nullptr, FindWindowW(L"QelMessageBoxClass", nullptr));
+    EXPECT_EQ(nullptr, FindWindowW(BOX_CLASS, nullptr));
     EXPECT_EQ(1, Image(ROW_JOURNAL));
     EXPECT_EQ(3, g_lChanges);
 }
@@ -358,23 +374,20 @@ TEST_F(ModuleInfoPage, CtrlCCopiesTheSelectedRowsOverWhatTheClipboardHeldAndCtrl
     EmptyClipboard();
     SetClipboardData(uEarlier, GlobalAlloc(GMEM_MOVEABLE, 16));
     CloseClipboard();
-    Key({VK_CONTROL, 'C'});
+    CtrlKey('C');
     EXPECT_EQ(HEADER, ClipboardText());
     EXPECT_FALSE(IsClipboardFormatAvailable(uEarlier));
 
     Click(ROW_DEBUG, false);
     Click(ROW_JOURNAL, false, true);
-    Key({VK_CONTROL, 'C'});
+    CtrlKey('C');
     EXPECT_EQ(std::wstring(HEADER) + L"Debug log;;;\r\nCall journal;2.4.1.0;2.4.1.7;\r\n", ClipboardText());
 
-    Key({VK_CONTROL, 'A'});
+    CtrlKey('A');
     EXPECT_EQ(ROW_COUNT, static_cast<int>(ListView_GetSelectedCount(m_hWndList)));
     EXPECT_EQ(0, ListView_GetNextItem(m_hWndList, -1, LVNI_FOCUSED));
-    Key({VK_CONTROL, 'C'});
-    std::wstring strAll = HEADER;
-    for (int i = 0; i < ROW_COUNT; ++i)
-        strAll += Cell(i, 0) + L";" + Cell(i, 1) + L";" + Cell(i, 2) + L";\r\n";
-    EXPECT_EQ(strAll, ClipboardText());
+    CtrlKey('C');
+    EXPECT_EQ(AllRowsText(), ClipboardText());
     EXPECT_EQ(0, g_lChanges);   // the keys changed no row
 }
 
@@ -386,11 +399,9 @@ TEST_F(ModuleInfoPage, CopiedTextEndsAt2047Characters)
         AddProbe(L"PluginExtra", L"PluginExtraLong" + std::to_wstring(i), Probe(strName.c_str(), 0, 0));
     }
     Open();
-    Key({VK_CONTROL, 'A'});
-    Key({VK_CONTROL, 'C'});
-    std::wstring strAll = HEADER;
-    for (int i = 0; i < Rows(); ++i)
-        strAll += Cell(i, 0) + L";" + Cell(i, 1) + L";" + Cell(i, 2) + L";\r\n";
+    CtrlKey('A');
+    CtrlKey('C');
+    const std::wstring strAll = AllRowsText();
     ASSERT_GT(strAll.size(), 2047u);
     EXPECT_EQ(strAll.substr(0, 2047), ClipboardText());
 }
@@ -464,18 +475,20 @@ TEST_F(ModuleInfoPage, RowsAlternateTheirGroundAndOtherVersionsShowInTheirColour
     GetWindowRect(m_hWndPage, &rcPage);
     const CScreenImage page(rcPage);
     EXPECT_TRUE(page.SavePng(L"moduleinfo-scheme0"));
-    // Each row as the screen shows it: the ground right of the last column, the text colour.
+    // Each row as the screen shows it: its ground beside the cells' texts and between them,
+    // the colour of its texts.
     for (int i = 0; i < ROW_COUNT; ++i)
     {
-        RECT rcRow = {};
+        RECT rcRow = {}, rcCell = {};
         ListView_GetItemRect(m_hWndList, i, &rcRow, LVIR_BOUNDS);
+        ListView_GetSubItemRect(m_hWndList, i, 1, LVIR_BOUNDS, &rcCell);
         MapWindowPoints(m_hWndList, nullptr, reinterpret_cast<POINT*>(&rcRow), 2);
-        OffsetRect(&rcRow, -rcPage.left, -rcPage.top);
-        const COLORREF crGround = page.Pixel(rcRow.right - 4, (rcRow.top + rcRow.bottom) / 2);
-        EXPECT_EQ(g_DlgColors.GetColor(i % 2 == 0 ? QEL_COLOR_LISTBACK : QEL_COLOR_LISTALTBACK), crGround) << i;
-        RECT rcShot = rcRow;
-        OffsetRect(&rcShot, rcPage.left, rcPage.top);
-        const int iOther = CScreenImage(rcShot).Count(g_DlgColors.GetColor(QEL_COLOR_OTHERVERSIONTEXT), 60);
+        MapWindowPoints(m_hWndList, m_hWndPage, reinterpret_cast<POINT*>(&rcCell), 2);
+        const COLORREF crGround = g_DlgColors.GetColor(i % 2 == 0 ? QEL_COLOR_LISTBACK : QEL_COLOR_LISTALTBACK);
+        const int y = (rcCell.top + rcCell.bottom) / 2;
+        EXPECT_EQ(crGround, page.Pixel(rcCell.left + 2, y)) << i;
+        EXPECT_EQ(crGround, page.Pixel(rcRow.right - rcPage.left - 4, y)) << i;
+        const int iOther = CScreenImage(rcRow).Count(g_DlgColors.GetColor(QEL_COLOR_OTHERVERSIONTEXT), 60);
         if (i == ROW_MAIN)
             EXPECT_EQ(0, iOther);
         else
