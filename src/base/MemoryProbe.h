@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cwchar>
+
 // End of the committed, readable memory region that holds the address; nullptr when the
 // address is not readable.
 inline const BYTE* GetReadableRegionEnd(const void* _pAddress)
@@ -40,18 +42,21 @@ inline bool IsBusMemoryReadable(const void* _pStart, size_t _cbSize)
 // Length of a wide text whose characters up to and including the terminator all lie in
 // readable memory, scanning at most _cchMax characters; -1 when the text is null,
 // unreadable or not terminated within that bound. Each region is checked before the
-// scan enters it, so a text that runs into an unreadable page is never touched there.
+// scan enters it, so a text that runs into an unreadable page is never touched there;
+// within a region the terminator is searched for in one pass.
 inline INT_PTR GetBusTextLength(const wchar_t* _pszText, size_t _cchMax = ((size_t)-1) / sizeof(wchar_t))
 {
     if (_pszText == nullptr)
         return -1;
     const UINT_PTR uBase = reinterpret_cast<UINT_PTR>(_pszText);
+    const size_t cchAddressable = (~uBase) / sizeof(wchar_t);   // characters before the end of the address space
     UINT_PTR uKnownEnd = uBase;
-    for (size_t i = 0; i < _cchMax; ++i)
+    size_t cchScanned = 0;
+    while (cchScanned < _cchMax)
     {
-        if (i >= (~uBase) / sizeof(wchar_t))
-            return -1;   // the character would run past the end of the address space
-        const UINT_PTR uCharEnd = uBase + (i + 1) * sizeof(wchar_t);
+        if (cchScanned >= cchAddressable)
+            return -1;
+        const UINT_PTR uCharEnd = uBase + (cchScanned + 1) * sizeof(wchar_t);
         while (uCharEnd > uKnownEnd)
         {
             const BYTE* pRegionEnd = GetReadableRegionEnd(reinterpret_cast<const void*>(uKnownEnd));
@@ -59,8 +64,14 @@ inline INT_PTR GetBusTextLength(const wchar_t* _pszText, size_t _cchMax = ((size
                 return -1;
             uKnownEnd = reinterpret_cast<UINT_PTR>(pRegionEnd);
         }
-        if (_pszText[i] == L'\0')
-            return static_cast<INT_PTR>(i);
+        // The characters that lie wholly in readable memory from here on, within the bound.
+        size_t cchChunk = (uKnownEnd - uBase) / sizeof(wchar_t) - cchScanned;
+        if (cchChunk > _cchMax - cchScanned)
+            cchChunk = _cchMax - cchScanned;
+        const size_t cchFound = wcsnlen(_pszText + cchScanned, cchChunk);
+        if (cchFound < cchChunk)
+            return static_cast<INT_PTR>(cchScanned + cchFound);
+        cchScanned += cchChunk;
     }
     return -1;
 }

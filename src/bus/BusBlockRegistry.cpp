@@ -158,12 +158,14 @@ LPARAM AcceptBusBlock(LPARAM _lBlock, UINT _uType)
 
 const wchar_t* RecordOfBlock(LPARAM _lBlock)
 {
-    // A known block is one the host allocated or accepted as live; its size is the heap's.
+    // A known block is one the host allocated or accepted as a live heap block, and it stays
+    // on account until it is freed: its memory is readable and its size is the heap's, so
+    // only the terminator within the block is looked for (no probe of the pages).
     if (!BusBlocks().IsKnown(_lBlock))
         return L"";
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
-    return ReadableTextOrEmpty(pszRecord, cchBlock);
+    return wcsnlen(pszRecord, cchBlock) < cchBlock ? pszRecord : L"";
 }
 
 void ReleaseBusBlock(LPARAM _lBlock)

@@ -59,13 +59,17 @@ int SettlePost(BOOL _bPosted, HGLOBAL _hBlock)
 
 int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord)
 {
-    if (!IsBusTarget(_hWnd))
-        return 0;
     const INT_PTR iLength = GetBusTextLength(_pszRecord);
     if (iLength < 0)
         return 0;
-    const size_t cchText = static_cast<size_t>(iLength);
-    HGLOBAL hBlock = AllocRecordBlock(_pszRecord, cchText, std::max(cchText, MIN_BLOCK_CHARS) + 2);
+    return PostOwnBusRecord(_hWnd, _bSynchronous, _uType, _pszRecord, static_cast<size_t>(iLength));
+}
+
+int PostOwnBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord, size_t _cchRecord)
+{
+    if (!IsBusTarget(_hWnd))
+        return 0;
+    HGLOBAL hBlock = AllocRecordBlock(_pszRecord, _cchRecord, std::max(_cchRecord, MIN_BLOCK_CHARS) + 2);
     if (hBlock == nullptr)
         return 0;
     return DeliverBlock(_hWnd, _bSynchronous, _uType, hBlock, CBusBlockRegistry::EOrigin::Host);

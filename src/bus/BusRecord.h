@@ -16,6 +16,9 @@ bool IsBusTarget(HWND _hWnd);
 // a failed allocation or a failed post (the block is then freed), the SendMessage result
 // when synchronous, else 1.
 int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord);
+// PostBusRecord for a record this process built in a buffer of its own, whose length
+// (_cchRecord characters before the terminator) it knows: the text is not probed again.
+int PostOwnBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord, size_t _cchRecord);
 // The end of a post: 1 when the block is on its way, else the block is nobody's and is
 // freed (and dropped from the account), and the result is 0.
 int SettlePost(BOOL _bPosted, HGLOBAL _hBlock);

@@ -1,29 +1,53 @@
 #include "bus/BusRecordBuilder.h"
 
+#include <cwchar>
+
 #include "bus/BusRecord.h"
 
 CBusRecordBuilder::CBusRecordBuilder(UINT _uType, size_t _cchCapacity)
-    : m_uType(_uType), m_vecBuffer(_cchCapacity, L'\0')
+    : m_uType(_uType), m_cchCapacity(_cchCapacity > 0 ? _cchCapacity : 1), m_pszBuffer(new wchar_t[m_cchCapacity])
 {
-    BusRecordBegin(m_vecBuffer.data(), m_vecBuffer.size());
-    BusRecordAppend(m_vecBuffer.data(), m_vecBuffer.size(), BUS_FIELD_TYPE, _uType);
+    m_pszBuffer[0] = L'\0';
+    Append(L"%s", BUS_RECORD_HEADER);
+    Append(BUS_FIELD_TYPE, _uType);
+}
+
+void CBusRecordBuilder::AppendV(const wchar_t* _pszFormat, va_list _args)
+{
+    const size_t cchLeft = m_cchCapacity - m_cchText;
+    if (cchLeft <= 1)
+        return;
+    wchar_t* pszEnd = m_pszBuffer.get() + m_cchText;
+    StringCchVPrintfW(pszEnd, cchLeft, _pszFormat, _args);   // cut, and terminated, at the capacity
+    m_cchText += wcsnlen(pszEnd, cchLeft);
+}
+
+void CBusRecordBuilder::Append(const wchar_t* _pszFormat, ...)
+{
+    va_list args;
+    va_start(args, _pszFormat);
+    AppendV(_pszFormat, args);
+    va_end(args);
 }
 
 void CBusRecordBuilder::AddField(const wchar_t* _pszFormat, ...)
 {
+    if (_pszFormat == nullptr)
+        return;
     va_list args;
     va_start(args, _pszFormat);
-    BusRecordAppendV(m_vecBuffer.data(), m_vecBuffer.size(), _pszFormat, args);
+    AppendV(_pszFormat, args);
     va_end(args);
 }
 
 const wchar_t* CBusRecordBuilder::Finish()
 {
-    BusRecordEnd(m_vecBuffer.data(), m_vecBuffer.size());
-    return m_vecBuffer.data();
+    Append(L"%s", BUS_RECORD_FOOTER);
+    return m_pszBuffer.get();
 }
 
 int CBusRecordBuilder::Deliver(HWND _hWnd, BOOL _bSynchronous)
 {
-    return PostBusRecord(_hWnd, _bSynchronous, m_uType, Finish());
+    Finish();
+    return PostOwnBusRecord(_hWnd, _bSynchronous, m_uType, m_pszBuffer.get(), m_cchText);
 }

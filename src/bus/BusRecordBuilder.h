@@ -2,7 +2,9 @@
 // fields in the order added, footer when it is delivered.
 #pragma once
 #include <windows.h>
-#include <vector>
+
+#include <cstdarg>
+#include <memory>
 
 class CBusRecordBuilder
 {
@@ -12,13 +14,20 @@ public:
     void AddField(const wchar_t* _pszFormat, ...);
     // Appends the footer; the finished record text.
     const wchar_t* Finish();
-    // Finishes the record and hands it to PostBusRecord.
+    // Finishes the record and posts (or sends) it; the result of PostBusRecord.
     int Deliver(HWND _hWnd, BOOL _bSynchronous);
-    const wchar_t* Text() const { return m_vecBuffer.data(); }
+    const wchar_t* Text() const { return m_pszBuffer.get(); }
 
 private:
+    // Formats at the end of the text, bounded by what is left of the capacity: the same
+    // cut text as formatting the line alone and appending it.
+    void AppendV(const wchar_t* _pszFormat, va_list _args);
+    void Append(const wchar_t* _pszFormat, ...);
+
     UINT m_uType;
-    std::vector<wchar_t> m_vecBuffer;
+    size_t m_cchCapacity;
+    std::unique_ptr<wchar_t[]> m_pszBuffer;
+    size_t m_cchText = 0;
 };
 
 // Null stays out of the formatted text: it reads as an empty value.

@@ -32,22 +32,6 @@ size_t FormatPrefix(wchar_t* _pszLine, size_t _cchLine)
     return wcsnlen(_pszLine, _cchLine);
 }
 
-// Builds one line and hands it to the sink; a fault counts as one only when _bMayReport.
-void TraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, va_list _args)
-{
-    if (!IsTraceLevelOn(_dwLevel) || _pszFormat == nullptr)
-        return;
-    wchar_t* pszLine = t_szLine;
-    const size_t cchPrefix = FormatPrefix(pszLine, TRACE_LINE_CHARS);
-    wchar_t* pszText = pszLine + cchPrefix;
-    StringCchVPrintfW(pszText, TRACE_LINE_CHARS - cchPrefix, _pszFormat, _args);   // a longer text is cut
-
-    // The last error (and with it the error log) holds faults only: the test looks at the
-    // text's name, after the prefix, so that free text mentioning an error does not count.
-    if (const PFN_TRACE_SINK pfnSink = g_pfnTraceSink.load())
-        pfnSink(_dwLevel, pszLine, _bMayReport && IsFaultText(pszText));
-}
-
 } // namespace
 
 void SetTraceSink(PFN_TRACE_SINK _pfnSink)
@@ -72,18 +56,20 @@ bool IsFaultText(const wchar_t* _pszText)
     return pszKind != nullptr && static_cast<size_t>(pszKind - _pszText) + ARRAYSIZE(ERROR_KIND) - 1 <= cchName;
 }
 
-void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...)
+void WriteTraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, ...)
 {
+    if (_pszFormat == nullptr)
+        return;
+    wchar_t* pszLine = t_szLine;
+    const size_t cchPrefix = FormatPrefix(pszLine, TRACE_LINE_CHARS);
+    wchar_t* pszText = pszLine + cchPrefix;
     va_list args;
     va_start(args, _pszFormat);
-    TraceLine(_dwLevel, true, _pszFormat, args);
+    StringCchVPrintfW(pszText, TRACE_LINE_CHARS - cchPrefix, _pszFormat, args);   // a longer text is cut
     va_end(args);
-}
 
-void WriteTraceNote(DWORD _dwLevel, const wchar_t* _pszFormat, ...)
-{
-    va_list args;
-    va_start(args, _pszFormat);
-    TraceLine(_dwLevel, false, _pszFormat, args);
-    va_end(args);
+    // The last error (and with it the error log) holds faults only: the test looks at the
+    // text's name, after the prefix, so that free text mentioning an error does not count.
+    if (const PFN_TRACE_SINK pfnSink = g_pfnTraceSink.load())
+        pfnSink(_dwLevel, pszLine, _bMayReport && IsFaultText(pszText));
 }

@@ -18,12 +18,27 @@ inline bool IsTraceLevelOn(DWORD _dwLevel)
 typedef void (*PFN_TRACE_SINK)(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault);
 void SetTraceSink(PFN_TRACE_SINK _pfnSink);
 
-// Gates first, then formats "<UTC time> (pid:tid) - MAIN.<text>" and hands it to the sink.
-// A line that reports a fault (IsFaultText) goes to the sink as a fault.
-void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
+// The formatting part of a trace site, for a level that is on: formats
+// "<UTC time> (pid:tid) - MAIN.<text>" and hands it to the sink; a line that reports a fault
+// (IsFaultText) goes to the sink as a fault only when _bMayReport.
+void WriteTraceLine(DWORD _dwLevel, bool _bMayReport, const wchar_t* _pszFormat, ...);
+
+// A trace site: the level is tested here, inline, so a site whose level is off costs one
+// comparison and no call; no time is taken and nothing is formatted for it.
+template <typename... Args>
+inline void WriteTrace(DWORD _dwLevel, const wchar_t* _pszFormat, Args... _args)
+{
+    if (IsTraceLevelOn(_dwLevel))
+        WriteTraceLine(_dwLevel, true, _pszFormat, _args...);
+}
 // The same line, never sent as the last error: for a line of the kind Error that records a
 // state of the machine rather than a fault of the host (a missing optional setting).
-void WriteTraceNote(DWORD _dwLevel, const wchar_t* _pszFormat, ...);
+template <typename... Args>
+inline void WriteTraceNote(DWORD _dwLevel, const wchar_t* _pszFormat, Args... _args)
+{
+    if (IsTraceLevelOn(_dwLevel))
+        WriteTraceLine(_dwLevel, false, _pszFormat, _args...);
+}
 
 // The line "<UTC time> (pid:tid) - MAIN.<text>" without sending it (cut at the capacity).
 void FormatTraceLine(wchar_t* _pszLine, size_t _cchLine, const wchar_t* _pszText);

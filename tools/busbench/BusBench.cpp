@@ -1,180 +1,142 @@
-// Measures the costs of the bus and prints them:
-//  1. PostMessage to a window of this process, pumped and dispatched;
-//  2. a bus record from PostBusRecord through the window procedure and the distribution
-//     to six lists with one no-op plug-in each (the block is released after the lists);
-//  3. GetBusValue of "Text" on a typical trace record;
-//  4. a trace site whose level is off, against an empty loop.
+// Measures the costs of the bus and of a trace site and prints them, one figure a line:
+//  - the steps of one bus message, each timed alone ("step <name> <ns>");
+//  - a bus message (PostBusRecord, the window procedure, six lists) against a bare posted
+//    message, each pumped and dispatched before the next is posted, for 1, 8 and 32 no-op
+//    plug-ins per list and records of 300, 4000 and 16000 characters, each pair measured
+//    side by side in rounds whose medians are printed
+//    ("bus <plug-ins> <characters> <bus ns> <post ns> <ratio>");
+//  - the same pair for bursts: 500 messages posted before the queue is pumped
+//    ("burst <plug-ins> <characters> <bus ns> <post ns> <ratio>");
+//  - GetBusValue of "Text" on a 300-character record ("read <ns>");
+//  - a trace site whose level is off against an empty loop iteration
+//    ("trace <empty ns> <site ns> <ratio>").
+//   busbench [--rounds N] [--messages N]
 #include <windows.h>
 #include <cstdio>
+#include <cwchar>
 #include <string>
+#include <vector>
 
+#include "BenchClock.h"
+#include "BenchWindow.h"
+#include "BusPathSteps.h"
+#include "NoopFolders.h"
+#include "TraceGateBench.h"
 #include "TelvarinPlugin.h"
-#include "bus/BusRecord.h"
-#include "bus/PluginBase.h"
-#include "diag/Trace.h"
-#include "host/window/MainWindow.h"
 
 namespace {
 
-const UINT WM_BENCH = WM_APP + 1;
-const int BATCH = 1000;   // well below the 10000-message queue limit
-volatile LONG g_lDispatched = 0;
-volatile int g_iSink = 0;   // keeps the timed loops from being optimised away
+const int PLUGINS_PER_LIST[] = {1, 8, 32};
+const size_t RECORD_CHARS[] = {300, 4000, 16000};
+const int BURST = 500;   // messages in the queue at once, well below its limit of 10000
+volatile int g_iSink = 0;   // keeps the timed reads from being optimised away
 
-LRESULT CALLBACK BenchWndProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
+struct SOptions
 {
-    if (_uMsg == WM_BENCH)
+    int iRounds = 5;
+    int iMessages = 1000;   // per round and kind, a multiple of BURST
+};
+
+SOptions ReadOptions(int _iArgc, wchar_t** _ppszArgv)
+{
+    SOptions options;
+    for (int i = 1; i + 1 < _iArgc; i += 2)
     {
-        ++g_lDispatched;
-        return 0;
+        const int iValue = static_cast<int>(std::wcstol(_ppszArgv[i + 1], nullptr, 10));
+        if (std::wcscmp(_ppszArgv[i], L"--rounds") == 0 && iValue > 0)
+            options.iRounds = iValue;
+        else if (std::wcscmp(_ppszArgv[i], L"--messages") == 0 && iValue >= BURST)
+            options.iMessages = iValue / BURST * BURST;
     }
-    if (_uMsg == WM_QEL_BUS)
+    return options;
+}
+
+// A trace record of exactly _cchRecord characters (its Text padded), as the host posts one.
+std::wstring TraceRecord(size_t _cchRecord)
+{
+    const wchar_t szLine[] = L"2024-05-17 09:41:27.318 (  4312:  4316) - MAIN.Func.CPluginBase.Add.Param._pszFile ";
+    auto build = [](const std::wstring& _strText) {
+        std::vector<wchar_t> vecRecord(BUS_RECORD_CAPACITY);
+        BusRecordBegin(vecRecord.data(), vecRecord.size());
+        BusRecordAppend(vecRecord.data(), vecRecord.size(), BUS_FIELD_TYPE, QEL_BUSMSG_TRACE);
+        BusRecordAppend(vecRecord.data(), vecRecord.size(), L" <value keyword=\"Level\">%u</value>\r\n", 3u);
+        BusRecordAppend(vecRecord.data(), vecRecord.size(), L" <value keyword=\"Text\">%s</value>\r\n", _strText.c_str());
+        BusRecordAppend(vecRecord.data(), vecRecord.size(), L" <value keyword=\"Thread\">%d</value>\r\n", 4316);
+        BusRecordEnd(vecRecord.data(), vecRecord.size());
+        return std::wstring(vecRecord.data());
+    };
+    const size_t cchFixed = build(szLine).size();
+    const size_t cchPad = _cchRecord > cchFixed ? _cchRecord - cchFixed : 0;
+    return build(szLine + std::wstring(cchPad, L'x'));
+}
+
+// Prints the median seconds per message of the bus and of a bare post, measured in
+// alternating rounds, and their ratio.
+void PrintBusAgainstPost(const char* _pszWhat, HWND _hWnd, int _iPlugins, size_t _cchRecord, int _iBatch,
+                         const SOptions& _options)
+{
+    const std::wstring strRecord = TraceRecord(_cchRecord);
+    std::vector<double> vecBus, vecPost;
+    for (int iRound = 0; iRound < _options.iRounds; ++iRound)
     {
-        ++g_lDispatched;
-        return DistributeBusMessageToLists(static_cast<UINT>(_wParam), _lParam);
+        vecPost.push_back(TimePostedMessages(_options.iMessages, _iBatch, PostBare, _hWnd, nullptr));
+        vecBus.push_back(TimePostedMessages(_options.iMessages, _iBatch, PostBus, _hWnd, strRecord.c_str()));
     }
-    return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
+    const double dBus = Median(vecBus);
+    const double dPost = Median(vecPost);
+    std::printf("%s %d %u %.1f %.1f %.2f\n", _pszWhat, _iPlugins, static_cast<unsigned>(_cchRecord), dBus * 1e9,
+                dPost * 1e9, dPost > 0 ? dBus / dPost : 0.0);
+    std::fflush(stdout);
 }
 
-double Seconds(LARGE_INTEGER _liStart)
+void PrintBusTable(HWND _hWnd, const SOptions& _options)
 {
-    LARGE_INTEGER liNow, liFrequency;
-    QueryPerformanceCounter(&liNow);
-    QueryPerformanceFrequency(&liFrequency);
-    return static_cast<double>(liNow.QuadPart - _liStart.QuadPart) / static_cast<double>(liFrequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER li;
-    QueryPerformanceCounter(&li);
-    return li;
-}
-
-void PumpUntil(LONG _lCount)
-{
-    MSG msg;
-    while (g_lDispatched < _lCount && GetMessageW(&msg, nullptr, 0, 0) > 0)
+    for (const int iPlugins : PLUGINS_PER_LIST)
     {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (!LoadNoopPlugins(iPlugins))
+        {
+            std::printf("error no-op plug-ins could not be copied\n");
+            return;
+        }
+        std::printf("loaded %d %d\n", iPlugins, CountLoadedModules());
+        for (const size_t cchRecord : RECORD_CHARS)
+            PrintBusAgainstPost("bus", _hWnd, iPlugins, cchRecord, 1, _options);
     }
 }
 
-// Posts in batches and pumps each batch; returns seconds per message.
-template <typename Post>
-double TimePosted(int _iCount, Post _post)
+void PrintReadCost()
 {
-    g_lDispatched = 0;
-    const LARGE_INTEGER liStart = Now();
-    for (int iDone = 0; iDone < _iCount; iDone += BATCH)
-    {
-        for (int i = 0; i < BATCH; ++i)
-            _post();
-        PumpUntil(iDone + BATCH);
-    }
-    return Seconds(liStart) / _iCount;
+    const std::wstring strRecord = TraceRecord(300);
+    const double dRead = TimePerCall(200000, [&strRecord] { g_iSink += *GetBusValue(strRecord.c_str(), L"Text"); });
+    std::printf("read %.1f\n", dRead * 1e9);
 }
 
-// The no-op plug-in copied into every category folder beside this program.
-bool InstallNoopPlugins()
+void PrintTraceGate(const SOptions& _options)
 {
-    wchar_t szFolder[MAX_PATH];
-    GetModuleFileNameW(nullptr, szFolder, MAX_PATH);
-    std::wstring strFolder = szFolder;
-    strFolder = strFolder.substr(0, strFolder.find_last_of(L'\\') + 1);
-    for (const wchar_t* pszCategory : {L"PluginDebug", L"PluginSearch", L"PluginSave", L"PluginInfo", L"PluginExtra",
-                                       L"PluginTelephony"})
-    {
-        const std::wstring strCategory = strFolder + pszCategory;
-        CreateDirectoryW(strCategory.c_str(), nullptr);
-        if (!CopyFileW((strFolder + L"NoopPlugin.dll").c_str(), (strCategory + L"\\PluginNoop.dll").c_str(), FALSE))
-            return false;
-    }
-    return true;
-}
-
-std::wstring TraceRecord()
-{
-    wchar_t szRecord[BUS_RECORD_CAPACITY];
-    BusRecordBegin(szRecord, BUS_RECORD_CAPACITY);
-    BusRecordAppend(szRecord, BUS_RECORD_CAPACITY, BUS_FIELD_TYPE, QEL_BUSMSG_TRACE);
-    BusRecordAppend(szRecord, BUS_RECORD_CAPACITY, L" <value keyword=\"Level\">%u</value>\r\n", 3u);
-    BusRecordAppend(szRecord, BUS_RECORD_CAPACITY, L" <value keyword=\"Text\">%s</value>\r\n",
-                    L"2024-05-17 09:41:27.318 (  4312:  4316) - MAIN.Func.CPluginBase.Add.Param._pszFile PluginXyz");
-    BusRecordAppend(szRecord, BUS_RECORD_CAPACITY, L" <value keyword=\"Thread\">%d</value>\r\n", 4316);
-    BusRecordEnd(szRecord, BUS_RECORD_CAPACITY);
-    return szRecord;
-}
-
-void Print(const char* _pszWhat, double _dSeconds)
-{
-    std::printf("%-58s %10.1f ns  %12.0f /s\n", _pszWhat, _dSeconds * 1e9, _dSeconds > 0 ? 1.0 / _dSeconds : 0.0);
+    double dEmpty = 0, dSite = 0;
+    MeasureTraceGate(_options.iRounds, &dEmpty, &dSite);
+    std::printf("trace %.3f %.3f %.2f\n", dEmpty * 1e9, dSite * 1e9, dEmpty > 0 ? dSite / dEmpty : 0.0);
 }
 
 } // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
-    if (!InstallNoopPlugins())
+    const SOptions options = ReadOptions(argc, argv);
+    HWND hWnd = CreateBenchWindow();
+    if (!hWnd || !LoadNoopPlugins(1))
     {
-        std::printf("busbench: NoopPlugin.dll beside the program could not be copied\n");
-        return 1;
+        std::printf("error no window, or the no-op plug-ins could not be copied\n");
+        std::fflush(stdout);
+        _exit(1);
     }
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = BenchWndProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TelvarinBusBench";
-    RegisterClassExW(&wc);
-    HWND hWnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!hWnd)
-    {
-        std::printf("busbench: no window\n");
-        return 1;
-    }
-    for (CPluginBase* pList : {&g_PluginDebug, &g_PluginSearch, &g_PluginSave, &g_PluginInfo, &g_PluginExtra, &g_PluginTelephony})
-        pList->LoadAllModules();
-    int iLoaded = 0;
-    for (CPluginBase* pList : {&g_PluginDebug, &g_PluginSearch, &g_PluginSave, &g_PluginInfo, &g_PluginExtra, &g_PluginTelephony})
-        iLoaded += pList->GetModuleHandle(0) ? 1 : 0;
-    std::printf("busbench: %d of 6 lists hold the no-op plug-in; %d-bit build\n", iLoaded, static_cast<int>(sizeof(void*) * 8));
-
-    const double dPost = TimePosted(200000, [hWnd] { PostMessageW(hWnd, WM_BENCH, 0, 0); });
-    const std::wstring strRecord = TraceRecord();
-    const double dBus = TimePosted(100000, [hWnd, &strRecord] { PostBusRecord(hWnd, FALSE, QEL_BUSMSG_TRACE, strRecord.c_str()); });
-
-    const int iReads = 1000000;
-    size_t uSum = 0;
-    LARGE_INTEGER liStart = Now();
-    for (int i = 0; i < iReads; ++i)
-        uSum += wcslen(GetBusValue(strRecord.c_str(), L"Text"));
-    const double dRead = Seconds(liStart) / iReads;
-
-    const int iSites = 100000000;
-    g_dwGlobalDebugLevel = 0;
-    liStart = Now();
-    for (int i = 0; i < iSites; ++i)
-        g_iSink = i;
-    const double dEmpty = Seconds(liStart) / iSites;
-    liStart = Now();
-    for (int i = 0; i < iSites; ++i)
-    {
-        g_iSink = i;
-        WriteTrace(3, L"Func.Bench.Var.i %d", i);
-    }
-    const double dTraceOff = Seconds(liStart) / iSites;
-
-    Print("PostMessage, pumped and dispatched (same process)", dPost);
-    Print("PostBusRecord + window procedure + 6 lists (no-op each)", dBus);
-    Print("GetBusValue(\"Text\") on a trace record", dRead);
-    Print("empty loop iteration", dEmpty);
-    Print("loop iteration with a trace site of level 3 at level 0", dTraceOff);
-    std::printf("ratio bus message / PostMessage:            %8.2f\n", dBus / dPost);
-    std::printf("ratio GetBusValue / PostMessage:            %8.2f\n", dRead / dPost);
-    std::printf("extra cost of an off trace site:            %8.2f ns (ratio to empty loop %.2f)\n",
-                (dTraceOff - dEmpty) * 1e9, dTraceOff / dEmpty);
-    std::printf("(checksum %zu)\n", uSum);
+    std::printf("bits %d\n", static_cast<int>(sizeof(void*) * 8));
+    PrintBusPathSteps(hWnd, TraceRecord(300).c_str());
+    std::fflush(stdout);
+    PrintBusAgainstPost("burst", hWnd, 1, RECORD_CHARS[0], BURST, options);
+    PrintBusTable(hWnd, options);
+    PrintReadCost();
+    PrintTraceGate(options);
     std::fflush(stdout);
     _exit(0);
 }
