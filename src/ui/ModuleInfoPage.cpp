@@ -165,7 +165,10 @@ void ToggleRow(int _iRow)
         SetModuleRowImage(List(), _iRow, CHECK_OFF);
     else if (iImage == CHECK_OFF)
     {
-        if (IsBetaModule(GetModuleRowModule(List(), _iRow)) && !ConfirmBetaModule())
+        // The warning's loop handles other messages: the page may be closed or filled again
+        // when it ends, so the row must still be the module's.
+        const HMODULE hModule = GetModuleRowModule(List(), _iRow);
+        if (IsBetaModule(hModule) && (!ConfirmBetaModule() || GetModuleRowModule(List(), _iRow) != hModule))
             return;
         SetModuleRowImage(List(), _iRow, CHECK_ON);
     }
