@@ -423,10 +423,15 @@ TEST_F(ModuleInfoPage, ApplySetsTheDisableStateOnlyWhereTheRowDiffersFromTheModu
     ApplyModuleStates();
     EXPECT_TRUE(SetDisableCalls().empty());
 
-    // A row whose module was unloaded behind the page's back is left alone.
+    // A row whose module the list let go behind the page's back is left alone, even while
+    // other code still holds the module.
     Click(ROW_TOOLS, true);
+    HMODULE hHeld = nullptr;
+    ASSERT_TRUE(GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                   reinterpret_cast<LPCWSTR>(g_PluginExtra.GetModuleHandle(0)), &hHeld));
     g_PluginExtra.UnloadAllModules();
     ApplyModuleStates();
+    FreeLibrary(hHeld);
     EXPECT_TRUE(SetDisableCalls().empty());
 }
 
