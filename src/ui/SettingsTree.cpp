@@ -146,12 +146,13 @@ LRESULT CSettingsTree::OnCustomDraw(NMTVCUSTOMDRAW* _pDraw) const
     default: return CDRF_DODEFAULT;
     }
     // By the item state as a whole: selected and focused together counts as neither alone.
+    // Every selected node has the selection ground, so that its text stays readable where the
+    // control would draw the selection in a light colour of its own.
     const UINT uState = _pDraw->nmcd.uItemState;
-    if (uState == CDIS_SELECTED)
-    {
-        _pDraw->clrText = WHITE;
+    if (uState & CDIS_SELECTED)
         _pDraw->clrTextBk = QEL_SELECTION_COLOR;
-    }
+    if (uState == CDIS_SELECTED)
+        _pDraw->clrText = WHITE;
     else if (uState == CDIS_FOCUS)
         _pDraw->clrText = WHITE;
     else if (const HMODULE hModule = FindModule(reinterpret_cast<HTREEITEM>(_pDraw->nmcd.dwItemSpec)))

@@ -274,3 +274,66 @@ HMODULE CSettingsHostTest::ModuleInHost(const std::wstring& _strFile) const
             return entry.hModule;
     return nullptr;
 }
+
+HWND CSettingsHostTest::ModuleList() const
+{
+    const HWND hWndPage = Page();
+    return hWndPage ? GetDlgItem(hWndPage, 1012) : nullptr;
+}
+
+int CSettingsHostTest::RowOf(const std::wstring& _strName) const
+{
+    const HWND hWndList = ModuleList();
+    const int iRows = ListView_GetItemCount(hWndList);
+    for (int iRow = 0; iRow < iRows; ++iRow)
+    {
+        CRemoteBuffer buffer(m_Host.Handle(), sizeof(LVITEMW) + TEXT_CHARS * sizeof(wchar_t));
+        LVITEMW item = {};
+        item.iSubItem = 0;
+        item.pszText = reinterpret_cast<wchar_t*>(static_cast<BYTE*>(buffer.Address()) + sizeof(LVITEMW));
+        item.cchTextMax = TEXT_CHARS;
+        wchar_t szText[TEXT_CHARS] = L"";
+        if (buffer.Write(&item, sizeof(item))
+            && SendMessageW(hWndList, LVM_GETITEMTEXTW, iRow, reinterpret_cast<LPARAM>(buffer.Address())) > 0
+            && buffer.Read(szText, sizeof(szText), sizeof(LVITEMW)) && _strName == szText)
+            return iRow;
+    }
+    return -1;
+}
+
+RECT CSettingsHostTest::RowPartOnScreen(int _iRow, int _iPart) const
+{
+    RECT rc = {_iPart, 0, 0, 0};   // left: the part, top: the sub-item
+    CRemoteBuffer buffer(m_Host.Handle(), sizeof(RECT));
+    if (!buffer.Write(&rc, sizeof(rc))
+        || !SendMessageW(ModuleList(), LVM_GETSUBITEMRECT, _iRow, reinterpret_cast<LPARAM>(buffer.Address()))
+        || !buffer.Read(&rc, sizeof(rc)))
+        return RECT{};
+    MapWindowPoints(ModuleList(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+RECT CSettingsHostTest::ItemOnScreen(HTREEITEM _hItem) const
+{
+    RECT rc = {};
+    *reinterpret_cast<HTREEITEM*>(&rc) = _hItem;
+    CRemoteBuffer buffer(m_Host.Handle(), sizeof(RECT));
+    if (!buffer.Write(&rc, sizeof(rc)) || !SendMessageW(Tree(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(buffer.Address()))
+        || !buffer.Read(&rc, sizeof(rc)))
+        return RECT{};
+    MapWindowPoints(Tree(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+void CSettingsHostTest::ChangeScheme(int _iScheme, const std::wstring& _strLanguage) const
+{
+    const std::wstring strRecord = tvr::MakeRecord(QEL_BUSMSG_SCHEME, {{L"SchemeIndex", std::to_wstring(_iScheme)},
+                                                                       {L"UsedFont", L"Segoe UI"},
+                                                                       {L"UsedLanguage", _strLanguage}});
+    const size_t cbRecord = (strRecord.size() + 1) * sizeof(wchar_t);
+    CRemoteBuffer buffer(m_Host.Handle(), cbRecord);
+    ASSERT_TRUE(buffer.Write(strRecord.c_str(), cbRecord));
+    DWORD_PTR dwResult = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(m_hWnd, WM_QEL_SCHEME, 0, reinterpret_cast<LPARAM>(buffer.Address()), SMTO_NORMAL,
+                                    WAIT_MS, &dwResult));
+}

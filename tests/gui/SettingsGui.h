@@ -73,6 +73,15 @@ protected:
     // The control's rectangle in the settings window's client coordinates.
     RECT ClientRectOf(HWND _hWndControl) const;
 
+    // The module info page's list: row count, first-column text, a part's screen rectangle.
+    HWND ModuleList() const;
+    int RowOf(const std::wstring& _strName) const;
+    RECT RowPartOnScreen(int _iRow, int _iPart) const;
+    // A tree item's text rectangle on the screen.
+    RECT ItemOnScreen(HTREEITEM _hItem) const;
+    // Message 1157 with a record in the host's memory: scheme, font and language change.
+    void ChangeScheme(int _iScheme, const std::wstring& _strLanguage) const;
+
     std::vector<std::string> LogLines() const;
     bool WaitForLog(const std::string& _strLine, DWORD _dwMs = WAIT_MS) const;
     bool HasLog(const std::string& _strLine) const;
