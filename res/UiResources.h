@@ -9,7 +9,7 @@
 #define IDD_INFO            134
 #define IDD_SETTINGS        139   // settings window; its controls are created at run time
 #define IDD_MODULEINFO      133   // module info page of the settings window
-#define IDB_CHECKBOXES      136   // four check-box pictures side by side
+#define IDB_CHECKBOXES      136   // check-box pictures: checked greyed, checked, unchecked, unchecked greyed
 
 #define IDM_TRAY_PAUSE      11005
 #define IDM_TRAY_CONTINUE   11006
