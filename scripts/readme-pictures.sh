@@ -23,7 +23,12 @@ touch "$since"
 "$root/scripts/gui-run.sh" "$build" "$arch" "$build/tests/gui_ui.exe" ||
   { echo "A GUI test failed: docs/img left as it was."; exit 1; }
 
-for shot in tray-menu tray-ok tray-paused tray-error messagebox-scheme0 messagebox-scheme1 info-dialog-hover; do
+settings=()
+for page in plugin moduleinfo; do
+  for look in en-scheme0 en-scheme1 de-scheme0 de-scheme1; do settings+=("settings-$page-$look"); done
+done
+for shot in tray-menu tray-ok tray-paused tray-error messagebox-scheme0 messagebox-scheme1 info-dialog-hover \
+  "${settings[@]}"; do
   [ "$shots/$shot.png" -nt "$since" ] || { echo "The GUI tests did not take $shot.png: docs/img left as it was."; exit 1; }
 done
 
@@ -48,7 +53,9 @@ for shot in tray-ok tray-paused tray-error; do
   states+=("(" "$shots/$shot.png" -crop "$(around "$shots/$shot.png" 4)" +repage ")")
 done
 save "${states[@]}" +append -scale 200% "$img/tray-states.png"
-for shot in messagebox-scheme0 messagebox-scheme1 info-dialog-hover; do
+# The settings window on a plug-in's page and on the module info page, in schemes 0 and 1, in
+# English and German: the whole window with its frame.
+for shot in messagebox-scheme0 messagebox-scheme1 info-dialog-hover "${settings[@]}"; do
   save "$shots/$shot.png" "$img/$shot.png"
 done
 ls -l "$img"

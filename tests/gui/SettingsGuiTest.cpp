@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "SettingsGui.h"
 #include "TelvarinPlugin.h"
 #include "config/VersionTool.h"
@@ -206,6 +208,10 @@ TEST_F(SettingsWindow, PluginPageIsCreatedByTheModuleAndClosedWithCommandOne)
     wchar_t szText[128] = L"";
     GetWindowTextW(Title(), szText, ARRAYSIZE(szText));
     EXPECT_STREQ(L"Alpha phone", szText);
+    // Bus type 36 closes the page, then the window.
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_CLOSECONFIG));
+    EXPECT_TRUE(tvr::WaitUntil([&]() { return !IsWindow(m_hWndSettings); }, WAIT_MS));
+    EXPECT_TRUE(HasLog("PluginSettingsPageA|Close|0"));
 }
 
 TEST_F(SettingsWindow, PageChangeAsksAboutAPendingChange)
@@ -332,4 +338,16 @@ TEST_F(SettingsWindow, SecondStartOpensTheSettingsWindowOfTheFirstHost)
     EXPECT_TRUE(second.WaitForExit(WAIT_MS, &dwExit));
     ASSERT_NE(nullptr, WaitForSettings());
     EXPECT_TRUE(WaitSelected(L"Module info"));
+}
+
+TEST_F(SettingsWindow, HelpButtonIsShownWhenTheHelpFileExists)
+{
+    // The help file is the product name without blanks, upper-cased, with ".CHM".
+    std::wstring strHelp = CVersionTool(m_Folder.ExePath().c_str()).GetProductName();
+    strHelp.erase(std::remove(strHelp.begin(), strHelp.end(), L' '), strHelp.end());
+    CharUpperW(&strHelp[0]);
+    ASSERT_TRUE(m_Folder.WriteTextFile(strHelp + L".CHM", "not a real help file"));
+    Open();
+    EXPECT_TRUE(IsWindowVisible(Button(IDHELP)));
+    EXPECT_EQ(m_hWndSettings, GetParent(Button(IDHELP)));
 }
