@@ -157,7 +157,7 @@ if command -v gnuplot >/dev/null && grep -q '^bus ' "$bus"; then
   gnuplot <<EOF && say "Plot: $plot"
 set terminal svg size 720,440 dynamic font "sans,12"
 set output "$plot"
-set title "Bus message cost against plug-ins per list ($arch build under Wine)"
+set title "Bus message cost against plug-ins per list ($arch build under Wine)" noenhanced
 set xlabel "no-op plug-ins in each of the six lists"
 set ylabel "microseconds per message"
 set key top left
