@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include <fstream>
+#include <cstring>
 #include <sstream>
 
 #include "TelvarinPlugin.h"
@@ -315,8 +315,10 @@ RECT CSettingsHostTest::RowPartOnScreen(int _iRow, int _iPart) const
 
 RECT CSettingsHostTest::ItemOnScreen(HTREEITEM _hItem) const
 {
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
     RECT rc = {};
-    *reinterpret_cast<HTREEITEM*>(&rc) = _hItem;
+    static_assert(sizeof(HTREEITEM) <= sizeof(RECT), "the item fits into the rectangle");
+    memcpy(&rc, &_hItem, sizeof(_hItem));
     CRemoteBuffer buffer(m_Host.Handle(), sizeof(RECT));
     if (!buffer.Write(&rc, sizeof(rc)) || !SendMessageW(Tree(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(buffer.Address()))
         || !buffer.Read(&rc, sizeof(rc)))
