@@ -1,6 +1,7 @@
 // window/MonitorThread
 #include "host/window/MonitorThread.h"
 
+#include "base/Handle.h"
 #include "base/SecurityAttributes.h"
 #include "bus/BusRecord.h"
 #include "bus/SharedMem.h"
@@ -12,9 +13,11 @@ std::atomic<DWORD> g_dwMonitorThreadId{0};
 namespace {
 
 HANDLE g_hMonitorThread = nullptr;
+// Set when the thread is to end: its wait between two cycles ends at once, without polling
+// the thread id (an idle host then wakes up once a cycle, not ten times a second).
+CKernelHandle g_hStopEvent;
 
-const DWORD POLL_MS = 100;
-const int POLLS_PER_CYCLE = 30;
+const DWORD CYCLE_MS = 3000;
 const DWORD REQUEST_DELAY_MS = 3000;
 
 // The thread and the destructor both try; whoever comes first closes the handle.
@@ -26,8 +29,8 @@ void CloseMonitorHandleOnce()
 
 void WaitOneCycle()
 {
-    for (int iPoll = 0; iPoll < POLLS_PER_CYCLE && g_dwMonitorThreadId != 0; ++iPoll)
-        Sleep(POLL_MS);
+    if (g_dwMonitorThreadId != 0 && WaitForSingleObject(g_hStopEvent.Get(), CYCLE_MS) == WAIT_FAILED)
+        Sleep(CYCLE_MS);   // no event: the cycle still lasts its 3 s
 }
 
 void AnswerRequestFlag()
@@ -67,6 +70,10 @@ DWORD WINAPI MonitorThread(LPVOID)
 
 void StartMonitorThread()
 {
+    if (!g_hStopEvent)
+        g_hStopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    else
+        ResetEvent(g_hStopEvent.Get());
     DWORD dwThreadId = 0;
     // The id is published before the thread's first test of it.
     HANDLE hThread = CreateThread(GetNullDaclAttributes(), 2048, MonitorThread, nullptr, CREATE_SUSPENDED, &dwThreadId);
@@ -80,6 +87,7 @@ void StartMonitorThread()
 void StopMonitorThread()
 {
     g_dwMonitorThreadId = 0;
+    SetEvent(g_hStopEvent.Get());
     Sleep(200);
     CloseMonitorHandleOnce();
 }
