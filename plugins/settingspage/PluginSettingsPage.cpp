@@ -1,7 +1,8 @@
 // A plug-in with a settings page. "<own base name>.ini" beside the module, section "Page",
 // gives Name, ID, CanDisable, Disabled and Log (the log file; default "<base name>.log"
-// beside the module). The log gets one line "<base name>|<event>|<value>" for the page's
-// creation, its WM_COMMAND 1 and WM_HELP, DLL_SetDisableState and the apply bus types.
+// beside the module). The log gets one line "<base name>|<event>|<value>" for the after-load
+// call, the page's creation, its WM_COMMAND 1 and WM_HELP, DLL_SetDisableState and the apply
+// bus types.
 #include <windows.h>
 
 #include <strsafe.h>
@@ -122,6 +123,7 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t*)
     return 1;
 }
 
+void WINAPI DLL_PluginAfterLoad(void) { Log(L"AfterLoad", 0); }
 int WINAPI DLL_GetPluginID(void) { return Config().iId; }
 const wchar_t* WINAPI DLL_GetPluginName(void) { return Config().szName; }
 int WINAPI DLL_IsUnicode(void) { return 1; }

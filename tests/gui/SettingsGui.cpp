@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -72,6 +73,7 @@ void CSettingsHostTest::AddPage(const SPagePlugin& _page)
     WritePrivateProfileStringW(L"Page", L"CanDisable", std::to_wstring(_page.iCanDisable).c_str(), strIni.c_str());
     WritePrivateProfileStringW(L"Page", L"Disabled", std::to_wstring(_page.iDisabled).c_str(), strIni.c_str());
     WritePrivateProfileStringW(L"Page", L"Log", m_strLog.c_str(), strIni.c_str());
+    ++m_uPages;
 }
 
 void CSettingsHostTest::StorePosition(const std::wstring& _strPosition)
@@ -89,9 +91,16 @@ std::wstring CSettingsHostTest::StoredPosition() const
 
 void CSettingsHostTest::StartHost()
 {
+    DeleteFileW(m_strLog.c_str());
     ASSERT_TRUE(m_Host.Start(m_Folder.Child(m_strName + L".exe")));
     m_hWnd = m_Host.WaitForWindow();
     ASSERT_NE(nullptr, m_hWnd);
+    ASSERT_TRUE(tvr::WaitUntil([&]() {
+        const std::vector<std::string> vecLines = LogLines();
+        return static_cast<size_t>(std::count_if(vecLines.begin(), vecLines.end(), [](const std::string& _strLine) {
+                   return _strLine.find("|AfterLoad|") != std::string::npos;
+               })) >= m_uPages;
+    }, WAIT_MS));
 }
 
 HWND CSettingsHostTest::OpenSettings()
@@ -299,18 +308,6 @@ int CSettingsHostTest::RowOf(const std::wstring& _strName) const
             return iRow;
     }
     return -1;
-}
-
-RECT CSettingsHostTest::RowPartOnScreen(int _iRow, int _iPart) const
-{
-    RECT rc = {_iPart, 0, 0, 0};   // left: the part, top: the sub-item
-    CRemoteBuffer buffer(m_Host.Handle(), sizeof(RECT));
-    if (!buffer.Write(&rc, sizeof(rc))
-        || !SendMessageW(ModuleList(), LVM_GETSUBITEMRECT, _iRow, reinterpret_cast<LPARAM>(buffer.Address()))
-        || !buffer.Read(&rc, sizeof(rc)))
-        return RECT{};
-    MapWindowPoints(ModuleList(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
 }
 
 RECT CSettingsHostTest::ItemOnScreen(HTREEITEM _hItem) const

@@ -47,6 +47,8 @@ protected:
     // The stored "Position" before the start.
     void StorePosition(const std::wstring& _strPosition);
     std::wstring StoredPosition() const;
+    // Starts the host and waits until every page plug-in had its after-load call (the host's
+    // start is then over: a window opened earlier would list can-disable values not yet asked).
     void StartHost();
     // The tray's settings item; the settings window once it is shown, else null.
     HWND OpenSettings();
@@ -73,10 +75,9 @@ protected:
     // The control's rectangle in the settings window's client coordinates.
     RECT ClientRectOf(HWND _hWndControl) const;
 
-    // The module info page's list: row count, first-column text, a part's screen rectangle.
+    // The module info page's list and the row with the name in its first column (-1: none).
     HWND ModuleList() const;
     int RowOf(const std::wstring& _strName) const;
-    RECT RowPartOnScreen(int _iRow, int _iPart) const;
     // A tree item's text rectangle on the screen.
     RECT ItemOnScreen(HTREEITEM _hItem) const;
     // Message 1157 with a record in the host's memory: scheme, font and language change.
@@ -96,4 +97,5 @@ protected:
     std::wstring m_strLog;
     HWND m_hWnd = nullptr;
     HWND m_hWndSettings = nullptr;
+    size_t m_uPages = 0;
 };

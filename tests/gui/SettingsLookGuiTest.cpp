@@ -12,9 +12,8 @@
 
 namespace {
 
-// Search plug-ins: the module info page asks their DLL_CanDisable again when it opens.
-const SPagePlugin ZETA = {L"PluginSearch", L"PluginSettingsPageZ", L"Zeta phone", 501, 1, 0};
-const SPagePlugin ALPHA = {L"PluginSearch", L"PluginSettingsPageA", L"Alpha phone", 502, 1, 1};
+const SPagePlugin ZETA = {L"PluginTelephony", L"PluginSettingsPageZ", L"Zeta phone", 501, 1, 0};
+const SPagePlugin ALPHA = {L"PluginTelephony", L"PluginSettingsPageA", L"Alpha phone", 502, 1, 1};
 const SPagePlugin SCHEME = {L"PluginExtra", L"PluginSettingsPageS", L"Scheme config", 504, 0, 0};
 
 class SettingsLook : public CSettingsHostTest
@@ -32,15 +31,19 @@ protected:
         ASSERT_TRUE(WaitSelected(L"Module info"));
         SetForegroundWindow(m_hWndSettings);
     }
-    void ClickOn(const RECT& _rc)
+    // Space on the row, selected alone, as a user toggles its box.
+    void Toggle(int _iRow)
     {
-        MoveMouse((_rc.left + _rc.right) / 2, (_rc.top + _rc.bottom) / 2);
-        INPUT aInput[2] = {};
-        aInput[0].type = aInput[1].type = INPUT_MOUSE;
-        aInput[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        aInput[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, aInput, sizeof(INPUT));
-        Sleep(300);
+        const HWND hWndList = ModuleList();
+        LVITEMW state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        CRemoteBuffer buffer(m_Host.Handle(), sizeof(LVITEMW));
+        ASSERT_TRUE(buffer.Write(&state, sizeof(state)));
+        SendMessageW(hWndList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(buffer.Address()));
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ASSERT_TRUE(buffer.Write(&state, sizeof(state)));
+        SendMessageW(hWndList, LVM_SETITEMSTATE, static_cast<WPARAM>(_iRow), reinterpret_cast<LPARAM>(buffer.Address()));
+        PressKey(hWndList, VK_SPACE);
     }
     // The darkest channel value in the item's text: black text is near 0, grey text near 0x7F.
     int DarkestIn(HTREEITEM _hItem)
@@ -94,15 +97,15 @@ TEST_F(SettingsLook, ApplyOnModuleInfoSetsTheDisableStateOnlyWhereItDiffersAndRe
     const int iAlpha = RowOf(L"Alpha phone");
     ASSERT_GE(iZeta, 1);
     ASSERT_GE(iAlpha, 1);
-    PostMessageW(Tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(FindItem(L"Search")));
+    PostMessageW(Tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(FindItem(L"Telephony")));
     Sleep(300);
-    const HTREEITEM hZetaNode = FindItem(L"Search", L"Zeta phone");
+    const HTREEITEM hZetaNode = FindItem(L"Telephony", L"Zeta phone");
     EXPECT_LT(DarkestIn(hZetaNode), 0x40) << "an active plug-in is drawn in black";
-    EXPECT_GT(DarkestIn(FindItem(L"Search", L"Alpha phone")), 0x60) << "a disabled one in grey";
+    EXPECT_GT(DarkestIn(FindItem(L"Telephony", L"Alpha phone")), 0x60) << "a disabled one in grey";
     // Zeta switched off; Alpha switched on and off again, so it ends as it is.
-    ClickOn(RowPartOnScreen(iZeta, LVIR_ICON));
-    ClickOn(RowPartOnScreen(iAlpha, LVIR_ICON));
-    ClickOn(RowPartOnScreen(iAlpha, LVIR_ICON));
+    Toggle(iZeta);
+    Toggle(iAlpha);
+    Toggle(iAlpha);
     ASSERT_TRUE(tvr::WaitUntil([&]() { return IsWindowEnabled(Button(2002)) != FALSE; }, WAIT_MS));
     SendMessageW(Button(2002), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitForLog("PluginSettingsPageZ|Bus|34"));
