@@ -222,7 +222,7 @@ INT_PTR CQelConfig::OnMessage(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lP
     if (_uMsg == WM_INITDIALOG)
     {
         OnInitDialog(_hDlg, reinterpret_cast<HMODULE>(_lParam));
-        return FALSE;   // the focus has been set
+        return FALSE;   // the tree has the focus
     }
     if (_hDlg != m_hWndDlg)
         return FALSE;
@@ -286,6 +286,7 @@ void CQelConfig::OnInitDialog(HWND _hDlg, HMODULE _hModule)
     SelectNode(hNode ? hNode : m_Tree.GetModuleInfoNode());
     LayOut();
     SetForegroundWindow(_hDlg);
+    SetFocus(GetTree());
 }
 
 void CQelConfig::MakeFonts()

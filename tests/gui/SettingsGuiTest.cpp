@@ -97,6 +97,10 @@ TEST_F(SettingsWindow, TreeHasModuleInfoThenCategoriesInOrderWithSortedPluginNam
     wchar_t szText[128] = L"";
     GetWindowTextW(Title(), szText, ARRAYSIZE(szText));
     EXPECT_STREQ(L"Module info", szText);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(m_hWndSettings, nullptr), &info));
+    EXPECT_EQ(Tree(), info.hwndFocus) << "keyboard users start in the tree";
     EXPECT_FALSE(IsWindowEnabled(Button(2002))) << "Apply without a change";
     EXPECT_FALSE(IsWindowVisible(Button(IDHELP))) << "no help file";
     wchar_t szButton[32] = L"";
