@@ -143,6 +143,14 @@ TEST_F(SettingsWindow, ValidStoredPositionIsUsedAndTheLastOneIsSavedAtExit)
     EXPECT_EQ(620, rc.bottom - rc.top);
     SetWindowPos(m_hWndSettings, nullptr, 40, 30, 820, 610, SWP_NOZORDER);
     Sleep(200);
+    // Minimised, it keeps the rectangle it has when restored; the tray item restores it.
+    ShowWindow(m_hWndSettings, SW_MINIMIZE);
+    ASSERT_TRUE(tvr::WaitUntil([&]() { return IsIconic(m_hWndSettings) != FALSE; }, WAIT_MS));
+    const HWND hWndOpen = m_hWndSettings;
+    ASSERT_EQ(hWndOpen, OpenSettings());
+    EXPECT_TRUE(tvr::WaitUntil([&]() { return !IsIconic(m_hWndSettings); }, WAIT_MS));
+    ShowWindow(m_hWndSettings, SW_MINIMIZE);
+    ASSERT_TRUE(tvr::WaitUntil([&]() { return IsIconic(m_hWndSettings) != FALSE; }, WAIT_MS));
     PostMessageW(m_hWnd, WM_COMMAND, 11007, 0);   // the tray's exit item
     DWORD dwExit = 0;
     ASSERT_TRUE(m_Host.WaitForExit(WAIT_MS, &dwExit));
