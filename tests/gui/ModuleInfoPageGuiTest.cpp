@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../unit/bus/GlobalListsFixture.h"
+#include "GlobalListsFixture.h"
 #include "GuiTest.h"
 #include "TrayGui.h"
 #include "Wait.h"

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "../bus/GlobalListsFixture.h"
+#include "GlobalListsFixture.h"
 #include "ui/QelDlgColors.h"
 #include "ui/SettingsLayout.h"
 #include "ui/SettingsPlugin.h"

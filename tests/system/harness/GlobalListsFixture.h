@@ -1,5 +1,7 @@
 // The six process-wide module lists, filled from category folders beside the test program.
-// Those folder names are fixed, so test programs running at once take turns on a mutex.
+// Those folder names are fixed, so test programs running at once take turns: on a mutex in
+// one Wine prefix, and through the GUI tests' CTest lock across prefixes (the GUI tests run
+// in the desktop's own prefix).
 #pragma once
 #include <gtest/gtest.h>
 
