@@ -26,13 +26,15 @@ fail() { say "bench: $*"; exit 0; }
 if [ "$(id -u)" = 0 ]; then
   "$root/scripts/setup.sh" || fail "setup failed"
   if ! command -v gnuplot >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends gnuplot-nox >/dev/null ||
+    export DEBIAN_FRONTEND=noninteractive
+    { apt-get install -y -qq --no-install-recommends gnuplot-nox >/dev/null 2>&1 ||
+      { apt-get update -qq && apt-get install -y -qq --no-install-recommends gnuplot-nox >/dev/null 2>&1; }; } ||
       say "bench: gnuplot-nox could not be installed; no plot"
   fi
 fi
 say "Building the Release build for $arch in $build ..."
 mkdir -p "$build"
-TVR_BUILD="$build" timeout 1800 "$root/scripts/build.sh" --target Telvarin busbench hostbench emptyhost \
+TVR_BUILD="$build" timeout 1800 "$root/scripts/build.sh" --target Telvarin lang_EN lang_DE busbench hostbench emptyhost \
   >"$build/bench-build.log" 2>&1 || fail "build failed, see $build/bench-build.log"
 . "$root/scripts/wine-env.sh"
 tvr_wine_env "$build" "$arch"
@@ -136,6 +138,9 @@ cpu_empty=$(awk '$1 == "cpu" && $2 == "empty" { print $3 }' "$host")
 percent() { awk -v ns="$1" -v s="$idle" 'BEGIN { if (ns == "" || s <= 0) print "n/a"; else printf "%.4f", ns / 1e9 / s * 100 }'; }
 printf '%-58s %12s %8s\n' "idle CPU of the host over ${idle} s, % of a core" "$(percent "$cpu_host")" "<= 0.05"
 printf '%-58s %12s %8s\n' "  the empty program, % of a core" "$(percent "$cpu_empty")" ""
+say ""
+say "Start and close runs (ms): empty program to its window, host to \"OK\", host close, empty close:"
+awk '$1 == "run" { printf "  run %s: %s, %s, %s, %s\n", $2, $3, $4, $5, $6 }' "$host"
 say ""
 say "Bus message against a bare posted message, each pumped and dispatched before the next"
 say "(ns per message; plug-ins per list in each of the six lists):"
