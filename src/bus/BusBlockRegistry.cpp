@@ -81,7 +81,7 @@ bool IsWellFormedRecordBlock(LPARAM _lBlock, UINT _uType)
         !IsBusMemoryReadable(pszBlock, cbBlock))
         return false;
     const size_t cchBlock = cbBlock / sizeof(wchar_t);
-    const size_t cchText = wcsnlen(pszBlock, cchBlock);
+    const size_t cchText = BoundedTextLength(pszBlock, cchBlock);
     const wchar_t szEnd[] = L"</data>\r\n";
     const size_t cchEnd = ARRAYSIZE(szEnd) - 1;
     if (cchText + 2 > cchBlock || cchText < cchHeader + cchTypeLine + cchEnd ||
@@ -165,7 +165,7 @@ const wchar_t* RecordOfBlock(LPARAM _lBlock)
         return L"";
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
-    return wcsnlen(pszRecord, cchBlock) < cchBlock ? pszRecord : L"";
+    return BoundedTextLength(pszRecord, cchBlock) < cchBlock ? pszRecord : L"";
 }
 
 void ReleaseBusBlock(LPARAM _lBlock)

@@ -3,6 +3,7 @@
 #include "bus/BusRecord.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "base/MemoryProbe.h"
 #include "bus/BusBlockRegistry.h"
@@ -12,12 +13,13 @@ namespace {
 const size_t MIN_BLOCK_CHARS = 16384;        // a posted block holds at least this many characters + 2
 const size_t SETTEXT_BLOCK_CHARS = 16384;    // WM_SETTEXT records keep at most 16383 characters
 
-// A fixed, zero-filled block of _cchBlock characters holding the first _cchText characters.
+// A fixed, zero-filled block of _cchBlock characters (at least _cchText + 1) holding the first
+// _cchText characters of the text, which has at least that many before its terminator.
 HGLOBAL AllocRecordBlock(const wchar_t* _pszText, size_t _cchText, size_t _cchBlock)
 {
     HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, _cchBlock * sizeof(wchar_t));
     if (hBlock != nullptr)
-        StringCchCopyNW(static_cast<wchar_t*>(hBlock), _cchBlock, _pszText, _cchText);
+        wmemcpy(static_cast<wchar_t*>(hBlock), _pszText, _cchText);   // the zero fill terminates it
     return hBlock;
 }
 

@@ -2,6 +2,7 @@
 // it knows; the reading of known blocks; the probing of texts that span memory regions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -161,4 +162,25 @@ TEST(BusTextLength, TextsSpanningTwoRegionsAreMeasuredOnlyWhereBothAreReadable)
     EXPECT_STREQ(L"", ReadableTextOrEmpty(pszIntoNoAccess));
     guarded.FirstPageEnd()[-1] = L'\0';
     EXPECT_EQ(63, GetBusTextLength(pszIntoNoAccess));
+}
+
+TEST(BusTextLength, TerminatorIsFoundAtEveryPlaceAndAlignmentWithinTheBound)
+{
+    std::vector<wchar_t> vecText(64, L'a');
+    for (size_t uStart = 0; uStart < 4; ++uStart)
+    {
+        for (size_t uZero = uStart; uZero < 40; ++uZero)
+        {
+            std::fill(vecText.begin(), vecText.end(), L'a');
+            vecText[uZero] = L'\0';
+            vecText[uZero + 1] = 0x8000;   // a high character right behind it is no terminator
+            const wchar_t* pszText = vecText.data() + uStart;
+            const size_t cchBefore = uZero - uStart;
+            for (size_t cchMax = 0; cchMax < 44; ++cchMax)
+                ASSERT_EQ(std::min(cchBefore, cchMax), BoundedTextLength(pszText, cchMax)) << uStart << " " << uZero;
+        }
+    }
+    // Characters whose bytes hold a zero are no terminator either.
+    const wchar_t szMixed[] = {0x0100, 0x00FF, 0x0001, 0xFF00, 0x8000, 0x0080, 0x7FFF, 0x0101, 0x1000, L'\0'};
+    EXPECT_EQ(9u, BoundedTextLength(szMixed, 10));
 }
