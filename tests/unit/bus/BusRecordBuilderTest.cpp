@@ -18,7 +18,7 @@ namespace {
 const wchar_t LEVEL_FIELD[] = L" <value keyword=\"Level\">%u</value>\r\n";
 const wchar_t TEXT_FIELD[] = L" <value keyword=\"Text\">%s</value>\r\n";
 
-// The same record built the specified way: each line formatted alone, then appended.
+// The same record built step by step: each line formatted alone, then appended.
 std::wstring BuiltBySteps(size_t _cchCapacity, const std::wstring& _strText)
 {
     std::vector<wchar_t> vecBuffer(_cchCapacity);
