@@ -31,6 +31,31 @@ std::wstring BlockNameFor(const std::wstring& _strExe)
     return szName;
 }
 
+struct SSettingsSearch
+{
+    DWORD dwPid;
+    HWND hFound;
+};
+
+BOOL CALLBACK MatchSettingsWindow(HWND _hWnd, LPARAM _lParam)
+{
+    auto* pSearch = reinterpret_cast<SSettingsSearch*>(_lParam);
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(_hWnd, &dwPid);
+    if (dwPid != pSearch->dwPid || GetDlgItem(_hWnd, 2001) == nullptr)
+        return TRUE;
+    pSearch->hFound = _hWnd;
+    return FALSE;
+}
+
+// The settings window of the process: its top-level window with the tree (id 2001).
+HWND SettingsWindowOf(DWORD _dwPid)
+{
+    SSettingsSearch search = {_dwPid, nullptr};
+    EnumWindows(MatchSettingsWindow, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
 // A view of the block of one install folder, opened by name as another program would.
 class CBlockView
 {
@@ -143,6 +168,13 @@ TEST(SharedMemSystem, ASecondStartFromTheSameFolderUsesTheSameBlock)
     CBlockView view(strName);
     ASSERT_TRUE(view.IsOpen());
     ASSERT_TRUE(tvr::WaitUntil([&] { return view[SHM_MAINWINDOW] == WindowWord(running.hWnd); }, 5000));
+    // The hand-over opens the settings window, whose page choice writes the plug-in ID word:
+    // it is opened first (its "Module info" page clears the word), so that the hand-over
+    // only brings it forward.
+    view[SHM_PLUGINID] = 77;
+    tvr::SendRecordText(running.hWnd, tvr::MakeRecord(QEL_BUSMSG_SHOWCONFIG, {{L"Module", L"0"}}), 0);
+    ASSERT_TRUE(tvr::WaitUntil([&] { return SettingsWindowOf(running.host.Pid()) != nullptr; }, 5000));
+    ASSERT_TRUE(tvr::WaitUntil([&] { return view[SHM_PLUGINID] == 0; }, 5000));
     view[SHM_PLUGINID] = 1234;
 
     // The second start hands over to the running host and ends; it opened the block
