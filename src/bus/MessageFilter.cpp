@@ -1,5 +1,7 @@
 #include "bus/MessageFilter.h"
 
+#include <atomic>
+
 #include "bus/CodeAddress.h"
 
 namespace {
@@ -23,7 +25,19 @@ bool IsQueuedMessageOfMainWindow(UINT _uMsg)
     }
 }
 
+std::atomic<HWND> g_hWndDispatchMain{nullptr};
+
 } // namespace
+
+void SetDispatchMainWindow(HWND _hWndMain)
+{
+    g_hWndDispatchMain = _hWndMain;
+}
+
+HWND GetDispatchMainWindow()
+{
+    return g_hWndDispatchMain;
+}
 
 bool IsDispatchable(const MSG& _msg, HWND _hWndMain)
 {

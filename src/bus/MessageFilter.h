@@ -12,3 +12,8 @@
 #endif
 
 bool IsDispatchable(const MSG& _msg, HWND _hWndMain);
+
+// The main window whose queue the filter guards in loops that do not know it (message boxes,
+// dialogs); the host names it once its window exists.
+void SetDispatchMainWindow(HWND _hWndMain);
+HWND GetDispatchMainWindow();

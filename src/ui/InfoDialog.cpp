@@ -8,6 +8,7 @@
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
 #include "ui/InfoIcon.h"
+#include "ui/ModalLoop.h"
 #include "ui/QelConfig.h"
 #include "UiResources.h"
 
@@ -185,11 +186,33 @@ INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _
         if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
         {
             g_InfoDialog.hWndDialog = nullptr;
-            EndDialog(_hDlg, IDCANCEL);
+            DestroyWindow(_hDlg);
+            // Wakes the dialog's loop, which may wait while another thread sent this command.
+            PostThreadMessageW(GetCurrentThreadId(), WM_NULL, 0, 0);
             return TRUE;
         }
         return FALSE;
     default: return FALSE;
+    }
+}
+
+// Runs until the dialog is gone; a quit message ends it early and is posted again for the
+// loop around it.
+void RunInfoDialogLoop(HWND _hDlg)
+{
+    MSG msg;
+    while (IsWindow(_hDlg))
+    {
+        const BOOL bGot = GetMessageW(&msg, nullptr, 0, 0);
+        if (bGot == 0)
+        {
+            DestroyWindow(_hDlg);
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (bGot == -1)
+            return;
+        DispatchInModalLoop(msg, _hDlg);
     }
 }
 
@@ -206,7 +229,13 @@ void RunInfoDialog(const CInfoIcon& _icon)
         return;
     }
     g_InfoDialog.pIcon = &_icon;
-    DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INFO), nullptr, InfoDialogProc, 0);
+    // Modal through a loop of its own, which filters what other processes post meanwhile.
+    const HWND hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INFO), nullptr, InfoDialogProc, 0);
+    if (hDlg)
+    {
+        ShowWindow(hDlg, SW_SHOW);
+        RunInfoDialogLoop(hDlg);
+    }
     g_InfoDialog.hWndDialog = nullptr;
 }
 

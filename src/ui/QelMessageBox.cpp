@@ -5,6 +5,7 @@
 #include "base/Handle.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
+#include "ui/ModalLoop.h"
 #include "ui/QelDlgColors.h"
 
 namespace {
@@ -245,10 +246,7 @@ int CQelMessageBox::RunModalLoop()
     BOOL bGot;
     while ((bGot = GetMessageW(&msg, nullptr, 0, 0)) != 0 && bGot != -1)
     {
-        if (m_hWndBox && IsWindow(m_hWndBox) && IsDialogMessageW(m_hWndBox, &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        DispatchInModalLoop(msg, m_hWndBox);
     }
     return bGot == 0 ? static_cast<int>(msg.wParam) : 0;
 }

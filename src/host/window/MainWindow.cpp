@@ -245,6 +245,7 @@ void CreateHostWindow()
     if (g_hWndParent)
     {
         SetWindowLongPtrW(g_hWndParent, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
+        SetDispatchMainWindow(g_hWndParent);
         ShowWindow(g_hWndParent, SW_HIDE);
     }
 }
