@@ -174,7 +174,9 @@ protected:
         m_hWndHost =
             CreateWindowExW(0, WINDOW_CLASS, L"Telvarin", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         SetWindowLongPtrW(m_hWndHost, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
-        m_hWndSettings = CreateWindowExW(0, WINDOW_CLASS, L"Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 600,
+        // Topmost: a window another test left on the desktop while its process ends never
+        // takes the clicks meant for the page.
+        m_hWndSettings = CreateWindowExW(WS_EX_TOPMOST, WINDOW_CLASS, L"Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 600,
                                          460, nullptr, nullptr, nullptr, nullptr);
         m_hWndPage = CreateModuleInfoPage(m_hWndSettings);
         ASSERT_NE(nullptr, m_hWndPage);
@@ -182,6 +184,7 @@ protected:
         ShowWindow(m_hWndPage, SW_SHOW);
         m_hWndList = GetDlgItem(m_hWndPage, IDC_MODULE_LIST);
         SetForegroundWindow(m_hWndSettings);
+        PumpUntil([this]() { return GetForegroundWindow() == m_hWndSettings; }, 2000);
         SetFocus(m_hWndList);
         PumpUntil([this]() { return GetFocus() == m_hWndList; }, 2000);
     }
@@ -215,6 +218,7 @@ protected:
     {
         const POINT pt = _bOnImage ? ScreenPoint(_iRow, LVIR_ICON, 8) : ScreenPoint(_iRow, LVIR_LABEL, 20);
         MoveMouse(pt.x, pt.y);
+        PumpInput();
         std::vector<INPUT> vecInput = {MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
         if (_bControl)
         {
