@@ -202,12 +202,28 @@ bool CQelConfig::FindHelpFile(wchar_t* _pszPath, size_t _cchPath) const
         && SUCCEEDED(StringCchPrintfW(_pszPath, _cchPath, L"%s\\HELP\\%s", szWindows, m_szHelpFile)) && FileExists(_pszPath);
 }
 
+namespace {
+
+// The help viewer's library is loaded when help is first opened, not with the program: most
+// runs never open it. It stays loaded, since its window lives in it.
+HWND OpenHtmlHelp(const wchar_t* _pszFile, int _iTopic)
+{
+    using PFN_HTMLHELPW = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+    static const HMODULE s_hViewer = LoadLibraryW(L"hhctrl.ocx");
+    const auto pfnHtmlHelp =
+        s_hViewer ? reinterpret_cast<PFN_HTMLHELPW>(GetProcAddress(s_hViewer, "HtmlHelpW")) : nullptr;
+    return pfnHtmlHelp ? pfnHtmlHelp(GetDesktopWindow(), _pszFile, HH_HELP_CONTEXT, static_cast<DWORD_PTR>(_iTopic))
+                       : nullptr;
+}
+
+} // namespace
+
 void CQelConfig::ShowHelp(int _iTopic, BOOL _bForward)
 {
     wchar_t szPath[MAX_PATH];
     if (!FindHelpFile(szPath, ARRAYSIZE(szPath)))
         return;
-    HtmlHelpW(GetDesktopWindow(), szPath, HH_HELP_CONTEXT, static_cast<DWORD_PTR>(_iTopic));
+    OpenHtmlHelp(szPath, _iTopic);
     if (_bForward && Control(SETTINGS_PAGE))
         SendMessageW(Control(SETTINGS_PAGE), WM_HELP, 0, 0);
 }

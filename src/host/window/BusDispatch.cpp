@@ -130,7 +130,8 @@ bool ConsumeBusMessage(UINT _uType, const wchar_t* _pszRecord)
             g_InfoIcon.EnableItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Enable"));
         return true;
     case QEL_BUSMSG_HOSTCOMMAND: OnHostCommand(_pszRecord); return true;
-    case QEL_BUSMSG_SHOWCONFIG: g_QelConfig.ShowConfig(ReadId(_pszRecord, L"Module")); return true;
+    // The module is a handle: read at pointer width, so a 64-bit build finds modules above 4 GB.
+    case QEL_BUSMSG_SHOWCONFIG: g_QelConfig.ShowConfig(static_cast<UINT_PTR>(GetBusHandle(_pszRecord, L"Module"))); return true;
     case QEL_BUSMSG_EXIT: OnExit(); return true;
     case QEL_BUSMSG_MENUADD:
         if (bTray)
