@@ -39,19 +39,6 @@ bool ShowsGround(EGround _eGround)
     return tvr::WaitUntil([&]() { return CountGround(CScreenImage(TrayIconArea()), _eGround) >= GROUND_PIXELS; }, WAIT_MS);
 }
 
-HWND FindProcessWindow(DWORD _dwPid, const wchar_t* _pszClass)
-{
-    HWND hWnd = nullptr;
-    while ((hWnd = FindWindowExW(nullptr, hWnd, _pszClass, nullptr)) != nullptr)
-    {
-        DWORD dwPid = 0;
-        GetWindowThreadProcessId(hWnd, &dwPid);
-        if (dwPid == _dwPid && IsWindowVisible(hWnd))
-            return hWnd;
-    }
-    return nullptr;
-}
-
 RECT MenuShotArea(HWND _hWndMenu)
 {
     RECT rcMenu = {};

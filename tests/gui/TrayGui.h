@@ -5,6 +5,7 @@
 #include <string>
 
 #include "GuiTest.h"
+#include "HostHarness.h"
 
 const DWORD WAIT_MS = 10000;
 
@@ -14,8 +15,7 @@ enum class EGround { Green, Grey, Amber };
 int CountGround(const CScreenImage& _image, EGround _eGround);
 // True once the notification area shows an icon on that ground.
 bool ShowsGround(EGround _eGround);
-// A visible top-level window of the class that belongs to the process.
-HWND FindProcessWindow(DWORD _dwPid, const wchar_t* _pszClass);
+using tvr::FindProcessWindow;
 // The menu and the icons together, for the picture of both.
 RECT MenuShotArea(HWND _hWndMenu);
 void MoveMouse(int _x, int _y);

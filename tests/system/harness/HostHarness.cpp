@@ -149,6 +149,19 @@ HWND FindHostWindowOfProcess(DWORD _dwPid)
     return search.hFound;
 }
 
+HWND FindProcessWindow(DWORD _dwPid, const wchar_t* _pszClass)
+{
+    HWND hWnd = nullptr;
+    while ((hWnd = FindWindowExW(nullptr, hWnd, _pszClass, nullptr)) != nullptr)
+    {
+        DWORD dwPid = 0;
+        GetWindowThreadProcessId(hWnd, &dwPid);
+        if (dwPid == _dwPid && IsWindowVisible(hWnd))
+            return hWnd;
+    }
+    return nullptr;
+}
+
 HWND CHostProcess::WaitForWindow(DWORD _dwTimeoutMs) const
 {
     HWND hWnd = nullptr;

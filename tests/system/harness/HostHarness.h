@@ -63,6 +63,8 @@ private:
 
 // Top-level window of the process whose user data is the host window id; null when none.
 HWND FindHostWindowOfProcess(DWORD _dwPid);
+// The first visible top-level window of the class that the process owns; null when none.
+HWND FindProcessWindow(DWORD _dwPid, const wchar_t* _pszClass);
 
 // Builds a record: header, Type, the fields in order, footer.
 std::wstring MakeRecord(UINT _uType, const std::vector<std::pair<std::wstring, std::wstring>>& _vecFields = {});

@@ -31,29 +31,11 @@ std::wstring BlockNameFor(const std::wstring& _strExe)
     return szName;
 }
 
-struct SSettingsSearch
-{
-    DWORD dwPid;
-    HWND hFound;
-};
-
-BOOL CALLBACK MatchSettingsWindow(HWND _hWnd, LPARAM _lParam)
-{
-    auto* pSearch = reinterpret_cast<SSettingsSearch*>(_lParam);
-    DWORD dwPid = 0;
-    GetWindowThreadProcessId(_hWnd, &dwPid);
-    if (dwPid != pSearch->dwPid || GetDlgItem(_hWnd, 2001) == nullptr)
-        return TRUE;
-    pSearch->hFound = _hWnd;
-    return FALSE;
-}
-
-// The settings window of the process: its top-level window with the tree (id 2001).
+// The settings window of the process: its dialog window with the tree (id 2001).
 HWND SettingsWindowOf(DWORD _dwPid)
 {
-    SSettingsSearch search = {_dwPid, nullptr};
-    EnumWindows(MatchSettingsWindow, reinterpret_cast<LPARAM>(&search));
-    return search.hFound;
+    const HWND hWnd = tvr::FindProcessWindow(_dwPid, L"#32770");
+    return hWnd && GetDlgItem(hWnd, 2001) ? hWnd : nullptr;
 }
 
 // A view of the block of one install folder, opened by name as another program would.
