@@ -23,6 +23,27 @@ private:
     SPluginCall m_Previous;
 };
 
+// Calls a plug-in function inside a scope naming its module and export; the fallback when
+// the module lacks the function (null).
+template <typename TFunction, typename TResult, typename... TArgs>
+TResult CallPluginFunction(HMODULE _hModule, TFunction _pfn, const char* _pszExport, TResult _fallback, TArgs... _args)
+{
+    if (!_pfn)
+        return _fallback;
+    CPluginCallScope call(_hModule, _pszExport);
+    return _pfn(_args...);
+}
+
+// The same for a function without a result: nothing happens when the module lacks it.
+template <typename TFunction, typename... TArgs>
+void CallPluginProcedure(HMODULE _hModule, TFunction _pfn, const char* _pszExport, TArgs... _args)
+{
+    if (!_pfn)
+        return;
+    CPluginCallScope call(_hModule, _pszExport);
+    _pfn(_args...);
+}
+
 // The running call of this thread; hModule is null when no plug-in code runs.
 SPluginCall CurrentPluginCall();
 // "<module file> <export>" of the call; false when no plug-in code runs.

@@ -12,25 +12,6 @@ T Export(HMODULE _hModule, const char* _pszName)
     return reinterpret_cast<T>(GetProcAddress(_hModule, _pszName));
 }
 
-// Calls the export inside a call scope naming it; the fallback when the module lacks it.
-template <typename Fn, typename R, typename... Args>
-R CallExport(HMODULE _hModule, Fn _pfn, const char* _pszName, R _fallback, Args... _args)
-{
-    if (!_pfn)
-        return _fallback;
-    CPluginCallScope call(_hModule, _pszName);
-    return _pfn(_args...);
-}
-
-template <typename Fn>
-void CallExport(HMODULE _hModule, Fn _pfn, const char* _pszName)
-{
-    if (!_pfn)
-        return;
-    CPluginCallScope call(_hModule, _pszName);
-    _pfn();
-}
-
 } // namespace
 
 CPluginModule::CPluginModule(CPluginModule&& _other) noexcept
@@ -80,12 +61,12 @@ void CPluginModule::ResolveExports()
 void CPluginModule::AskLoadTimeQuestions()
 {
     const HMODULE hModule = m_hModule.Get();
-    m_iIsUnicode = CallExport(hModule, m_Exports.pfnIsUnicode, DLL_NAME_ISUNICODE, m_iIsUnicode);
-    m_iPluginID = CallExport(hModule, m_Exports.pfnGetPluginID, DLL_NAME_GETPLUGINID, m_iPluginID);
-    m_iIsBeta = CallExport(hModule, m_Exports.pfnIsBetaVersion, DLL_NAME_ISBETAVERSION, m_iIsBeta);
+    m_iIsUnicode = CallPluginFunction(hModule, m_Exports.pfnIsUnicode, DLL_NAME_ISUNICODE, m_iIsUnicode);
+    m_iPluginID = CallPluginFunction(hModule, m_Exports.pfnGetPluginID, DLL_NAME_GETPLUGINID, m_iPluginID);
+    m_iIsBeta = CallPluginFunction(hModule, m_Exports.pfnIsBetaVersion, DLL_NAME_ISBETAVERSION, m_iIsBeta);
     if (m_Exports.pfnIsSupportedVersion)
         m_iNotSupported =
-            CallExport(hModule, m_Exports.pfnIsSupportedVersion, DLL_NAME_ISSUPPORTEDVERSION, 1) == 0 ? 1 : 0;
+            CallPluginFunction(hModule, m_Exports.pfnIsSupportedVersion, DLL_NAME_ISSUPPORTEDVERSION, 1) == 0 ? 1 : 0;
 }
 
 void CPluginModule::Unload()
@@ -96,31 +77,31 @@ void CPluginModule::Unload()
 
 int CPluginModule::BusProcess(UINT _uType, const wchar_t* _pszRecord) const
 {
-    return CallExport(m_hModule.Get(), m_Exports.pfnPluginBusProcess, DLL_NAME_PLUGINBUSPROCESS, 1, _uType, _pszRecord);
+    return CallPluginFunction(m_hModule.Get(), m_Exports.pfnPluginBusProcess, DLL_NAME_PLUGINBUSPROCESS, 1, _uType, _pszRecord);
 }
 
 void CPluginModule::AfterLoad() const
 {
-    CallExport(m_hModule.Get(), m_Exports.pfnPluginAfterLoad, DLL_NAME_PLUGINAFTERLOAD);
+    CallPluginProcedure(m_hModule.Get(), m_Exports.pfnPluginAfterLoad, DLL_NAME_PLUGINAFTERLOAD);
 }
 
 void CPluginModule::BeforeClose() const
 {
-    CallExport(m_hModule.Get(), m_Exports.pfnPluginBeforeClose, DLL_NAME_PLUGINBEFORECLOSE);
+    CallPluginProcedure(m_hModule.Get(), m_Exports.pfnPluginBeforeClose, DLL_NAME_PLUGINBEFORECLOSE);
 }
 
 const wchar_t* CPluginModule::GetName() const
 {
-    return CallExport(m_hModule.Get(), m_Exports.pfnGetPluginName, DLL_NAME_GETPLUGINNAME,
+    return CallPluginFunction(m_hModule.Get(), m_Exports.pfnGetPluginName, DLL_NAME_GETPLUGINNAME,
                       static_cast<const wchar_t*>(nullptr));
 }
 
 int CPluginModule::GetDisableState() const
 {
-    return CallExport(m_hModule.Get(), m_Exports.pfnGetDisableState, DLL_NAME_GETDISABLESTATE, 0);
+    return CallPluginFunction(m_hModule.Get(), m_Exports.pfnGetDisableState, DLL_NAME_GETDISABLESTATE, 0);
 }
 
 void CPluginModule::RefreshCanDisable()
 {
-    m_iCanDisable = CallExport(m_hModule.Get(), m_Exports.pfnCanDisable, DLL_NAME_CANDISABLE, m_iCanDisable);
+    m_iCanDisable = CallPluginFunction(m_hModule.Get(), m_Exports.pfnCanDisable, DLL_NAME_CANDISABLE, m_iCanDisable);
 }

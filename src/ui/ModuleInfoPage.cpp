@@ -129,11 +129,8 @@ void FillList()
 
 bool IsBetaModule(HMODULE _hModule)
 {
-    const auto pfnIsBeta = ListedEntry<PFN_DLL_IsBetaVersion>(_hModule, DLL_NAME_ISBETAVERSION);
-    if (!pfnIsBeta)
-        return false;
-    CPluginCallScope call(_hModule, DLL_NAME_ISBETAVERSION);
-    return pfnIsBeta() != 0;
+    return CallPluginFunction(_hModule, ListedEntry<PFN_DLL_IsBetaVersion>(_hModule, DLL_NAME_ISBETAVERSION),
+                              DLL_NAME_ISBETAVERSION, 0) != 0;
 }
 
 // The warning's owner is the hidden main window, so the list takes the focus back itself.
@@ -396,15 +393,10 @@ void ApplyModuleStates()
         const int iImage = GetModuleRowImage(List(), i);
         if (iImage != CHECK_ON && iImage != CHECK_OFF)
             continue;
-        int iDisabled = 0;
-        {
-            CPluginCallScope call(hModule, DLL_NAME_GETDISABLESTATE);
-            iDisabled = pfnGet();
-        }
+        const int iDisabled = CallPluginFunction(hModule, pfnGet, DLL_NAME_GETDISABLESTATE, 0);
         if ((iImage == CHECK_ON) != (iDisabled != 0))
             continue;
-        CPluginCallScope call(hModule, DLL_NAME_SETDISABLESTATE);
-        pfnSet(iImage == CHECK_OFF ? 1 : 0);
+        CallPluginProcedure(hModule, pfnSet, DLL_NAME_SETDISABLESTATE, iImage == CHECK_OFF ? 1 : 0);
     }
 }
 
