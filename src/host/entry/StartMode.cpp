@@ -2,8 +2,10 @@
 #include "host/entry/StartMode.h"
 
 #include <cwchar>
+#include <unordered_set>
 #include <vector>
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
@@ -84,6 +86,33 @@ HWND SearchHostWindow(HWND _hWnd, DWORD _dwIdentifier, DWORD _dwExcludedProcess)
     return nullptr;
 }
 
+// The processes whose file cannot be the program. A process whose main module's path
+// contains the program's full path has a file name that begins with the program's file
+// name, so one snapshot of the process names spares opening and reading every other
+// process (several calls to the system each). Empty when the snapshot fails or the
+// program has no folder part; a process missing from it is checked in full.
+std::unordered_set<DWORD> ProcessesOfOtherPrograms(const wchar_t* _pszUpperProgram)
+{
+    std::unordered_set<DWORD> setOthers;
+    const wchar_t* pszBackslash = wcsrchr(_pszUpperProgram, L'\\');
+    if (pszBackslash == nullptr)
+        return setOthers;
+    const wchar_t* pszFileName = pszBackslash + 1;
+    const size_t cchFileName = wcslen(pszFileName);
+    const CKernelHandle hSnapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!hSnapshot)
+        return setOthers;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = Process32FirstW(hSnapshot.Get(), &entry); bMore; bMore = Process32NextW(hSnapshot.Get(), &entry))
+    {
+        CharUpperW(entry.szExeFile);
+        if (wcsncmp(entry.szExeFile, pszFileName, cchFileName) != 0)
+            setOthers.insert(entry.th32ProcessID);
+    }
+    return setOthers;
+}
+
 // Upper-cased copy bounded to 511 characters.
 void CopyUpper(const wchar_t* _pszText, wchar_t (&_szOut)[512])
 {
@@ -104,9 +133,10 @@ int CountInstances(const wchar_t* _pszProgramFile)
         return 0;
     wchar_t szUpperProgram[512];
     CopyUpper(_pszProgramFile, szUpperProgram);
+    const std::unordered_set<DWORD> setOthers = ProcessesOfOtherPrograms(szUpperProgram);
     int iCount = 0;
     for (DWORD i = 0; i < cbReturned / sizeof(DWORD); ++i)
-        if (IsInstanceOfUser(vecIds[i], szUpperProgram, szUser))
+        if (setOthers.count(vecIds[i]) == 0 && IsInstanceOfUser(vecIds[i], szUpperProgram, szUser))
             ++iCount;
     return iCount;
 }

@@ -15,6 +15,7 @@ const DWORD RESTART_DELAY_MS = 60000;
 const int STOP_POLLS = 100;
 const DWORD STOP_POLL_MS = 100;
 const DWORD SETTLE_MS = 2000;
+const wchar_t SERVICES_KEY[] = L"SYSTEM\\CurrentControlSet\\Services\\";
 
 // The manager and one of its services, opened with the given access; the service stays
 // closed when the manager cannot be opened.
@@ -126,8 +127,30 @@ BOOL StartOrControlService(DWORD _dwControl, const wchar_t* _pszName, DWORD _dwM
     return ControlService(service.Service(), _dwControl, &status);
 }
 
+namespace {
+
+// The service manager keeps every service it knows under its registry key. A name without
+// a key cannot be opened, and saying so costs no connection to the manager (an RPC; about
+// 10 ms under Wine, on the start path twice). Any other outcome, a denied read included,
+// leaves the answer to the manager.
+bool IsUnlistedService(const wchar_t* _pszName)
+{
+    wchar_t szKey[512];
+    if (FAILED(StringCchPrintfW(szKey, ARRAYSIZE(szKey), L"%s%s", SERVICES_KEY, _pszName)))
+        return false;
+    CRegKey key;
+    const LSTATUS lStatus = RegOpenKeyExW(HKEY_LOCAL_MACHINE, szKey, 0, KEY_QUERY_VALUE, key.Receive());
+    if (lStatus != ERROR_SUCCESS)
+        key.Release();
+    return lStatus == ERROR_FILE_NOT_FOUND;
+}
+
+} // namespace
+
 int ServiceExists(const wchar_t* _pszName)
 {
+    if (IsUnlistedService(_pszName))
+        return 0;
     CScService service(_pszName, SC_MANAGER_CONNECT, SERVICE_QUERY_CONFIG);
     return service ? 1 : 0;
 }
@@ -167,7 +190,6 @@ void RemoveService(const wchar_t* _pszName)
 // The program file a service is installed from, as its registry entry names it.
 namespace {
 
-const wchar_t SERVICES_KEY[] = L"SYSTEM\\CurrentControlSet\\Services\\";
 const DWORD IMAGE_PATH_LIMIT_BYTES = 511;
 
 wchar_t g_szServiceImagePath[512];

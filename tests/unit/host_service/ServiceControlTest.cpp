@@ -181,6 +181,20 @@ TEST(ServiceQueries, MissingServiceGivesZeroEverywhere)
     EXPECT_EQ(OwnProgramFile(), GetServiceImagePath(strName.c_str()));
 }
 
+// The registry is asked first only to spare a connection to the manager for a name it
+// does not list; a key the manager never loaded does not make a service exist.
+TEST(ServiceQueries, RegistryKeyAloneIsNoService)
+{
+    const std::wstring strKey = L"SYSTEM\\CurrentControlSet\\Services\\" + UniqueServiceName(L"Key");
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, strKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &hKey, nullptr));
+    RegCloseKey(hKey);
+    const int iExists = ServiceExists(UniqueServiceName(L"Key").c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, strKey.c_str());
+    EXPECT_EQ(0, iExists);
+}
+
 TEST(ServiceQueries, InstalledServiceExistsAndIsStopped)
 {
     CTestService service(L"Stop");
