@@ -121,10 +121,13 @@ trace=$(awk '$1 == "trace" { print $2, $3; exit }' "$bus")
 printf '%-58s %12s %8s\n' "trace site at an off level / empty loop iteration" "$(ratio "${trace#* }" "${trace% *}")" "<= 1.5"
 printf '%-58s %12s %8s\n' "  empty loop iteration, ns / with the trace site, ns" "${trace% *} / ${trace#* }" ""
 mem=$(field memory 2 "$host") memhost=$(field memory 3 "$host")
-memdiff=$(awk -v a="$memhost" -v b="$mem" 'BEGIN { if (a == "" || b == "") print "n/a"; else printf "%.2f", (a - b) / 1048576 }')
-printf '%-58s %12s %8s\n' "private memory, host with 6 no-op plug-ins - empty, MB" "$memdiff" "<= 1"
+mb_diff() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "") print "n/a"; else printf "%.2f", (a - b) / 1048576 }'; }
+printf '%-58s %12s %8s\n' "private memory, host with 6 no-op plug-ins - empty, MB" "$(mb_diff "$memhost" "$mem")" "<= 1"
 printf '%-58s %12s %8s\n' "  host / empty program, MB" \
   "$(awk -v a="$memhost" -v b="$mem" 'BEGIN { printf "%.2f / %.2f", a / 1048576, b / 1048576 }')" ""
+memthread=$(field threadmemory 2 "$host")
+printf '%-58s %12s %8s\n' "  one idle thread more in the empty program, MB" "$(mb_diff "$memthread" "$mem")" "(context)"
+printf '%-58s %12s %8s\n' "  host - empty program with one idle thread, MB" "$(mb_diff "$memhost" "$memthread")" "(context)"
 empty_start=$(field start 2 "$host") host_start=$(field start 3 "$host")
 start_net=$(awk -v h="$host_start" -v w="$start_waits_ms" 'BEGIN { if (h == "" || h < 0) print ""; else printf "%.1f", h - w }')
 printf '%-58s %12s %8s\n' "(start to \"OK\" - ${start_waits_ms} ms) / empty program's start" \

@@ -4,7 +4,9 @@
 //    the empty program's window ("start <empty ms> <host ms>", medians of the runs);
 //  - close: from WM_CLOSE to the end of the process ("close <host ms> <empty ms>");
 //  - memory: private bytes of both, settled after the start ("memory <empty> <host>");
-//  - idle: CPU time of both over the same idle period ("idle <seconds> <host s> <empty s>").
+//  - idle: CPU time of both over the same idle period ("idle <seconds> <host s> <empty s>");
+//  - the empty program with one idle thread, settled ("threadmemory <bytes>"): what one more
+//    thread costs on this system.
 //   hostbench HOST_EXE EMPTY_EXE [--runs N] [--idle SECONDS]
 // HOST_EXE is a copy of the host named TVRCONFIG.exe, which keeps its status report in
 // LOG\StatusReport.ini beside itself.
@@ -100,6 +102,29 @@ void MeasureSettled(const CProcessWatch& _host, const CProcessWatch& _empty, int
     std::fflush(stdout);
 }
 
+// Closes the program by its window, or ends it when it has none.
+void CloseEmpty(CProcessWatch& _empty)
+{
+    if (HWND hWnd = _empty.FindWindowOfProcess(EMPTY_CLASS, 0))
+        _empty.CloseAndWait(hWnd, CLOSE_TIMEOUT_MS);
+    else
+        TerminateProcess(_empty.Process(), 1);
+}
+
+void MeasureThreadedEmpty(const std::wstring& _strEmpty)
+{
+    CProcessWatch threaded;
+    if (!threaded.Start(_strEmpty, L"--thread"))
+        return;
+    if (WaitFor(threaded, [&threaded] { return threaded.FindWindowOfProcess(EMPTY_CLASS, 0) != nullptr; }) >= 0)
+    {
+        Sleep(SETTLE_MS);
+        std::printf("threadmemory %llu\n", static_cast<unsigned long long>(threaded.PrivateBytes()));
+        std::fflush(stdout);
+    }
+    CloseEmpty(threaded);
+}
+
 SRun RunOnce(const SOptions& _options, bool _bSettled)
 {
     SRun run;
@@ -125,6 +150,8 @@ SRun RunOnce(const SOptions& _options, bool _bSettled)
         run.dEmptyClose = empty.CloseAndWait(hWnd, CLOSE_TIMEOUT_MS);
     else
         TerminateProcess(empty.Process(), 1);
+    if (_bSettled)
+        MeasureThreadedEmpty(_options.strEmpty);
     return run;
 }
 

@@ -35,10 +35,12 @@ double FileTimeSeconds(const FILETIME& _ft)
 
 } // namespace
 
-bool CProcessWatch::Start(const std::wstring& _strExe)
+bool CProcessWatch::Start(const std::wstring& _strExe, const std::wstring& _strArguments)
 {
     const std::wstring strFolder = _strExe.substr(0, _strExe.find_last_of(L'\\'));
     std::wstring strCommand = L"\"" + _strExe + L"\"";
+    if (!_strArguments.empty())
+        strCommand += L" " + _strArguments;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};

@@ -10,8 +10,9 @@
 class CProcessWatch
 {
 public:
-    // Starts the program in its own folder; false when it did not start.
-    bool Start(const std::wstring& _strExe);
+    // Starts the program in its own folder, with the arguments after its name; false when
+    // it did not start.
+    bool Start(const std::wstring& _strExe, const std::wstring& _strArguments = L"");
     HANDLE Process() const { return m_hProcess.Get(); }
     DWORD Id() const { return m_dwProcessId; }
     // Seconds since Start.
