@@ -102,13 +102,14 @@ void MeasureSettled(const CProcessWatch& _host, const CProcessWatch& _empty, int
     std::fflush(stdout);
 }
 
-// Closes the program by its window, or ends it when it has none.
-void CloseEmpty(CProcessWatch& _empty)
+// Closes the empty program by its window (the seconds to its end), or ends it when it has
+// none (-1).
+double CloseEmpty(CProcessWatch& _empty)
 {
     if (HWND hWnd = _empty.FindWindowOfProcess(EMPTY_CLASS, 0))
-        _empty.CloseAndWait(hWnd, CLOSE_TIMEOUT_MS);
-    else
-        TerminateProcess(_empty.Process(), 1);
+        return _empty.CloseAndWait(hWnd, CLOSE_TIMEOUT_MS);
+    TerminateProcess(_empty.Process(), 1);
+    return -1;
 }
 
 void MeasureThreadedEmpty(const std::wstring& _strEmpty)
@@ -146,10 +147,7 @@ SRun RunOnce(const SOptions& _options, bool _bSettled)
         else
             TerminateProcess(host.Process(), 1);
     }
-    if (HWND hWnd = empty.FindWindowOfProcess(EMPTY_CLASS, 0))
-        run.dEmptyClose = empty.CloseAndWait(hWnd, CLOSE_TIMEOUT_MS);
-    else
-        TerminateProcess(empty.Process(), 1);
+    run.dEmptyClose = CloseEmpty(empty);
     if (_bSettled)
         MeasureThreadedEmpty(_options.strEmpty);
     return run;
