@@ -12,10 +12,16 @@ void PadTo4(Bytes& _bytes)
         _bytes.push_back(0);
 }
 
+// The text in UTF-16 little-endian with its terminator.
 void AppendText(Bytes& _bytes, const std::wstring& _strText)
 {
-    const BYTE* pb = reinterpret_cast<const BYTE*>(_strText.c_str());
-    _bytes.insert(_bytes.end(), pb, pb + (_strText.size() + 1) * sizeof(wchar_t));
+    for (const wchar_t ch : _strText)
+    {
+        _bytes.push_back(LOBYTE(ch));
+        _bytes.push_back(HIBYTE(ch));
+    }
+    _bytes.push_back(0);
+    _bytes.push_back(0);
 }
 
 // One node: wLength, wValueLength, wType, key, value, children, each aligned to 4 bytes.
