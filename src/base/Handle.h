@@ -94,6 +94,12 @@ struct GdiObjectTraits
     static Type Invalid() { return nullptr; }
     static void Close(Type _h) { DeleteObject(_h); }
 };
+struct HookTraits
+{
+    using Type = HHOOK;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type _h) { UnhookWindowsHookEx(_h); }
+};
 
 using CKernelHandle = CHandle<KernelHandleTraits>;
 using CFileHandle = CHandle<FileHandleTraits>;
@@ -102,6 +108,7 @@ using CRegKey = CHandle<RegKeyTraits>;
 using CScHandle = CHandle<ServiceHandleTraits>;
 using CModuleHandle = CHandle<ModuleTraits>;
 using CGdiObject = CHandle<GdiObjectTraits>;
+using CHookHandle = CHandle<HookTraits>;
 
 // Opens a registry key; the owner is empty when the key cannot be opened.
 inline CRegKey OpenRegKey(HKEY _hRoot, const wchar_t* _pszSubKey, REGSAM _samAccess)

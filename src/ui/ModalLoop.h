@@ -1,7 +1,22 @@
-// The message handling of the user interface's own modal loops (message box, information
-// dialog). Other processes can post to the main thread while such a loop runs: it drops
-// what the host's main loop drops before the dialog or the system sees it.
+// The message handling of the user interface's modal loops. Other processes can post to the
+// main thread while such a loop runs: it drops what the host's main loop drops before the
+// dialog or the system sees it.
 #pragma once
 #include <windows.h>
 
+#include "base/Handle.h"
+
+// One message of the user interface's own loops (message box, information dialog).
 void DispatchInModalLoop(MSG& _msg, HWND _hWndDialog);
+
+// For a loop the system runs itself (a popup menu's tracking): while the object lives, the
+// thread's message filter hook discards what the main loop drops. Input and the cancel
+// request pass, since such a loop handles them itself instead of dispatching them.
+class CSystemLoopFilter
+{
+public:
+    CSystemLoopFilter();
+
+private:
+    CHookHandle m_hHook;
+};

@@ -3,6 +3,8 @@
 #include <strsafe.h>
 #include <cstring>
 
+#include "ui/ModalLoop.h"
+
 namespace {
 
 const UINT TRAY_FLAGS = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -91,6 +93,7 @@ void CTrayIcon::ShowMenu()
     if (!m_hMenu || !GetCursorPos(&pt))
         return;
     SetForegroundWindow(m_NotifyData.hWnd);
+    const CSystemLoopFilter filter;
     TrackPopupMenuEx(m_hMenu, TPM_RIGHTBUTTON, pt.x + MENU_OFFSET_X, pt.y, m_NotifyData.hWnd, nullptr);
 }
 

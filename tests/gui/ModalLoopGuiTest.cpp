@@ -4,6 +4,7 @@
 
 #include "HostMemory.h"
 #include "TrayGui.h"
+#include "TelvarinPlugin.h"
 #include "UiResources.h"
 
 namespace {
@@ -76,6 +77,22 @@ TEST_F(ModalLoop, TimerMessagesWithProgramCodeCallNothingWhileTheInformationDial
     // Its OK button ends it; the host goes on.
     PostMessageW(hWndInfo, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(tvr::WaitUntil([&] { return !IsWindow(hWndInfo); }, 5000));
+    EXPECT_TRUE(m_Host.IsRunning());
+    ExpectOrderlyEnd();
+}
+
+TEST_F(ModalLoop, TimerMessagesWithProgramCodeCallNothingWhileTheTrayMenuIsOpen)
+{
+    StartHost();
+    // A right click on the tray icon, as the shell reports it and as another process can post it.
+    PostMessageW(m_hWnd, WM_QEL_TRAYNOTIFY, 0, WM_RBUTTONUP);
+    HWND hWndMenu = nullptr;
+    ASSERT_TRUE(tvr::WaitUntil([&] { return (hWndMenu = FindProcessWindow(m_Host.Pid(), L"#32768")) != nullptr; }, 5000));
+    ASSERT_NO_FATAL_FAILURE(SprayProgramCode(hWndMenu));
+
+    // The menu still answers its keys: Escape closes it, and the host goes on.
+    PostMessageW(hWndMenu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(tvr::WaitUntil([&] { return !IsWindowVisible(hWndMenu); }, 5000));
     EXPECT_TRUE(m_Host.IsRunning());
     ExpectOrderlyEnd();
 }
