@@ -3,7 +3,6 @@
 #include <strsafe.h>
 #include <cstring>
 
-#include "ui/ModalLoop.h"
 
 namespace {
 
@@ -93,7 +92,6 @@ void CTrayIcon::ShowMenu()
     if (!m_hMenu || !GetCursorPos(&pt))
         return;
     SetForegroundWindow(m_NotifyData.hWnd);
-    const CSystemLoopFilter filter;
     TrackPopupMenuEx(m_hMenu, TPM_RIGHTBUTTON, pt.x + MENU_OFFSET_X, pt.y, m_NotifyData.hWnd, nullptr);
 }
 

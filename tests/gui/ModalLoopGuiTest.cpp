@@ -1,5 +1,6 @@
-// While a question box or the information dialog runs its own message loop, messages that
-// other processes post to the host meet the same filter as in the host's main loop.
+// While a modal loop runs on the host's main thread (its own for a question box or the
+// information dialog; the system's for the tray menu or a window being moved), messages
+// that other processes post to the host meet the same filter as in the host's main loop.
 #include "SettingsGui.h"
 
 #include "HostMemory.h"
@@ -93,6 +94,34 @@ TEST_F(ModalLoop, TimerMessagesWithProgramCodeCallNothingWhileTheTrayMenuIsOpen)
     // The menu still answers its keys: Escape closes it, and the host goes on.
     PostMessageW(hWndMenu, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(tvr::WaitUntil([&] { return !IsWindowVisible(hWndMenu); }, 5000));
+    EXPECT_TRUE(m_Host.IsRunning());
+    ExpectOrderlyEnd();
+}
+
+namespace {
+
+bool IsInMoveSizeLoop(HWND _hWnd)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(_hWnd, nullptr), &info) && (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+} // namespace
+
+TEST_F(ModalLoop, TimerMessagesWithProgramCodeCallNothingWhileTheSettingsWindowIsMoved)
+{
+    StartHost();
+    ASSERT_NE(nullptr, OpenSettings());
+    // The system's move loop, entered by a posted keyboard move command as from the window menu.
+    PostMessageW(m_hWndSettings, WM_SYSCOMMAND, SC_MOVE, 0);
+    ASSERT_TRUE(tvr::WaitUntil([&] { return IsInMoveSizeLoop(m_hWndSettings); }, 5000));
+    ASSERT_NO_FATAL_FAILURE(SprayProgramCode(m_hWndSettings));
+    EXPECT_TRUE(IsInMoveSizeLoop(m_hWndSettings));
+
+    // Escape still ends the move; the host goes on.
+    PostMessageW(m_hWndSettings, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(tvr::WaitUntil([&] { return !IsInMoveSizeLoop(m_hWndSettings); }, 5000));
     EXPECT_TRUE(m_Host.IsRunning());
     ExpectOrderlyEnd();
 }

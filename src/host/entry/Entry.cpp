@@ -24,6 +24,7 @@
 #include "host/service/ServiceControl.h"
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
+#include "ui/ModalLoop.h"
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"
 
@@ -123,6 +124,9 @@ int Run()
     SetSharedWord(SHM_MAINWINDOW, static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_hWndParent)));
     SetSharedWord(SHM_HOSTRUNNING, 1);
     g_QelConfig.SetHost(g_hWndParent, g_szHelpFile);
+    // The loops the system runs on this thread (the tray menu, a window moved or sized)
+    // dispatch what they take from the queue: they meet the main loop's filter too.
+    const CSystemLoopFilter loopFilter;
     int iResult = 0;
     {
         CServiceWindow window;
