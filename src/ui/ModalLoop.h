@@ -9,10 +9,10 @@
 // One message of the user interface's own loops (message box, information dialog).
 void DispatchInModalLoop(MSG& _msg, HWND _hWndDialog);
 
-// For the loops the system runs itself on the thread (menus, moving and sizing a window,
-// scroll bars, dialog boxes): while the object lives, the thread's message filter hook
-// discards what the main loop drops. Input and the cancel request pass, since such a loop
-// handles them itself instead of dispatching them.
+// For the loops the system runs itself on the thread and offers each message to the message
+// filter hook (menus, scroll bars, dialog boxes; Wine also its move and size loop): while
+// the object lives, that hook discards what the main loop drops. Input and the cancel
+// request pass, since such a loop handles them itself instead of dispatching them.
 class CSystemLoopFilter
 {
 public:
