@@ -3,7 +3,6 @@
 #include <strsafe.h>
 #include <cstring>
 
-
 namespace {
 
 const UINT TRAY_FLAGS = NIF_MESSAGE | NIF_ICON | NIF_TIP;

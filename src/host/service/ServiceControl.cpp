@@ -17,6 +17,12 @@ const DWORD STOP_POLL_MS = 100;
 const DWORD SETTLE_MS = 2000;
 const wchar_t SERVICES_KEY[] = L"SYSTEM\\CurrentControlSet\\Services\\";
 
+// The registry key of a service below HKEY_LOCAL_MACHINE; false when it does not fit.
+bool BuildServiceKey(const wchar_t* _pszName, wchar_t (&_szKey)[512])
+{
+    return SUCCEEDED(StringCchPrintfW(_szKey, ARRAYSIZE(_szKey), L"%s%s", SERVICES_KEY, _pszName));
+}
+
 // The manager and one of its services, opened with the given access; the service stays
 // closed when the manager cannot be opened.
 class CScService
@@ -136,7 +142,7 @@ namespace {
 bool IsUnlistedService(const wchar_t* _pszName)
 {
     wchar_t szKey[512];
-    if (FAILED(StringCchPrintfW(szKey, ARRAYSIZE(szKey), L"%s%s", SERVICES_KEY, _pszName)))
+    if (!BuildServiceKey(_pszName, szKey))
         return false;
     CRegKey key;
     const LSTATUS lStatus = RegOpenKeyExW(HKEY_LOCAL_MACHINE, szKey, 0, KEY_QUERY_VALUE, key.Receive());
@@ -214,7 +220,7 @@ bool IsExistingFile(const wchar_t* _pszPath)
 void ReadImagePath(const wchar_t* _pszName)
 {
     wchar_t szKey[512];
-    if (FAILED(StringCchPrintfW(szKey, ARRAYSIZE(szKey), L"%s%s", SERVICES_KEY, _pszName)))
+    if (!BuildServiceKey(_pszName, szKey))
         return;
     CRegTool key;
     if (key.Open(HKEY_LOCAL_MACHINE, szKey) != ERROR_SUCCESS)
