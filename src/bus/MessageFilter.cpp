@@ -1,6 +1,7 @@
 #include "bus/MessageFilter.h"
 
 #include <atomic>
+#include <vector>
 
 #include "bus/CodeAddress.h"
 
@@ -27,6 +28,25 @@ bool IsQueuedMessageOfMainWindow(UINT _uMsg)
 
 std::atomic<HWND> g_hWndDispatchMain{nullptr};
 
+// For each sent message being handled on this thread, innermost last: true when another
+// thread or process sent it.
+thread_local std::vector<bool> t_vecSentFromOtherThread;
+
+// The hooks' wParam is nonzero when the current thread sent the message.
+LRESULT CALLBACK BeforeSentMessage(int _iCode, WPARAM _wParam, LPARAM _lParam)
+{
+    if (_iCode == HC_ACTION)
+        t_vecSentFromOtherThread.push_back(_wParam == 0);
+    return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);
+}
+
+LRESULT CALLBACK AfterSentMessage(int _iCode, WPARAM _wParam, LPARAM _lParam)
+{
+    if (_iCode == HC_ACTION && !t_vecSentFromOtherThread.empty())
+        t_vecSentFromOtherThread.pop_back();
+    return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);
+}
+
 } // namespace
 
 void SetDispatchMainWindow(HWND _hWndMain)
@@ -39,8 +59,40 @@ HWND GetDispatchMainWindow()
     return g_hWndDispatchMain;
 }
 
+bool IsOwnThreadMessage(UINT _uMsg)
+{
+    switch (_uMsg)
+    {
+    case WM_INITDIALOG:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+    case WM_HELP:
+    case WM_GETMINMAXINFO:
+    case WM_NCCALCSIZE: return true;
+    default: return false;
+    }
+}
+
+bool IsRefusedFromOtherThread(UINT _uMsg)
+{
+    // A message without a hook call around it was dispatched from the queue or called directly.
+    return IsOwnThreadMessage(_uMsg) && !t_vecSentFromOtherThread.empty() && t_vecSentFromOtherThread.back();
+}
+
+CSenderWatch::CSenderWatch()
+    : m_hBefore(SetWindowsHookExW(WH_CALLWNDPROC, BeforeSentMessage, nullptr, GetCurrentThreadId())),
+      m_hAfter(SetWindowsHookExW(WH_CALLWNDPROCRET, AfterSentMessage, nullptr, GetCurrentThreadId()))
+{
+}
+
 bool IsDispatchable(const MSG& _msg, HWND _hWndMain)
 {
+    // Nobody posts these; a posted one carries another process's pointer.
+    if (IsOwnThreadMessage(_msg.message))
+        return false;
     // A timer procedure is the message's lParam, which DispatchMessage would call. The host
     // sets its timers without one, so only a plug-in's own procedure is ever called.
     if ((_msg.message == WM_TIMER || _msg.message == WM_SYSTIMER) && _msg.lParam != 0)

@@ -1,11 +1,14 @@
 // Which queued messages the host's message loops dispatch. Other processes can post any
 // message to the host's windows; the loops drop what would make the system act on their
 // values: a timer message whose procedure is not plug-in code (the system would call it),
-// and system messages posted to the hidden main window that the window never gets posted
-// by the system (their default handling reads or writes through their parameters, shows
-// the window or changes its title).
+// system messages posted to the hidden main window that the window never gets posted by the
+// system (their default handling reads or writes through their parameters, shows the window
+// or changes its title), and, for every window, the messages that only a window's own thread
+// sends (IsOwnThreadMessage).
 #pragma once
 #include <windows.h>
+
+#include "base/Handle.h"
 
 #ifndef WM_SYSTIMER
 #define WM_SYSTIMER 0x0118
@@ -17,3 +20,27 @@ bool IsDispatchable(const MSG& _msg, HWND _hWndMain);
 // dialogs); the host names it once its window exists.
 void SetDispatchMainWindow(HWND _hWndMain);
 HWND GetDispatchMainWindow();
+
+// Messages that only the receiving window's own thread sends: those whose lParam points to a
+// structure the procedure reads or fills (WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HELP,
+// WM_GETMINMAXINFO and the like) and WM_INITDIALOG, whose lParam the creating call chose.
+// The system and the window's own controls send them; nobody posts them.
+bool IsOwnThreadMessage(UINT _uMsg);
+
+// True when a window procedure of the host must refuse the message it handles: one that only
+// its own thread sends, sent by another thread or process. Known per sent message through
+// the hooks of CSenderWatch; InSendMessageEx cannot tell, since a message the thread sends
+// itself while it handles another thread's message reports that outer message.
+bool IsRefusedFromOtherThread(UINT _uMsg);
+
+// While the object lives, the thread's window procedures learn for each sent message whether
+// their own thread sent it (the system tells the hooks around every sent message).
+class CSenderWatch
+{
+public:
+    CSenderWatch();
+
+private:
+    CHookHandle m_hBefore;
+    CHookHandle m_hAfter;
+};

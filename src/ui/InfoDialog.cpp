@@ -5,6 +5,7 @@
 #include <strsafe.h>
 
 #include "base/SecurityAttributes.h"
+#include "bus/MessageFilter.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
 #include "ui/InfoIcon.h"
@@ -173,6 +174,8 @@ void OnLeftButtonUp(HWND _hDlg, LPARAM _lParam)
 
 INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
+    if (IsRefusedFromOtherThread(_uMsg))
+        return TRUE;   // handled: the default handling would read lParam too
     switch (_uMsg)
     {
     case WM_INITDIALOG: OnInitDialog(_hDlg); return TRUE;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <strsafe.h>
 
+#include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/PluginCall.h"
 #include "config/ResourceAccess.h"
@@ -347,6 +348,8 @@ void OnDestroy()
 
 INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
+    if (IsRefusedFromOtherThread(_uMsg))
+        return TRUE;   // handled: the default handling would read lParam too
     switch (_uMsg)
     {
     case WM_INITDIALOG: OnInitDialog(_hDlg); return TRUE;

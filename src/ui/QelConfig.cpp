@@ -9,6 +9,7 @@
 #include "TelvarinPlugin.h"
 #include "base/ProgramPath.h"
 #include "bus/BusRecord.h"
+#include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/SharedMem.h"
 #include "config/RegIniAccess.h"
@@ -235,6 +236,8 @@ INT_PTR CALLBACK CQelConfig::DialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, 
 
 INT_PTR CQelConfig::OnMessage(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
+    if (IsRefusedFromOtherThread(_uMsg))
+        return TRUE;   // handled: the default handling would read lParam too
     if (_uMsg == WM_INITDIALOG)
     {
         OnInitDialog(_hDlg, reinterpret_cast<HMODULE>(_lParam));

@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <strsafe.h>
 
+#include "bus/MessageFilter.h"
 #include "ui/QelDlgColors.h"
 
 namespace {
@@ -265,7 +266,10 @@ LRESULT CQelDlgFonts::HandleLookMessage(HWND _hWnd, UINT _uMsg, WPARAM _wParam, 
         SetBkColor(hdc, Color(QEL_COLOR_FIELDBACK));
         return BrushResult(QEL_BRUSH_FIELDBACK);
     case WM_CTLCOLOREDIT: return OnEditColor(hdc, hWndControl);
-    case WM_DRAWITEM: OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(_lParam)); return 0;
+    case WM_DRAWITEM:
+        if (!IsRefusedFromOtherThread(_uMsg))
+            OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(_lParam));
+        return 0;
     default: return 0;
     }
 }

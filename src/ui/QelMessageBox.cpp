@@ -3,6 +3,7 @@
 #include <strsafe.h>
 
 #include "base/Handle.h"
+#include "bus/MessageFilter.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
 #include "ui/ModalLoop.h"
@@ -253,6 +254,8 @@ int CQelMessageBox::RunModalLoop()
 
 LRESULT CALLBACK CQelMessageBox::BoxProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
+    if (IsRefusedFromOtherThread(_uMsg))
+        return 0;   // nor does the default handling read lParam
     switch (_uMsg)
     {
     case WM_CLOSE:

@@ -8,7 +8,6 @@
 
 #include "GlobalListsFixture.h"
 #include "GuiTest.h"
-#include "TrayGui.h"
 #include "Wait.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
@@ -66,13 +65,6 @@ INPUT KeyInput(WORD _wKey, bool _bUp)
     INPUT input = {INPUT_KEYBOARD, {}};
     input.ki.wVk = _wKey;
     input.ki.dwFlags = _bUp ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-INPUT MouseInput(DWORD _dwFlags)
-{
-    INPUT input = {INPUT_MOUSE, {}};
-    input.mi.dwFlags = _dwFlags;
     return input;
 }
 
@@ -205,29 +197,31 @@ protected:
         return item;
     }
     int Image(int _iRow) const { return Item(_iRow).iImage; }
-    POINT ScreenPoint(int _iRow, int _iPart, int _dx) const
+    POINT ClientPoint(int _iRow, int _iPart, int _dx) const
     {
         RECT rc = {};
         ListView_GetSubItemRect(m_hWndList, _iRow, 0, _iPart, &rc);
-        POINT pt = {rc.left + _dx, (rc.top + rc.bottom) / 2};
-        ClientToScreen(m_hWndList, &pt);
-        return pt;
+        return {rc.left + _dx, (rc.top + rc.bottom) / 2};
     }
-    // A left click on the row's picture (or on its name), with Ctrl held when asked.
-    void Click(int _iRow, bool _bOnImage, bool _bControl = false)
+    // A left click on the row's picture (or on its name), with Ctrl held when asked. Clicks
+    // and the space key reach the list as its own messages, not as synthetic input: Wine can
+    // lose synthetic input on a loaded machine. The release is queued before the press, so
+    // that a drag check of the list ends at once; what the click posted is handled here.
+    void Click(int _iRow, bool _bOnImage, bool _bControl = false) const
     {
-        const POINT pt = _bOnImage ? ScreenPoint(_iRow, LVIR_ICON, 8) : ScreenPoint(_iRow, LVIR_LABEL, 20);
-        MoveMouse(pt.x, pt.y);
-        PumpInput();
-        std::vector<INPUT> vecInput = {MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)};
-        if (_bControl)
-        {
-            vecInput.insert(vecInput.begin(), KeyInput(VK_CONTROL, false));
-            vecInput.push_back(KeyInput(VK_CONTROL, true));
-        }
-        Give(vecInput);
+        const POINT pt = _bOnImage ? ClientPoint(_iRow, LVIR_ICON, 8) : ClientPoint(_iRow, LVIR_LABEL, 20);
+        const WPARAM wKeys = _bControl ? MK_CONTROL : 0;
+        const LPARAM lPoint = MAKELPARAM(pt.x, pt.y);
+        PostMessageW(m_hWndList, WM_LBUTTONUP, wKeys, lPoint);
+        SendMessageW(m_hWndList, WM_LBUTTONDOWN, wKeys | MK_LBUTTON, lPoint);
+        Pump();
     }
-    static void Key(WORD _wKey) { Give({KeyInput(_wKey, false), KeyInput(_wKey, true)}); }
+    void Key(WORD _wKey) const
+    {
+        SendMessageW(m_hWndList, WM_KEYDOWN, _wKey, 1);
+        PostMessageW(m_hWndList, WM_KEYUP, _wKey, 0xC0000001);
+        Pump();
+    }
     static void CtrlKey(WORD _wKey)
     {
         Give({KeyInput(VK_CONTROL, false), KeyInput(_wKey, false), KeyInput(_wKey, true), KeyInput(VK_CONTROL, true)});

@@ -28,6 +28,41 @@ BOOL CALLBACK MatchHostWindow(HWND _hWnd, LPARAM _lParam)
     return FALSE;
 }
 
+// Window classes whose procedure is the host's: its dialogs and its message box (the main
+// window is known by its handle).
+bool IsHostProcedureClass(const std::wstring& _strClass)
+{
+    return _strClass == L"#32770" || _strClass == L"QelMessageBoxClass";
+}
+
+struct WindowList
+{
+    DWORD dwPid;
+    HWND hWndMain;
+    std::vector<HostWindow>* pvecWindows;
+};
+
+BOOL CALLBACK AddWindow(HWND _hWnd, LPARAM _lParam)
+{
+    auto* pList = reinterpret_cast<WindowList*>(_lParam);
+    wchar_t szClass[128] = L"";
+    GetClassNameW(_hWnd, szClass, ARRAYSIZE(szClass));
+    pList->pvecWindows->push_back({_hWnd, szClass, _hWnd == pList->hWndMain || IsHostProcedureClass(szClass)});
+    return TRUE;
+}
+
+BOOL CALLBACK AddProcessWindow(HWND _hWnd, LPARAM _lParam)
+{
+    auto* pList = reinterpret_cast<WindowList*>(_lParam);
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(_hWnd, &dwPid);
+    if (dwPid != pList->dwPid)
+        return TRUE;
+    AddWindow(_hWnd, _lParam);
+    EnumChildWindows(_hWnd, AddWindow, _lParam);
+    return TRUE;
+}
+
 } // namespace
 
 CFuzzHost::~CFuzzHost()
@@ -149,6 +184,14 @@ DWORD CFuzzHost::AnswerTime() const
 bool CFuzzHost::IsWindowShown() const
 {
     return IsWindowVisible(m_hWnd) != FALSE;
+}
+
+std::vector<HostWindow> CFuzzHost::Windows() const
+{
+    std::vector<HostWindow> vecWindows;
+    WindowList list = {m_dwPid, m_hWnd, &vecWindows};
+    EnumWindows(AddProcessWindow, reinterpret_cast<LPARAM>(&list));
+    return vecWindows;
 }
 
 std::wstring CFuzzHost::Title() const

@@ -3,6 +3,17 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
+
+// A window of the host process: a top-level window or a child of one.
+struct HostWindow
+{
+    HWND hWnd;
+    std::wstring strClass;
+    // Its procedure is the host's own (main window, dialogs, message box), not one of the
+    // system's controls, whose faults are the system's.
+    bool bHostProcedure;
+};
 
 class CFuzzHost
 {
@@ -28,6 +39,8 @@ public:
     // Milliseconds until WM_NULL was answered; ANSWER_TIMEOUT_MS or more when it was not.
     DWORD AnswerTime() const;
     bool IsWindowShown() const;
+    // Every window of the process, top-level windows and their children.
+    std::vector<HostWindow> Windows() const;
     // Main window title read with WM_GETTEXT; "?" when it does not answer.
     std::wstring Title() const;
     // Private bytes of the process; 0 when they cannot be read.

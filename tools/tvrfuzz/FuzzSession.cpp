@@ -71,11 +71,25 @@ void CFuzzSession::Prepare()
     m_strLastTitle = HOST_TITLE;
     if (m_Canary.Arm(m_Map))
         m_Canary.RemoveMarker();
+    RefreshWindows();
     m_Report.Note(L"host " + std::to_wstring(m_Host.Pid()) + L" " + m_Host.ImagePath() + L": " +
                   std::to_wstring(m_Map.Modules().size()) + L" modules, " +
                   std::to_wstring(m_Map.HeapPointers().size()) + L" heap pointers, " +
-                  std::to_wstring(m_Map.Stacks().size()) + L" thread stacks, canary " +
+                  std::to_wstring(m_Map.Stacks().size()) + L" thread stacks, " +
+                  std::to_wstring(m_Map.ImageRegions().size()) + L" image, " +
+                  std::to_wstring(m_Map.MappedRegions().size()) + L" mapped and " +
+                  std::to_wstring(m_Map.HighestRegions().size()) + L" highest regions, " +
+                  std::to_wstring(m_Map.RecordTexts().size()) + L" record texts, " +
+                  std::to_wstring(m_Map.ForgedAddresses().size()) + L" forged addresses, " +
+                  std::to_wstring(m_vecWindows.size()) + L" windows, canary " +
                   (m_Canary.IsArmed() ? L"armed at " + Hex(m_Canary.Function()) : std::wstring(L"missing")));
+}
+
+void CFuzzSession::RefreshWindows()
+{
+    m_vecWindows = m_Host.Windows();
+    m_Forged.Place(m_Host.Pid(), m_vecWindows);
+    m_Map.SetForgedAddresses(m_Forged.Addresses());
 }
 
 void CFuzzSession::BeginCategory(const std::wstring& _strName)
@@ -136,17 +150,22 @@ void CFuzzSession::Remember(const wchar_t* _pszHow, UINT _uMsg, WPARAM _wParam, 
     m_Last.strText.clear();
     m_Last.cchText = 0;
     m_Last.strKind = KindKey(_uMsg, _pszLabel);
+    m_Last.hWnd = nullptr;
 }
 
-bool CFuzzSession::Send(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
+bool CFuzzSession::SendTo(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
 {
     if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)))
         return false;
     Remember(L"send", _uMsg, _wParam, _lParam, _pszLabel);
+    m_Last.hWnd = _hWnd;
     ++m_Report.Current().ullSent;
     DWORD_PTR dwResult = 0;
-    if (!SendMessageTimeoutW(m_Host.Window(), _uMsg, _wParam, _lParam, SMTO_NORMAL, CFuzzHost::ANSWER_TIMEOUT_MS, &dwResult))
+    if (!SendMessageTimeoutW(_hWnd ? _hWnd : m_Host.Window(), _uMsg, _wParam, _lParam, SMTO_NORMAL,
+                             CFuzzHost::ANSWER_TIMEOUT_MS, &dwResult))
     {
+        if (_hWnd && !IsWindow(_hWnd) && m_Host.IsAlive())
+            return false;   // the window closed meanwhile
         OnSendFailed();
         return false;
     }
@@ -175,14 +194,17 @@ bool CFuzzSession::SendText(const std::wstring& _strText, WPARAM _wParam, const 
     return true;
 }
 
-bool CFuzzSession::Post(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
+bool CFuzzSession::PostTo(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
 {
     if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)))
         return false;
     Remember(L"post", _uMsg, _wParam, _lParam, _pszLabel);
+    m_Last.hWnd = _hWnd;
     // A full queue refuses posts for a moment; the host is given time to work it off.
-    for (int iTry = 0; !PostMessageW(m_Host.Window(), _uMsg, _wParam, _lParam); ++iTry)
+    for (int iTry = 0; !PostMessageW(_hWnd ? _hWnd : m_Host.Window(), _uMsg, _wParam, _lParam); ++iTry)
     {
+        if (_hWnd && !IsWindow(_hWnd))
+            return false;
         if (!m_Host.IsAlive())
         {
             OnEnded();
@@ -356,6 +378,8 @@ std::wstring CFuzzSession::DescribeOne(const LastMessage& _Message)
     std::wstring strText = std::wstring(_Message.pszHow) + L" " + _Message.pszLabel;
     if (_Message.pszHow[0] == L'w')
         return strText + L" value " + Hex(static_cast<UINT_PTR>(_Message.lParam));
+    if (_Message.hWnd)
+        strText += L" to window " + Hex(reinterpret_cast<UINT_PTR>(_Message.hWnd));
     strText += L": msg " + std::to_wstring(_Message.uMsg) + L" wParam " + Hex(_Message.wParam);
     if (_Message.uMsg == WM_QEL_BUS)
         strText += std::wstring(L" (") + GetBusTypeName(static_cast<UINT>(_Message.wParam)) + L")";

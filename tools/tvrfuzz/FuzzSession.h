@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Canary.h"
+#include "ForgedPage.h"
 #include "FuzzHost.h"
 #include "FuzzOptions.h"
 #include "FuzzReport.h"
@@ -32,8 +33,11 @@ public:
     void EndCategory(DWORD _dwDrainTimeoutMs);
 
     // Each returns false when the message was not delivered (kind suppressed, host gone, refused).
-    bool Send(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel);
-    bool Post(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel);
+    // Without a window, to the main window.
+    bool Send(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel) { return SendTo(nullptr, _uMsg, _wParam, _lParam, _pszLabel); }
+    bool Post(UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel) { return PostTo(nullptr, _uMsg, _wParam, _lParam, _pszLabel); }
+    bool SendTo(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel);
+    bool PostTo(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel);
     // A record text through WM_SETTEXT, sent (the text is copied to the host by the system).
     bool SendText(const std::wstring& _strText, WPARAM _wParam, const wchar_t* _pszLabel);
     // A step that is no message (a shared memory write): counted and checked like one.
@@ -50,6 +54,9 @@ public:
     const CHostAddressMap& Map() const { return m_Map; }
     CModuleWatch& Modules() { return m_Modules; }
     const CCanary& Canary() const { return m_Canary; }
+    // The host's windows as last listed; listing them again also writes the forged page anew.
+    const std::vector<HostWindow>& Windows() const { return m_vecWindows; }
+    void RefreshWindows();
 
 private:
     struct LastMessage
@@ -58,6 +65,7 @@ private:
         WPARAM wParam = 0;
         LPARAM lParam = 0;
         const wchar_t* pszLabel = L"";
+        HWND hWnd = nullptr;   // the target when it is not the main window
         const wchar_t* pszHow = L"send";
         std::wstring strText;   // the start of a record text
         size_t cchText = 0;
@@ -84,6 +92,8 @@ private:
     CHostAddressMap m_Map;
     CModuleWatch m_Modules;
     CCanary m_Canary;
+    CForgedPage m_Forged;
+    std::vector<HostWindow> m_vecWindows;
     LastMessage m_Last;
     std::deque<LastMessage> m_dqRecent;   // the messages before the last one, newest first
     std::map<std::wstring, unsigned> m_mapCulprits;   // message kind -> crashes and hangs in this category

@@ -13,6 +13,16 @@ const SIZE_T MAX_REGION_READ = 1 << 20;        // bytes read of one region
 const SIZE_T MAX_TOTAL_READ = 32 << 20;        // bytes read of all regions
 const size_t MAX_HEAP_POINTERS = 20000;
 const size_t MAX_FREE_ADDRESSES = 256;
+const size_t HIGHEST_REGIONS = 16;
+const size_t MAX_RECORD_TEXTS = 256;
+const wchar_t RECORD_HEADER[] = L"<?xml version=";
+
+bool IsReadable(const MEMORY_BASIC_INFORMATION& _mbi)
+{
+    const DWORD dwReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                             PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return _mbi.State == MEM_COMMIT && (_mbi.Protect & dwReadable) && !(_mbi.Protect & (PAGE_GUARD | PAGE_NOACCESS));
+}
 
 struct ThreadBasicInformation
 {
@@ -90,7 +100,7 @@ std::wstring FileNameOf(const std::wstring& _strPath)
 void CHostAddressMap::Refresh(HANDLE _hProcess, const std::wstring& _strProgramFolder)
 {
     ReadModules(_hProcess, _strProgramFolder);
-    ReadHeapPointers(_hProcess);
+    ReadMemory(_hProcess);
     ReadStacks(_hProcess);
 }
 
@@ -127,11 +137,13 @@ void CHostAddressMap::ReadModules(HANDLE _hProcess, const std::wstring& _strProg
     }
 }
 
-void CHostAddressMap::ReadHeapPointers(HANDLE _hProcess)
+void CHostAddressMap::ReadMemory(HANDLE _hProcess)
 {
-    m_vecHeapPointers.clear();
     m_vecFree.clear();
-    std::vector<AddressRange> vecRegions;
+    m_vecImages.clear();
+    m_vecMapped.clear();
+    m_vecHighest.clear();
+    std::vector<AddressRange> vecPrivate;
     SYSTEM_INFO info = {};
     GetSystemInfo(&info);
     UINT_PTR uAddress = reinterpret_cast<UINT_PTR>(info.lpMinimumApplicationAddress);
@@ -142,17 +154,36 @@ void CHostAddressMap::ReadHeapPointers(HANDLE _hProcess)
         const UINT_PTR uStart = reinterpret_cast<UINT_PTR>(mbi.BaseAddress);
         const UINT_PTR uEnd = uStart + mbi.RegionSize;
         if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE && mbi.Protect == PAGE_READWRITE)
-            vecRegions.push_back({uStart, uEnd});
+            vecPrivate.push_back({uStart, uEnd});
         else if (mbi.State == MEM_FREE && m_vecFree.size() < MAX_FREE_ADDRESSES && mbi.RegionSize >= 0x10000)
             m_vecFree.push_back(uStart + 0x1000 * (m_vecFree.size() % 15) + 0x28);
+        if (IsReadable(mbi))
+        {
+            if (mbi.Type == MEM_IMAGE)
+                m_vecImages.push_back({uStart, uEnd});
+            else if (mbi.Type == MEM_MAPPED)
+                m_vecMapped.push_back({uStart, uEnd});
+            m_vecHighest.push_back({uStart, uEnd});
+            if (m_vecHighest.size() > HIGHEST_REGIONS)
+                m_vecHighest.erase(m_vecHighest.begin());
+        }
         if (uEnd <= uAddress)
             break;
         uAddress = uEnd;
     }
+    ScanPrivateMemory(_hProcess, vecPrivate);
+}
+
+// Pointer values into the private read-write memory, and the places of record text in it.
+void CHostAddressMap::ScanPrivateMemory(HANDLE _hProcess, const std::vector<AddressRange>& _vecRegions)
+{
+    m_vecHeapPointers.clear();
+    m_vecRecordTexts.clear();
+    const size_t cchHeader = ARRAYSIZE(RECORD_HEADER) - 1;
     std::set<UINT_PTR> setFound;
     SIZE_T cbTotal = 0;
     std::vector<UINT_PTR> vecWords(MAX_REGION_READ / sizeof(UINT_PTR));
-    for (const AddressRange& region : vecRegions)
+    for (const AddressRange& region : _vecRegions)
     {
         const SIZE_T cbRead = std::min<SIZE_T>(region.uEnd - region.uStart, MAX_REGION_READ);
         if (cbTotal + cbRead > MAX_TOTAL_READ || setFound.size() >= MAX_HEAP_POINTERS)
@@ -164,8 +195,15 @@ void CHostAddressMap::ReadHeapPointers(HANDLE _hProcess)
         for (size_t i = 0; i < cbDone / sizeof(UINT_PTR) && setFound.size() < MAX_HEAP_POINTERS; ++i)
         {
             const UINT_PTR uValue = vecWords[i];
-            if (uValue % sizeof(UINT_PTR) == 0 && IsInRanges(vecRegions, uValue))
+            if (uValue % sizeof(UINT_PTR) == 0 && IsInRanges(_vecRegions, uValue))
                 setFound.insert(uValue);
+        }
+        const wchar_t* pszText = reinterpret_cast<const wchar_t*>(vecWords.data());
+        const size_t cchText = cbDone / sizeof(wchar_t);
+        for (size_t i = 0; i + cchHeader <= cchText && m_vecRecordTexts.size() < MAX_RECORD_TEXTS; ++i)
+        {
+            if (pszText[i] == L'<' && std::equal(RECORD_HEADER, RECORD_HEADER + cchHeader, pszText + i))
+                m_vecRecordTexts.push_back(region.uStart + i * sizeof(wchar_t));
         }
     }
     m_vecHeapPointers.assign(setFound.begin(), setFound.end());

@@ -1,6 +1,8 @@
 // Addresses inside the host process, gathered from outside: the executable sections of its
 // modules, pointer values that its private read-write memory holds into that same memory
-// (mostly live heap blocks), the stack ranges of its threads, and free address space.
+// (mostly live heap blocks), the stack ranges of its threads, free address space, and every
+// other kind of readable memory (module images, mapped files, the highest regions), with
+// the places where its memory holds record text.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -33,6 +35,16 @@ public:
     const std::vector<UINT_PTR>& HeapPointers() const { return m_vecHeapPointers; }
     const std::vector<AddressRange>& Stacks() const { return m_vecStacks; }
     const std::vector<UINT_PTR>& FreeAddresses() const { return m_vecFree; }
+    // Readable regions by kind: module images (headers and data too), mapped files, and the
+    // highest readable regions of the address space (on 32 bits, where most random values land).
+    const std::vector<AddressRange>& ImageRegions() const { return m_vecImages; }
+    const std::vector<AddressRange>& MappedRegions() const { return m_vecMapped; }
+    const std::vector<AddressRange>& HighestRegions() const { return m_vecHighest; }
+    // Addresses where the host's private memory holds the record header text.
+    const std::vector<UINT_PTR>& RecordTexts() const { return m_vecRecordTexts; }
+    // Content the fuzzer placed in the host (CForgedPage); kept when the map is read again.
+    void SetForgedAddresses(const std::vector<UINT_PTR>& _vecAddresses) { m_vecForged = _vecAddresses; }
+    const std::vector<UINT_PTR>& ForgedAddresses() const { return m_vecForged; }
     // Address of an export of a module loaded in the host, from the same file loaded here
     // without running it; 0 when the module or the export is missing.
     UINT_PTR RemoteExport(const std::wstring& _strFileName, const char* _pszExport) const;
@@ -41,7 +53,8 @@ public:
     void ReadModules(HANDLE _hProcess, const std::wstring& _strProgramFolder);
 
 private:
-    void ReadHeapPointers(HANDLE _hProcess);
+    void ReadMemory(HANDLE _hProcess);
+    void ScanPrivateMemory(HANDLE _hProcess, const std::vector<AddressRange>& _vecRegions);
     void ReadStacks(HANDLE _hProcess);
 
     std::vector<HostModule> m_vecModules;
@@ -51,6 +64,11 @@ private:
     std::vector<UINT_PTR> m_vecHeapPointers;
     std::vector<AddressRange> m_vecStacks;
     std::vector<UINT_PTR> m_vecFree;
+    std::vector<AddressRange> m_vecImages;
+    std::vector<AddressRange> m_vecMapped;
+    std::vector<AddressRange> m_vecHighest;
+    std::vector<UINT_PTR> m_vecRecordTexts;
+    std::vector<UINT_PTR> m_vecForged;
 };
 
 // Upper-case copy, for path comparisons.

@@ -41,7 +41,7 @@ EPointerClass NonPluginCodeClass(UINT _uMsg, EPointerClass _eClass)
     return bCalls && _eClass == EPointerClass::PluginCode ? EPointerClass::ProgramCode : _eClass;
 }
 
-// A function address the host must never call: code, heap or the canary.
+// A function address the host must never call: any class but plug-in code, or the canary.
 LPARAM CallTarget(const CFuzzSession& _Session, CFuzzRandom& _Random, const wchar_t** _ppszLabel)
 {
     if (_Session.Canary().IsArmed() && _Random.Chance(10))
@@ -49,11 +49,18 @@ LPARAM CallTarget(const CFuzzSession& _Session, CFuzzRandom& _Random, const wcha
         *_ppszLabel = L"canary function";
         return static_cast<LPARAM>(_Session.Canary().Function());
     }
-    static const EPointerClass s_aeClasses[] = {EPointerClass::ProgramCode, EPointerClass::SystemCode,
-                                                EPointerClass::HostHeap};
-    const EPointerClass eClass = s_aeClasses[_Random.Below(ARRAYSIZE(s_aeClasses))];
+    const EPointerClass eClass = NonPluginCodeClass(WM_QEL_CALLFUNCTION, RandomPointerClass(_Random));
     *_ppszLabel = PointerClassName(eClass);
     return PickPointer(eClass, _Session.Map(), _Random);
+}
+
+// A random number, or now and then an address of one of the pointer classes: on 32 bits a
+// random number often is a readable address of the host, which a 64-bit run meets this way.
+LPARAM RandomValue(CFuzzSession& _Session, CFuzzRandom& _Random)
+{
+    if (_Random.Chance(70))
+        return static_cast<LPARAM>(_Random.Next());
+    return PickPointer(RandomPointerClass(_Random), _Session.Map(), _Random);
 }
 
 } // namespace
@@ -71,9 +78,9 @@ void RunRandomMessages(CFuzzSession& _Session, CFuzzRandom& _Random, unsigned _u
         if (EndsHostLegitimately(uMsg, wParam))
             continue;
         if (uMsg >= WM_USER)
-            Deliver(_Session, _Random, uMsg, wParam, static_cast<LPARAM>(_Random.Next()), L"random message");
+            Deliver(_Session, _Random, uMsg, wParam, RandomValue(_Session, _Random), L"random message");
         else if (_Random.Chance(50))
-            _Session.Post(uMsg, wParam, static_cast<LPARAM>(_Random.Next()), L"random system message");
+            _Session.Post(uMsg, wParam, RandomValue(_Session, _Random), L"random system message");
         else
         {
             // The system copies what a system message's lParam points to from this process: a

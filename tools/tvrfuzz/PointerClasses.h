@@ -17,6 +17,11 @@ enum class EPointerClass
     SystemCode,     // executable sections of ntdll and kernel32 in the host
     PluginCode,     // executable sections of the plug-ins
     HostStack,      // inside the stacks of the host's threads
+    ImageData,      // any readable byte of a module image: headers, data, resources
+    MappedFile,     // readable mapped files and sections
+    HighestRegion,  // the highest readable regions of the address space
+    RecordText,     // where the host's memory holds the record header text
+    Forged,         // record text and control headers naming the host's windows, placed by the fuzzer
     Count
 };
 

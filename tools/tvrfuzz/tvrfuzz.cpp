@@ -14,6 +14,7 @@
 #include "MessageCategories.h"
 #include "RecordCategories.h"
 #include "SharedMemCategory.h"
+#include "WindowCategory.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ PFN_Category CategoryFunction(const std::wstring& _strName)
     if (_strName == L"sharedmem") return RunSharedMemory;
     if (_strName == L"burst") return RunBurst;
     if (_strName == L"lifecycle") return RunLifecycleMessages;
+    if (_strName == L"windows") return RunHostWindows;
     return RunCodeAndHeapAddresses;
 }
 

@@ -13,6 +13,7 @@
 #include "base/Account.h"
 #include "base/Handle.h"
 #include "base/ProgramPath.h"
+#include "bus/MessageFilter.h"
 #include "bus/PluginSortRule.h"
 #include "bus/SharedMem.h"
 #include "config/RegIniAccess.h"
@@ -127,6 +128,8 @@ int Run()
     // The loops the system runs on this thread (the tray menu, a window moved or sized)
     // dispatch what they take from the queue: they meet the main loop's filter too.
     const CSystemLoopFilter loopFilter;
+    // The windows of this thread refuse what only their own thread may send them.
+    const CSenderWatch senderWatch;
     int iResult = 0;
     {
         CServiceWindow window;

@@ -6,6 +6,7 @@
 #include "base/MemoryProbe.h"
 #include "base/RateLimit.h"
 #include "bus/BusRecord.h"
+#include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/SharedMem.h"
 #include "diag/Trace.h"
@@ -120,6 +121,9 @@ bool GuardMainWindow(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, LRE
     if (_hWnd == nullptr || _hWnd != g_hWndParent)
         return false;
     *_plResult = 0;
+    // The default handling reads or fills what such a message's lParam points to.
+    if (IsRefusedFromOtherThread(_uMsg))
+        return true;
     switch (_uMsg)
     {
     case WM_SYSCOMMAND:
