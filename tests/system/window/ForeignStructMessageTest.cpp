@@ -1,5 +1,5 @@
-// Messages whose lParam points to a structure, sent from this process to the host's settings
-// window and its module info page: the host reads no structure at such an lParam (unreadable,
+// Messages whose lParam points to a structure, sent and posted from this process to the host's
+// settings window and its module info page: the host reads no structure at such an lParam (unreadable,
 // or readable in the host with a forged header naming its own controls), stays alive and
 // leaves the windows as they were.
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 
 #include "HostMemory.h"
 #include "HostWindowFixture.h"
+#include "TelvarinPlugin.h"
 #include "UiResources.h"
 
 namespace {
@@ -86,7 +87,35 @@ protected:
     {
         DWORD_PTR dwResult = 0;
         SendMessageTimeoutW(_hWnd, _uMsg, 0, _lParam, SMTO_NORMAL, 5000, &dwResult);
-        ExpectUnchanged(_strWhat);
+        ExpectUnchanged("sent to the " + _strWhat);
+    }
+    // Posted, then a record that the host posts to itself behind it: once the probe has that
+    // record, the host's loop has taken the posted message too.
+    void Post(HWND _hWnd, UINT _uMsg, LPARAM _lParam, const std::string& _strWhat)
+    {
+        if (!PostMessageW(_hWnd, _uMsg, 0, _lParam))
+        {
+            EXPECT_EQ(static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY), GetLastError()) << _strWhat;
+            return;   // the system carries it only when sent
+        }
+        const std::wstring strMarker = L"posted" + std::to_wstring(++m_iSyncCount);
+        tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_CALLEVENT, {{L"Event", strMarker}}), 0);
+        EXPECT_TRUE(tvr::WaitUntil(
+            [&] {
+                for (const tvr::ProbeCall& call : Received(QEL_BUSMSG_CALLEVENT))
+                    if (tvr::Utf8ToWide(call.Field("Event")) == strMarker)
+                        return true;
+                return !m_Host.IsRunning();
+            },
+            10000));
+        ExpectUnchanged("posted to the " + _strWhat);
+    }
+    // Sent (the system refuses to carry WM_NOTIFY to another process under Wine, not on
+    // Windows), then posted.
+    void SendAndPost(HWND _hWnd, UINT _uMsg, LPARAM _lParam, const std::string& _strWhat)
+    {
+        Send(_hWnd, _uMsg, _lParam, _strWhat);
+        Post(_hWnd, _uMsg, _lParam, _strWhat);
     }
 
     HWND m_hWndSettings = nullptr;
@@ -144,14 +173,14 @@ TEST_F(ForeignStructMessages, NotifyAtUnreadableOrForgedMemoryChangesNothing)
         vecCommon.push_back({"program code", lCode});
     for (const auto& value : vecCommon)
     {
-        Send(m_hWndSettings, WM_NOTIFY, value.second, "settings window, " + value.first);
-        Send(m_hWndPage, WM_NOTIFY, value.second, "module info page, " + value.first);
+        SendAndPost(m_hWndSettings, WM_NOTIFY, value.second, "settings window, " + value.first);
+        SendAndPost(m_hWndPage, WM_NOTIFY, value.second, "module info page, " + value.first);
         if (HasFatalFailure())
             return;
     }
-    Send(m_hWndSettings, WM_NOTIFY, treeDrawPage.Address(), "settings window, forged custom draw");
-    Send(m_hWndSettings, WM_NOTIFY, treeSelectionPage.Address(), "settings window, forged selection change");
-    Send(m_hWndPage, WM_NOTIFY, listDrawPage.Address(), "module info page, forged custom draw");
+    SendAndPost(m_hWndSettings, WM_NOTIFY, treeDrawPage.Address(), "settings window, forged custom draw");
+    SendAndPost(m_hWndSettings, WM_NOTIFY, treeSelectionPage.Address(), "settings window, forged selection change");
+    SendAndPost(m_hWndPage, WM_NOTIFY, listDrawPage.Address(), "module info page, forged custom draw");
 }
 
 TEST_F(ForeignStructMessages, CopiedStructuresAreNeitherDrawnNorFilled)
@@ -167,6 +196,9 @@ TEST_F(ForeignStructMessages, CopiedStructuresAreNeitherDrawnNorFilled)
     draw.rcItem = {0, 0, 80, 24};
     Send(m_hWndSettings, WM_DRAWITEM, reinterpret_cast<LPARAM>(&draw), "settings window, WM_DRAWITEM");
     Send(m_hWndPage, WM_DRAWITEM, reinterpret_cast<LPARAM>(&draw), "module info page, WM_DRAWITEM");
+    // Posted, a structure message carries this process's pointer as it is (where the system
+    // posts it at all): the host's loop drops it.
+    Post(m_hWndSettings, WM_DRAWITEM, FreeAddress(m_Host.Handle()), "settings window, WM_DRAWITEM");
     MINMAXINFO limits = {};
     Send(m_hWndSettings, WM_GETMINMAXINFO, reinterpret_cast<LPARAM>(&limits), "settings window, WM_GETMINMAXINFO");
     EXPECT_EQ(0, limits.ptMinTrackSize.x);
