@@ -70,8 +70,7 @@ bool IsOwnThreadMessage(UINT _uMsg)
     case WM_DELETEITEM:
     case WM_COMPAREITEM:
     case WM_HELP:
-    case WM_GETMINMAXINFO:
-    case WM_NCCALCSIZE: return true;
+    case WM_GETMINMAXINFO: return true;
     default: return false;
     }
 }

@@ -11,6 +11,9 @@
 namespace {
 
 const unsigned REFRESH_EVERY = 200;   // messages between two listings of the host's windows
+const size_t OPEN_TARGETS = 4;        // main window, settings window, module info page, information dialog
+const int OPEN_CHECKS = 50;
+const DWORD OPEN_CHECK_MS = 100;
 
 // Messages that only a window's own thread sends, with lParam passed on as it is: every
 // pointer class reaches the host.
@@ -24,13 +27,31 @@ const UINT HANDLED_MESSAGES[] = {WM_SIZE,           WM_DISPLAYCHANGE,   WM_ERASE
                                  WM_CTLCOLORDLG,    WM_CTLCOLORLISTBOX, WM_CTLCOLOREDIT, WM_CTLCOLORBTN,
                                  WM_MOUSEMOVE,      WM_SETCURSOR,       WM_PAINT,        WM_SETFONT};
 
+std::vector<HWND> Targets(const CFuzzSession& _Session)
+{
+    std::vector<HWND> vecTargets;
+    for (const HostWindow& window : _Session.Windows())
+    {
+        if (window.bHostProcedure)
+            vecTargets.push_back(window.hWnd);
+    }
+    return vecTargets;
+}
+
 // The settings window (with its module info page) and the information dialog, opened as the
-// tray menu opens them.
-void OpenWindows(CFuzzSession& _Session)
+// tray menu opens them; the host takes the posted commands after what it was sent, so the
+// windows are awaited the first time (a host that cannot show one is fuzzed with the rest).
+std::vector<HWND> OpenWindows(CFuzzSession& _Session, int _iChecks)
 {
     _Session.Post(WM_COMMAND, IDM_TRAY_SETTINGS, 0, L"open the settings window");
     _Session.Post(WM_COMMAND, IDM_TRAY_INFO, 0, L"open the information dialog");
-    _Session.Host().Answers();
+    _Session.RefreshWindows();
+    for (int iCheck = 0; iCheck < _iChecks && Targets(_Session).size() < OPEN_TARGETS && _Session.CanGoOn(); ++iCheck)
+    {
+        Sleep(OPEN_CHECK_MS);
+        _Session.RefreshWindows();
+    }
+    return Targets(_Session);
 }
 
 void CloseWindows(CFuzzSession& _Session)
@@ -126,14 +147,7 @@ void RunHostWindows(CFuzzSession& _Session, CFuzzRandom& _Random, unsigned _uCou
     {
         if (i % REFRESH_EVERY == 0)
         {
-            OpenWindows(_Session);   // again, where one was closed meanwhile
-            _Session.RefreshWindows();
-            vecTargets.clear();
-            for (const HostWindow& window : _Session.Windows())
-            {
-                if (window.bHostProcedure)
-                    vecTargets.push_back(window.hWnd);
-            }
+            vecTargets = OpenWindows(_Session, i == 0 ? OPEN_CHECKS : 0);   // again, where one was closed meanwhile
             if (i == 0)
                 _Session.Report().Note(L"host windows with their own procedure: " + std::to_wstring(vecTargets.size()) +
                                        L" of " + std::to_wstring(_Session.Windows().size()));

@@ -68,7 +68,7 @@ TEST(OwnThreadMessage, PostedStructMessagesAreNeverDispatchedToAnyWindow)
     const HWND hWndMain = reinterpret_cast<HWND>(0x1234);
     const HWND hWndOther = reinterpret_cast<HWND>(0x5678);
     for (const UINT uMsg : {WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM, WM_COMPAREITEM, WM_HELP,
-                            WM_GETMINMAXINFO, WM_NCCALCSIZE, WM_INITDIALOG})
+                            WM_GETMINMAXINFO, WM_INITDIALOG})
     {
         for (const HWND hWnd : {hWndMain, hWndOther, HWND(nullptr)})
         {
