@@ -1,5 +1,6 @@
 // The module info page on the virtual desktop: real probe plug-ins in the process's module
-// lists, the page on a window of the test, driven by real keys and clicks.
+// lists, the page on a window of the test, driven by real Ctrl key combinations and by the
+// list's own click and space key messages.
 #include <windows.h>
 #include <commctrl.h>
 #include <future>
