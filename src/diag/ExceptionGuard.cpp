@@ -19,9 +19,6 @@ namespace {
 
 const DWORD GUARD_EXCEPTION_CODE = 1;
 
-// Set while the guard's own exception is on its way out: every guard passes it on.
-volatile LONG s_lExiting = 0;
-
 // The state of one guard, in the stack frame of TryGuarded.
 struct SGuardFrame
 {
@@ -46,13 +43,13 @@ void UnwindToGuard(SGuardFrame* _pFrame, PVOID _pEstablisherFrame, EXCEPTION_REC
 
 // Search phase only: the first exception that reaches the guard is passed to the filter,
 // then the stack unwinds to the guard. A later exception (a fault while the dump is written)
-// and the guard's own exit take the system's way.
+// takes the system's way.
 EXCEPTION_DISPOSITION HandleAtGuard(SGuardFrame* _pFrame, PVOID _pEstablisherFrame, EXCEPTION_RECORD* _pRecord,
                                     CONTEXT* _pContext)
 {
     if (_pRecord == nullptr || (_pRecord->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0)
         return ExceptionContinueSearch;
-    if (_pFrame->bTaken || s_lExiting != 0)
+    if (_pFrame->bTaken)
         return ExceptionContinueSearch;
     _pFrame->bTaken = true;
     if (_pFrame->pfnFilter != nullptr)
@@ -243,9 +240,30 @@ bool TryGuarded(int (*_pfnBody)(void*), LONG (*_pfnFilter)(EXCEPTION_POINTERS*, 
     return true;
 }
 
+namespace {
+
+int RaiseGuardException(void*)
+{
+    RaiseException(GUARD_EXCEPTION_CODE, 0, 0, nullptr);
+    return 0;
+}
+
+// The filter of the exit's own guard: the process's unhandled-exception filter gets the
+// exception, as at the top of the stack, and the process ends with its code.
+LONG EndThroughProcessFilter(EXCEPTION_POINTERS* _pExceptionPointers, void*)
+{
+    const LPTOP_LEVEL_EXCEPTION_FILTER pfnFilter = SetUnhandledExceptionFilter(nullptr);
+    SetUnhandledExceptionFilter(pfnFilter);
+    if (pfnFilter != nullptr)
+        pfnFilter(_pExceptionPointers);
+    TerminateProcess(GetCurrentProcess(), GUARD_EXCEPTION_CODE);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+} // namespace
+
 void RaiseGuardExit()
 {
-    InterlockedExchange(&s_lExiting, 1);
-    RaiseException(GUARD_EXCEPTION_CODE, 0, 0, nullptr);
-    InterlockedExchange(&s_lExiting, 0);
+    TryGuarded(RaiseGuardException, EndThroughProcessFilter, nullptr, nullptr);
+    TerminateProcess(GetCurrentProcess(), GUARD_EXCEPTION_CODE);
 }

@@ -14,7 +14,11 @@
 bool TryGuarded(int (*_pfnBody)(void*), LONG (*_pfnFilter)(EXCEPTION_POINTERS*, void*), void* _pContext,
                 int* _piResult);
 
-// Ends the process after a guarded fault: raises exception code 1 (flags 0, no arguments),
-// which every guard passes on, so it leaves through the system's unhandled-exception path
-// (the system's or a plug-in's filter). Returns only when such a filter continues execution.
+// Ends the process after a guarded fault with exit code 1: raises exception code 1 (flags 0,
+// no arguments) under a guard of its own, whose filter hands it to the process's
+// unhandled-exception filter (the one the C runtime or a plug-in installed) and then ends the
+// process. The exception does not travel up the stack: where the system calls a window
+// procedure from a kernel callback (a message sent from another thread, DestroyWindow) a
+// handler of the system would swallow it, and the process would run on. The host has written
+// its dump, so the system's own error reporting is not started. Never returns.
 void RaiseGuardExit();

@@ -153,7 +153,10 @@ TEST_P(PluginFaultTest, LeavesADumpAndNamesThePluginAndTheExport)
 INSTANTIATE_TEST_SUITE_P(EverySequence, PluginFaultTest,
                          ::testing::Values(SFaultCase{L"AfterLoad", "DLL_PluginAfterLoad", "Func.CServiceWindow"},
                                            SFaultCase{L"BusProcess:201", "DLL_PluginBusProcess", "Func.RunMessageLoop"},
-                                           SFaultCase{L"BeforeClose", "DLL_PluginBeforeClose", "Event.WM_DESTROY"}));
+                                           SFaultCase{L"BeforeClose", "DLL_PluginBeforeClose", "Event.WM_DESTROY"}),
+                         [](const ::testing::TestParamInfo<SFaultCase>& _info) {
+                             return std::string(_info.param.pszExport + 4);   // without "DLL_"
+                         });
 
 TEST_F(DiagHostTest, FaultWhileTheFaultIsReportedStillEndsThroughTheGuard)
 {

@@ -102,7 +102,7 @@ LONG ReportingFilter(EXCEPTION_POINTERS* _pExceptionPointers, void*)
 }
 
 // A plug-in replaces the process's filter, then faults under a guard of its own; after it,
-// the guard's exit runs inside the outer guard, which passes it on.
+// the guard's exit runs inside the outer guard.
 int FilterReplacingBody(void*)
 {
     SetUnhandledExceptionFilter(ForeignFilter);
@@ -219,10 +219,10 @@ TEST(ExceptionGuard, ExceptionHandledBelowTheGuardNeverReachesIt)
     EXPECT_EQ(0, seen.iCalls);
 }
 
-TEST(ExceptionGuardDeathTest, GuardExitPassesOuterGuardsToTheForeignFilter)
+TEST(ExceptionGuardDeathTest, GuardExitReachesTheForeignFilterAndEndsWithCodeOne)
 {
-    // The inner guard's filter runs first with the fault; the outer guard passes the guard's
-    // own exception on, and the foreign filter ends the process with its code.
+    // The inner guard's filter runs first with the fault; the guard's own exception then
+    // reaches the foreign filter, not the outer guard, and the process ends with its code.
     EXPECT_EXIT(TryGuarded(FilterReplacingBody, ReportingFilter, nullptr, nullptr), ::testing::ExitedWithCode(1),
                 "filter saw 0xC0000005\nforeign filter saw 0x00000001");
 }
