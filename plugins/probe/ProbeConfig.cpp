@@ -87,9 +87,7 @@ ProbeConfig LoadConfig()
     config.iDisableState = ReadInt(strIni, L"DisableState", 0);
     config.iReturnDefault = ReadInt(strIni, L"Return", 1);
     ReadReturns(strIni, config);
-    const std::wstring strFault = ReadText(strIni, L"FaultType", L"");
-    config.bFault = !strFault.empty();
-    config.uFaultType = static_cast<UINT>(_wtoi(strFault.c_str()));
+    config.strFaultOn = ReadText(strIni, L"FaultOn", L"");
     config.strPostOn = ReadText(strIni, L"PostOn", L"");
     config.uPostType = static_cast<UINT>(ReadInt(strIni, L"PostType", 0));
     config.bPostSync = ReadInt(strIni, L"PostSync", 0) != 0;

@@ -19,8 +19,9 @@ struct ProbeConfig
     int iDisableState = 0;
     int iReturnDefault = 1;          // result of DLL_PluginBusProcess unless Return<type> is set
     std::map<UINT, int> mapReturns;  // per bus type
-    bool bFault = false;             // access violation inside DLL_PluginBusProcess ...
-    UINT uFaultType = 0;             // ... for this type
+    // An access violation inside the call named by FaultOn: "AfterLoad", "BeforeClose" or
+    // "BusProcess:<type>", the last optionally followed by ":<text>" the record must hold.
+    std::wstring strFaultOn;
     // A record posted (or sent) to the host's main window when the call named by PostOn
     // happens: "AfterLoad", "BeforeClose" or "BusProcess:<type>".
     std::wstring strPostOn;

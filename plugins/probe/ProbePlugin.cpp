@@ -1,5 +1,6 @@
 // The probe's exports: each records its call and answers from the configuration.
 #include <windows.h>
+#include <cwchar>
 #include <string>
 
 #include "ProbeConfig.h"
@@ -17,6 +18,18 @@ volatile UINT_PTR g_uFaultAddress = 0;
 std::wstring Number(long long _llValue)
 {
     return std::to_wstring(_llValue);
+}
+
+// FaultOn names the call, for a bus call optionally followed by ":<text>" that the record
+// must hold ("BusProcess:4:Fault in").
+void FaultIfDue(const std::wstring& _strCall, const wchar_t* _pszRecord = nullptr)
+{
+    const std::wstring& strOn = GetProbeConfig().strFaultOn;
+    const std::wstring strPrefix = _strCall + L":";
+    const bool bDue = strOn == _strCall || (_pszRecord != nullptr && strOn.compare(0, strPrefix.size(), strPrefix) == 0 &&
+                                           wcsstr(_pszRecord, strOn.c_str() + strPrefix.size()) != nullptr);
+    if (bDue)
+        *reinterpret_cast<volatile int*>(g_uFaultAddress) = 1;
 }
 
 void PostIfDue(const std::wstring& _strCall)
@@ -64,10 +77,9 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
     if (iMemBlock != 0)
         fields.emplace_back(L"MemBlockSize", Number(static_cast<long long>(LiveBlockSize(iMemBlock))));
     WriteProbeCall(L"BusProcess", Number(_uType), fields);
-    const ProbeConfig& config = GetProbeConfig();
-    if (config.bFault && config.uFaultType == _uType)
-        *reinterpret_cast<volatile int*>(g_uFaultAddress) = 1;
+    FaultIfDue(L"BusProcess:" + Number(_uType), _pszRecord);
     PostIfDue(L"BusProcess:" + Number(_uType));
+    const ProbeConfig& config = GetProbeConfig();
     const auto it = config.mapReturns.find(_uType);
     return it != config.mapReturns.end() ? it->second : config.iReturnDefault;
 }
@@ -81,12 +93,14 @@ int WINAPI DLL_GetPluginID(void)
 void WINAPI DLL_PluginAfterLoad(void)
 {
     WriteProbeCall(L"AfterLoad", L"");
+    FaultIfDue(L"AfterLoad");
     PostIfDue(L"AfterLoad");
 }
 
 void WINAPI DLL_PluginBeforeClose(void)
 {
     WriteProbeCall(L"BeforeClose", L"");
+    FaultIfDue(L"BeforeClose");
     PostIfDue(L"BeforeClose");
 }
 

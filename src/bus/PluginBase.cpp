@@ -298,7 +298,7 @@ void CPluginBase::PrintFileInfos()
         FormatModuleLine(i, szLine, ARRAYSIZE(szLine));
         WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Info.Module: %s", szLine);
         if (m_Slots[i].IsUnicode() == 0)
-            WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Error.UNICODE:%s", GetModuleName(i));
+            WriteTraceNote(LEVEL_REPORT, L"Func.PrintFileInfos.Error.UNICODE:%s", GetModuleName(i));   // a note: the module works
     }
     WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.End");
 }

@@ -25,6 +25,11 @@ SPluginCall CurrentPluginCall()
     return t_Current;
 }
 
+const SPluginCall* CurrentPluginCallPlace()
+{
+    return &t_Current;
+}
+
 bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut)
 {
     if (_call.hModule == nullptr || _cchOut == 0)

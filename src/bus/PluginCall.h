@@ -46,5 +46,9 @@ void CallPluginProcedure(HMODULE _hModule, TFunction _pfn, const char* _pszExpor
 
 // The running call of this thread; hModule is null when no plug-in code runs.
 SPluginCall CurrentPluginCall();
+// Where this thread keeps its running call. An exception filter, which must only read
+// memory, reads the call through it; the place is taken before the guarded code runs,
+// since a thread's first look-up of its own copy may allocate.
+const SPluginCall* CurrentPluginCallPlace();
 // "<module file> <export>" of the call; false when no plug-in code runs.
 bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut);

@@ -2,23 +2,18 @@
 // message loop and the process-wide values of the entry and the main window.
 #include "host/window/MainWindow.h"
 
-#include <strsafe.h>
-
 #include "TelvarinPlugin.h"
 #include "UiResources.h"
 #include "base/ProgramPath.h"
 #include "bus/BusRecord.h"
-#include "bus/BusRecordBuilder.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
-#include "bus/PluginCall.h"
 #include "config/VersionHandler.h"
-#include "diag/CrashDump.h"
-#include "diag/ExceptionGuard.h"
 #include "diag/StatusLog.h"
 #include "diag/Trace.h"
 #include "host/report/StartupReport.h"
 #include "host/service/ServiceSide.h"
+#include "host/window/HostGuard.h"
 #include "host/window/MainWindowProc.h"
 #include "host/window/MonitorThread.h"
 #include "host/window/TrayActions.h"
@@ -91,13 +86,11 @@ void AfterLoadOtherLists()
     WriteTrace(3, L"Func.CServiceWindow.Info.End After Load Action");
 }
 
-} // namespace
-
-CServiceWindow::CServiceWindow()
+// The start's steps, in their order, under the crash-dump guard.
+int RunStartSequence(void*)
 {
-    g_pServiceWindow = this;
-    LogLastError(L"OK");
-    LogProgramStatus(L"STARTING");
+    g_pServiceWindow->LogLastError(L"OK");
+    g_pServiceWindow->LogProgramStatus(L"STARTING");
     InitServiceStatus();
     ProgramVersion();
     if (!IsServiceMode())
@@ -112,8 +105,17 @@ CServiceWindow::CServiceWindow()
     WriteTrace(1, L"Func.CServiceWindow.Info.Application started");
     StartWindowTimers();
     AnnounceNewVersion(g_VersionHandler);
-    LogProgramStatus(L"OK");
+    g_pServiceWindow->LogProgramStatus(L"OK");
     WriteTrace(0, L"Func.CServiceWindow.End");
+    return 0;
+}
+
+} // namespace
+
+CServiceWindow::CServiceWindow()
+{
+    g_pServiceWindow = this;
+    RunHostSequence(L"Func.CServiceWindow", RunStartSequence, nullptr);
 }
 
 CServiceWindow::~CServiceWindow()
@@ -158,7 +160,6 @@ void CServiceWindow::CloseAllModules()
 namespace {
 
 const wchar_t HOST_WINDOW_CLASS[] = L"Telvarin";
-const DWORD MAIN_DUMP_TYPE = 1;   // MiniDumpWithDataSegs
 
 void DispatchQueued(MSG& _msg)
 {
@@ -182,46 +183,6 @@ int LoopBody()
             return -1;
         DispatchQueued(msg);
     }
-}
-
-bool IsDebugModule(HMODULE _hModule)
-{
-    for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
-    {
-        if (g_PluginDebug.GetModuleHandle(iSlot) == _hModule)
-            return true;
-    }
-    return false;
-}
-
-// A fault inside plug-in code names the module and the export as the last error and in a
-// trace line. The loop that would carry the line ends with the fault, so the debug plug-ins
-// get it directly, unless the fault lies in one of them.
-void ReportFaultingPlugin()
-{
-    const SPluginCall call = CurrentPluginCall();
-    wchar_t szCall[640];
-    if (g_pServiceWindow == nullptr || !DescribePluginCall(call, szCall, ARRAYSIZE(szCall)))
-        return;
-    wchar_t szText[800];
-    StringCchPrintfW(szText, ARRAYSIZE(szText), L"Func.RunMessageLoop.Error.Fault in plug-in %s", szCall);
-    wchar_t szLine[1024];
-    FormatTraceLine(szLine, ARRAYSIZE(szLine), szText);
-    g_pServiceWindow->LogLastError(szLine);
-    if (IsDebugModule(call.hModule))
-        return;
-    CBusRecordBuilder record(QEL_BUSMSG_TRACE, BUS_RECORD_CAPACITY);
-    record.AddField(L" <value keyword=\"Level\">%u</value>\r\n", 0u);
-    record.AddField(L" <value keyword=\"Text\">%s</value>\r\n", szLine);
-    record.AddField(L" <value keyword=\"Thread\">%d</value>\r\n", static_cast<int>(GetCurrentThreadId()));
-    g_PluginDebug.DeliverBusMessage(QEL_BUSMSG_TRACE, record.Finish());
-}
-
-LONG CrashDumpFilter(EXCEPTION_POINTERS* _pExceptionPointers)
-{
-    const LONG lResult = WriteCrashDump(_pExceptionPointers, MAIN_DUMP_TYPE);
-    ReportFaultingPlugin();
-    return lResult;
 }
 
 } // namespace
@@ -252,7 +213,7 @@ void CreateHostWindow()
 
 int RunMessageLoop()
 {
-    return RunGuarded(LoopBody, CrashDumpFilter);
+    return RunHostSequence(L"Func.RunMessageLoop", [](void*) { return LoopBody(); }, nullptr);
 }
 
 void PumpPending()

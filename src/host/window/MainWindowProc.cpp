@@ -12,6 +12,7 @@
 #include "diag/Trace.h"
 #include "host/service/ServiceSide.h"
 #include "host/window/BusDispatch.h"
+#include "host/window/HostGuard.h"
 #include "host/window/HostRequests.h"
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
@@ -23,13 +24,8 @@ namespace {
 const DWORD SERVICE_STATE_STOPPED = 1;
 
 // The only way the running host ends: plug-ins closed, tray icon removed, process ended.
-void OnDestroy()
+int RunEndSequence(void*)
 {
-    // The pumping while the plug-ins close may dispatch a second, posted WM_DESTROY.
-    static bool s_bEnding = false;
-    if (s_bEnding)
-        return;
-    s_bEnding = true;
     WriteTrace(4, L"Event.WM_DESTROY.Begin");
     WriteTrace(4, L"Event.WM_DESTROY.End");
     g_QelConfig.SaveSettingsPosition();
@@ -42,6 +38,19 @@ void OnDestroy()
     // Other processes read the host-running word; the entry's own clearing does not run on this path.
     SetSharedWord(SHM_HOSTRUNNING, 0);
     TerminateProcess(GetCurrentProcess(), 0);
+    return 0;
+}
+
+// Under the crash-dump guard of its own: WM_DESTROY also comes outside the message loop
+// (the main window object's destructor, a message sent while the start pumps).
+void OnDestroy()
+{
+    // The pumping while the plug-ins close may dispatch a second, posted WM_DESTROY.
+    static bool s_bEnding = false;
+    if (s_bEnding)
+        return;
+    s_bEnding = true;
+    RunHostSequence(L"Event.WM_DESTROY", RunEndSequence, nullptr);
 }
 
 void OnModulesChanged()
@@ -253,13 +262,10 @@ void OnQueryEndSession()
 
 void OnEndSession(WPARAM _wEnding)
 {
-    if (_wEnding)
-    {
-        // The process ends with the session; a later query must not reopen anything.
-        KillTimer(g_hWndParent, TIMER_SESSIONANSWER);
-        return;
-    }
-    ReopenAfterSessionGoesOn();
+    if (!_wEnding)
+        ReopenAfterSessionGoesOn();
+    else if (!g_bClosedForSessionEnd)
+        OnQueryEndSession();   // reopened after a late answer: closed again before the end
 }
 
 void OnSessionAnswerTimer()

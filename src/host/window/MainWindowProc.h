@@ -28,6 +28,10 @@ void OnPowerBroadcast(WPARAM _wParam, LPARAM _lParam);
 // and the system tells with WM_ENDSESSION whether the session really ends; when it goes on
 // (WM_ENDSESSION FALSE, or no WM_ENDSESSION within SESSION_ANSWER_MS of the query), the
 // plug-ins get their after-load call again, so none stays closed while the host runs.
+// WM_ENDSESSION TRUE finds every plug-in closed: those reopened after a late answer (a
+// person who looked at the shutdown screen for a minute) are closed again at once. The
+// process then ends with the session; should it still run SESSION_ANSWER_MS later (a
+// service-mode host at a logoff, a message another process sent), they are reopened.
 const DWORD SESSION_ANSWER_MS = 30000;
 
 void OnQueryEndSession();

@@ -9,11 +9,10 @@ namespace {
 const UINT FAULT_TYPE = 201;   // the probe faults inside its bus entry point for this type
 const DWORD GUARD_EXIT_CODE = 1;
 
-tvr::ProbeSettings FaultingProbe()
+tvr::ProbeSettings FaultingProbe(const std::wstring& _strOn = L"BusProcess:" + std::to_wstring(FAULT_TYPE))
 {
     tvr::ProbeSettings settings;
-    settings.bFault = true;
-    settings.uFaultType = FAULT_TYPE;
+    settings.strFaultOn = _strOn;
     return settings;
 }
 
@@ -110,22 +109,66 @@ TEST_F(DiagHostTest, DumpIsWrittenThoughAPluginReplacedTheExceptionFilter)
     EXPECT_EQ("0x00000001", tvr::ReadFileBytes(m_Folder.Child(L"PluginExtra\\FilterProbe.seen")));
 }
 
-TEST_F(DiagHostTest, FaultInAPluginExportNamesThePluginAndTheExport)
+// A fault in a plug-in export in each sequence of the main thread: the start, the loop and
+// the end after the loop (WM_QUIT, then the main window object's destructor).
+struct SFaultCase
+{
+    const wchar_t* pszFaultOn;
+    const char* pszExport;
+    const char* pszSequence;
+};
+
+class PluginFaultTest : public DiagHostTest, public ::testing::WithParamInterface<SFaultCase>
+{
+};
+
+TEST_P(PluginFaultTest, LeavesADumpAndNamesThePluginAndTheExport)
 {
     // The faulting probe sits in the extra list; the debug probe, which sees every trace
     // line, stays sound and gets the line that names the fault.
-    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeF.DLL", m_strLog, FaultingProbe()));
-    StartHost(L"TVRCONFIG.exe");   // keeps its status report beside itself
-    PostFaultingRecord(m_hWnd);
+    const SFaultCase& fault = GetParam();
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeF.DLL", m_strLog, FaultingProbe(fault.pszFaultOn)));
+    const std::wstring strHost = L"TVRCONFIG.exe";   // keeps its status report beside itself
+    if (std::wstring(fault.pszFaultOn) == L"AfterLoad")
+        LaunchHost(strHost);
+    else
+        StartHost(strHost);
+    if (std::wstring(fault.pszFaultOn) == L"BeforeClose")
+        ASSERT_TRUE(PostThreadMessageW(GetWindowThreadProcessId(m_hWnd, nullptr), WM_QUIT, 0, 0));
+    else if (m_hWnd != nullptr)
+        PostFaultingRecord(m_hWnd);
     DWORD dwExitCode = 0;
     ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
     EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
     EXPECT_EQ(1u, DumpFiles().size());
 
-    const std::string strNamed = "Error.Fault in plug-in ";
-    const std::wstring strError = Report(L"LastError", L"Error");
-    const std::string strLastError = tvr::WideToUtf8(strError);
-    EXPECT_NE(std::string::npos, strLastError.find(strNamed)) << strLastError;
-    EXPECT_NE(std::string::npos, strLastError.find("PluginProbeF.DLL DLL_PluginBusProcess")) << strLastError;
-    EXPECT_TRUE(WaitForTrace("PluginProbeF.DLL DLL_PluginBusProcess", 1000));
+    const std::string strCall = std::string("PluginProbeF.DLL ") + fault.pszExport;
+    const std::string strLastError = tvr::WideToUtf8(Report(L"LastError", L"Error"));
+    EXPECT_NE(std::string::npos, strLastError.find(std::string(fault.pszSequence) + ".Error.Fault in plug-in "))
+        << strLastError;
+    EXPECT_NE(std::string::npos, strLastError.find(strCall)) << strLastError;
+    EXPECT_TRUE(WaitForTrace(strCall, 1000));
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySequence, PluginFaultTest,
+                         ::testing::Values(SFaultCase{L"AfterLoad", "DLL_PluginAfterLoad", "Func.CServiceWindow"},
+                                           SFaultCase{L"BusProcess:201", "DLL_PluginBusProcess", "Func.RunMessageLoop"},
+                                           SFaultCase{L"BeforeClose", "DLL_PluginBeforeClose", "Event.WM_DESTROY"}),
+                         [](const ::testing::TestParamInfo<SFaultCase>& _info) {
+                             return std::string(_info.param.pszExport + 4);   // without "DLL_"
+                         });
+
+TEST_F(DiagHostTest, FaultWhileTheFaultIsReportedStillEndsThroughTheGuard)
+{
+    // The debug probe faults on the very trace line that names the first fault: the report
+    // runs on the unwound stack under a guard of its own, so the process still ends with
+    // the guard's exception and the one dump of the first fault.
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeF.DLL", m_strLog, FaultingProbe()));
+    StartHost(L"TVRCONFIG.exe", FaultingProbe(L"BusProcess:4:Fault in plug-in"));
+    PostFaultingRecord(m_hWnd);
+    DWORD dwExitCode = 0;
+    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
+    EXPECT_EQ(1u, DumpFiles().size());
+    EXPECT_NE(std::wstring::npos, Report(L"LastError", L"Error").find(L"PluginProbeF.DLL DLL_PluginBusProcess"));
 }

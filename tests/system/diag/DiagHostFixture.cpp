@@ -2,7 +2,7 @@
 
 #include "TelvarinPlugin.h"
 
-void DiagHostTest::StartHost(const std::wstring& _strExeName, const tvr::ProbeSettings& _probe)
+void DiagHostTest::LaunchHost(const std::wstring& _strExeName, const tvr::ProbeSettings& _probe)
 {
     ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginDebug", L"PluginProbeA.DLL", m_strLog, _probe));
     m_strExe = m_Folder.Child(_strExeName);
@@ -11,6 +11,11 @@ void DiagHostTest::StartHost(const std::wstring& _strExeName, const tvr::ProbeSe
         ASSERT_TRUE(CopyFileW(m_Folder.ExePath().c_str(), m_strExe.c_str(), FALSE));
     }
     ASSERT_TRUE(m_Host.Start(m_strExe));
+}
+
+void DiagHostTest::StartHost(const std::wstring& _strExeName, const tvr::ProbeSettings& _probe)
+{
+    ASSERT_NO_FATAL_FAILURE(LaunchHost(_strExeName, _probe));
     m_hWnd = m_Host.WaitForWindow();
     ASSERT_NE(nullptr, m_hWnd);
     ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.End", 15000));

@@ -18,6 +18,8 @@ protected:
     // Starts the program file (a copy of Telvarin.exe under that name) and waits for the
     // end of the start-up report.
     void StartHost(const std::wstring& _strExeName, const tvr::ProbeSettings& _probe = {});
+    // The same without waiting for the window or the start's end.
+    void LaunchHost(const std::wstring& _strExeName, const tvr::ProbeSettings& _probe = {});
     bool WaitForTrace(const std::string& _strPart, DWORD _dwTimeoutMs = 10000) const;
     // A value of the status report; empty when it is not there.
     std::wstring Report(const std::wstring& _strSection, const std::wstring& _strKey) const;

@@ -48,6 +48,31 @@ TEST_F(DiagHostTest, StatusReportFollowsTheRun)
     EXPECT_EQ(L"ENDED", Report(L"ProgramStatus", L"Status"));
 }
 
+TEST_F(DiagHostTest, ModuleThatIsNotUnicodeIsNamedButIsNoFault)
+{
+    tvr::ProbeSettings ansi;
+    ansi.iIsUnicode = 0;   // as a module without DLL_IsUnicode leaves its slot
+    StartHost(STATUS_HOST, ansi);
+    const auto countNotes = [&] {
+        const auto vecLog = tvr::ReadProbeLog(m_strLog);
+        return std::count_if(vecLog.begin(), vecLog.end(), [](const tvr::ProbeCall& _call) {
+            return _call.strType == std::to_string(QEL_BUSMSG_TRACE) &&
+                   _call.Field("Text").find("Func.PrintFileInfos.Error.UNICODE:PluginProbeA") != std::string::npos;
+        });
+    };
+    ASSERT_TRUE(tvr::WaitUntil([&] { return countNotes() == 1; }, 10000));
+    // The hourly report of the debug list names it again.
+    PostMessageW(m_hWnd, WM_TIMER, 1, 0);
+    ASSERT_TRUE(tvr::WaitUntil([&] { return countNotes() == 2; }, 10000));
+    // A record posted behind the lines reaches the probe after everything they caused.
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(PLAIN_TYPE), 0);
+    ASSERT_TRUE(tvr::WaitForProbeCall(m_strLog, [](const tvr::ProbeCall& _call) {
+        return _call.strType == std::to_string(PLAIN_TYPE);
+    }, 10000));
+    EXPECT_EQ(L"OK", Report(L"LastError", L"Error"));
+    EXPECT_EQ("", ErrorLog());
+}
+
 TEST_F(DiagHostTest, ErrorLogTakesOnlyValuesWithErrorKind)
 {
     StartHost(STATUS_HOST);

@@ -28,8 +28,8 @@ std::wstring FormatProbeIni(const std::wstring& _strLog, const ProbeSettings& _s
         strIni += IniLine(L"Name", _settings.strName);
     for (const auto& entry : _settings.mapReturns)
         strIni += IniLine(L"Return" + std::to_wstring(entry.first), entry.second);
-    if (_settings.bFault)
-        strIni += IniLine(L"FaultType", _settings.uFaultType);
+    if (!_settings.strFaultOn.empty())
+        strIni += IniLine(L"FaultOn", _settings.strFaultOn);
     if (!_settings.strPostOn.empty())
     {
         std::wstring strFields;

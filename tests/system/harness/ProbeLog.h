@@ -26,8 +26,9 @@ struct ProbeSettings
     int iDisableState = 0;
     int iReturnDefault = 1;
     std::map<UINT, int> mapReturns;  // result of DLL_PluginBusProcess per bus type
-    bool bFault = false;             // access violation inside DLL_PluginBusProcess for uFaultType
-    UINT uFaultType = 0;
+    // Access violation in "AfterLoad", "BeforeClose" or "BusProcess:<type>" (followed by
+    // ":<text>": only for a record holding the text).
+    std::wstring strFaultOn;
     std::wstring strPostOn;          // "AfterLoad", "BeforeClose" or "BusProcess:<type>"
     UINT uPostType = 0;
     bool bPostSync = false;

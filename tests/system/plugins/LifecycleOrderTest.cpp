@@ -84,6 +84,25 @@ TEST_F(PluginHostTest, QueryEndSessionClosesThePluginsAndDestroyClosesThemAgain)
     EXPECT_EQ(Sequence({"BeforeClose"}), vecTwice);
 }
 
+TEST_F(PluginHostTest, SessionEndAfterTheReopenClosesThePluginsAgain)
+{
+    const UINT_PTR TIMER_SESSIONANSWER = 3;   // the host's stand-in for a WM_ENDSESSION that never came
+    AddProbePerList();
+    StartHost("PluginTelephonyP");
+    DWORD_PTR dwResult = 0;
+    ASSERT_NE(SendMessageTimeoutW(m_hWnd, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &dwResult), 0);
+    // No answer within the host's wait (a person looks at the shutdown screen): its timer
+    // fires, posted here as the system would, and every plug-in is reopened.
+    PostMessageW(m_hWnd, WM_TIMER, TIMER_SESSIONANSWER, 0);
+    ASSERT_TRUE(tvr::WaitUntil([&] { return Sequence({"AfterLoad"}).size() == 12; }, 10000));
+    // The session does end: every plug-in is closed again before the process may end.
+    ASSERT_NE(SendMessageTimeoutW(m_hWnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 10000, &dwResult), 0);
+    const Strings vecOnce = Calls(CLOSE_ORDER, "BeforeClose");
+    Strings vecTwice = vecOnce;
+    vecTwice.insert(vecTwice.end(), vecOnce.begin(), vecOnce.end());
+    EXPECT_EQ(Sequence({"BeforeClose"}), vecTwice);
+}
+
 TEST_F(PluginHostTest, BusMessageReachesTheListsInDistributionOrder)
 {
     AddProbePerList();

@@ -67,16 +67,23 @@ LONG CALLBACK DumpOnTestException(EXCEPTION_POINTERS* _pExceptionPointers)
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-int ReturnSeven()
+int ReturnSeven(void*)
 {
     return 7;
 }
 
-int FaultingBody()
+int FaultingBody(void*)
 {
     volatile int* piNowhere = nullptr;
     *piNowhere = 1;
     return 0;
+}
+
+// A guard inside the guarded body takes the fault; the outer body goes on.
+int GuardingBody(void*)
+{
+    int iResult = 0;
+    return TryGuarded(FaultingBody, nullptr, nullptr, &iResult) ? 1 : 3;
 }
 
 LONG WINAPI ForeignFilter(EXCEPTION_POINTERS* _pExceptionPointers)
@@ -87,15 +94,25 @@ LONG WINAPI ForeignFilter(EXCEPTION_POINTERS* _pExceptionPointers)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// A plug-in replaces the process's filter, then faults.
-int FilterReplacingBody()
+LONG ReportingFilter(EXCEPTION_POINTERS* _pExceptionPointers, void*)
+{
+    fprintf(stderr, "filter saw 0x%08lX\n", static_cast<unsigned long>(_pExceptionPointers->ExceptionRecord->ExceptionCode));
+    fflush(stderr);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// A plug-in replaces the process's filter, then faults under a guard of its own; after it,
+// the guard's exit runs inside the outer guard.
+int FilterReplacingBody(void*)
 {
     SetUnhandledExceptionFilter(ForeignFilter);
-    return FaultingBody();
+    if (!TryGuarded(FaultingBody, ReportingFilter, nullptr, nullptr))
+        RaiseGuardExit();
+    return 0;
 }
 
 // On 64-bit a C++ exception travels the same frame handlers as a fault.
-int CatchingBody()
+int CatchingBody(void*)
 {
     try
     {
@@ -107,18 +124,17 @@ int CatchingBody()
     }
 }
 
-int g_iFilterCalls = 0;
-
-LONG CountingFilter(EXCEPTION_POINTERS*)
+struct SFilterSeen
 {
-    ++g_iFilterCalls;
-    return EXCEPTION_EXECUTE_HANDLER;
-}
+    int iCalls = 0;
+    DWORD dwCode = 0;
+};
 
-LONG ReportingFilter(EXCEPTION_POINTERS* _pExceptionPointers)
+LONG CountingFilter(EXCEPTION_POINTERS* _pExceptionPointers, void* _pSeen)
 {
-    fprintf(stderr, "filter saw 0x%08lX\n", static_cast<unsigned long>(_pExceptionPointers->ExceptionRecord->ExceptionCode));
-    fflush(stderr);
+    auto* pSeen = static_cast<SFilterSeen*>(_pSeen);
+    ++pSeen->iCalls;
+    pSeen->dwCode = _pExceptionPointers->ExceptionRecord->ExceptionCode;
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -173,28 +189,40 @@ TEST(CrashDump, WritesMinidumpReplacingAFileOfTheSameSecond)
 TEST(ExceptionGuard, ReturnsTheBodysResultAndRestoresTheFilter)
 {
     LPTOP_LEVEL_EXCEPTION_FILTER pfnBefore = SetUnhandledExceptionFilter(nullptr);
-    EXPECT_EQ(7, RunGuarded(ReturnSeven, ReportingFilter));
+    int iResult = 0;
+    EXPECT_TRUE(TryGuarded(ReturnSeven, ReportingFilter, nullptr, &iResult));
+    EXPECT_EQ(7, iResult);
     EXPECT_EQ(nullptr, SetUnhandledExceptionFilter(pfnBefore));
 }
 
-TEST(ExceptionGuardDeathTest, FaultRunsTheFilterThenEndsWithCodeOne)
+TEST(ExceptionGuard, FaultRunsTheFilterAtTheFaultThenUnwindsBackToTheGuard)
 {
-    EXPECT_EXIT(RunGuarded(FaultingBody, ReportingFilter), ::testing::ExitedWithCode(1), "filter saw 0xC0000005");
+    SFilterSeen seen;
+    int iResult = 0;
+    EXPECT_FALSE(TryGuarded(FaultingBody, CountingFilter, &seen, &iResult));
+    EXPECT_EQ(1, seen.iCalls);
+    EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), seen.dwCode);
+    // The thread goes on with a sound handler chain: guards nest and work again.
+    EXPECT_TRUE(TryGuarded(GuardingBody, CountingFilter, &seen, &iResult));
+    EXPECT_EQ(3, iResult);
+    EXPECT_EQ(1, seen.iCalls);
+    EXPECT_TRUE(TryGuarded(ReturnSeven, CountingFilter, &seen, &iResult));
+    EXPECT_EQ(7, iResult);
 }
 
 TEST(ExceptionGuard, ExceptionHandledBelowTheGuardNeverReachesIt)
 {
-    g_iFilterCalls = 0;
-    EXPECT_EQ(5, RunGuarded(CatchingBody, CountingFilter));
-    EXPECT_EQ(0, g_iFilterCalls);
-    // The guard is gone with its body: a later guard works the same.
-    EXPECT_EQ(7, RunGuarded(ReturnSeven, CountingFilter));
+    SFilterSeen seen;
+    int iResult = 0;
+    EXPECT_TRUE(TryGuarded(CatchingBody, CountingFilter, &seen, &iResult));
+    EXPECT_EQ(5, iResult);
+    EXPECT_EQ(0, seen.iCalls);
 }
 
-TEST(ExceptionGuardDeathTest, FilterInstalledInsideTheBodyComesAfterTheGuard)
+TEST(ExceptionGuardDeathTest, GuardExitReachesTheForeignFilterAndEndsWithCodeOne)
 {
-    // The guard's filter runs first with the fault; the foreign filter then gets the
-    // guard's own exception and ends the process with its code.
-    EXPECT_EXIT(RunGuarded(FilterReplacingBody, ReportingFilter), ::testing::ExitedWithCode(1),
+    // The inner guard's filter runs first with the fault; the guard's own exception then
+    // reaches the foreign filter, not the outer guard, and the process ends with its code.
+    EXPECT_EXIT(TryGuarded(FilterReplacingBody, ReportingFilter, nullptr, nullptr), ::testing::ExitedWithCode(1),
                 "filter saw 0xC0000005\nforeign filter saw 0x00000001");
 }

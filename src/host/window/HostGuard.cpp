@@ -1,0 +1,88 @@
+// The crash-dump guard of the main thread's sequences and the report of a faulting plug-in.
+#include "host/window/HostGuard.h"
+
+#include <strsafe.h>
+
+#include "TelvarinPlugin.h"
+#include "bus/BusRecordBuilder.h"
+#include "bus/PluginBase.h"
+#include "bus/PluginCall.h"
+#include "diag/CrashDump.h"
+#include "diag/ExceptionGuard.h"
+#include "diag/Trace.h"
+#include "host/window/MainWindow.h"
+
+namespace {
+
+const DWORD MAIN_DUMP_TYPE = 1;   // MiniDumpWithDataSegs
+
+struct SSequence
+{
+    const wchar_t* pszName;
+    int (*pfnBody)(void*);
+    void* pContext;
+    const SPluginCall* pRunningCall;   // this thread's running plug-in call
+    SPluginCall faultCall;             // the call that ran when the fault came
+};
+
+int RunSequenceBody(void* _pSequence)
+{
+    const auto* pSequence = static_cast<const SSequence*>(_pSequence);
+    return pSequence->pfnBody(pSequence->pContext);
+}
+
+// At the fault, on a state it may have corrupted: a copy of the running call and the dump.
+LONG DumpAtFault(EXCEPTION_POINTERS* _pExceptionPointers, void* _pSequence)
+{
+    auto* pSequence = static_cast<SSequence*>(_pSequence);
+    pSequence->faultCall = *pSequence->pRunningCall;
+    return WriteCrashDump(_pExceptionPointers, MAIN_DUMP_TYPE);
+}
+
+bool IsDebugModule(HMODULE _hModule)
+{
+    for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
+    {
+        if (g_PluginDebug.GetModuleHandle(iSlot) == _hModule)
+            return true;
+    }
+    return false;
+}
+
+// A fault inside plug-in code names the module and the export as the last error and in a
+// trace line. The loop that would carry the line is over, so the debug plug-ins get it
+// directly, unless the fault lies in one of them.
+int ReportFaultingPlugin(void* _pSequence)
+{
+    const auto* pSequence = static_cast<const SSequence*>(_pSequence);
+    wchar_t szCall[640];
+    if (g_pServiceWindow == nullptr || !DescribePluginCall(pSequence->faultCall, szCall, ARRAYSIZE(szCall)))
+        return 0;
+    wchar_t szText[800];
+    StringCchPrintfW(szText, ARRAYSIZE(szText), L"%s.Error.Fault in plug-in %s", pSequence->pszName, szCall);
+    wchar_t szLine[1024];
+    FormatTraceLine(szLine, ARRAYSIZE(szLine), szText);
+    g_pServiceWindow->LogLastError(szLine);
+    if (IsDebugModule(pSequence->faultCall.hModule))
+        return 0;
+    CBusRecordBuilder record(QEL_BUSMSG_TRACE, BUS_RECORD_CAPACITY);
+    record.AddField(L" <value keyword=\"Level\">%u</value>\r\n", 0u);
+    record.AddField(L" <value keyword=\"Text\">%s</value>\r\n", szLine);
+    record.AddField(L" <value keyword=\"Thread\">%d</value>\r\n", static_cast<int>(GetCurrentThreadId()));
+    g_PluginDebug.DeliverBusMessage(QEL_BUSMSG_TRACE, record.Finish());
+    return 0;
+}
+
+} // namespace
+
+int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
+{
+    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr}};
+    int iResult = 0;
+    if (TryGuarded(RunSequenceBody, DumpAtFault, &sequence, &iResult))
+        return iResult;
+    // The stack is sound again; a fault while reporting only cuts the report short.
+    TryGuarded(ReportFaultingPlugin, nullptr, &sequence, nullptr);
+    RaiseGuardExit();
+    return -1;
+}
