@@ -18,6 +18,7 @@
 #include "config/RegIniAccess.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionHandler.h"
+#include "diag/CrashDump.h"
 #include "host/entry/Shortcuts.h"
 #include "host/entry/StartMode.h"
 #include "host/report/StartupReport.h"
@@ -60,6 +61,7 @@ void SetUpProcess(HINSTANCE _hInstance)
     InitCommonControlClasses();
     g_hInstance = _hInstance;
     g_RegIniAccess.Init(1);
+    SetCrashDumpFallbackFolder(GetLogFolder());
     g_QelConfig.LoadSettingsPosition();
     SetPluginLoadSortRule(g_QelConfig.GetLoadSortRule());
     g_ResourceAccess.Init();
