@@ -87,14 +87,20 @@ RECT WorkAreaNear(const RECT& _rc)
     return rcWork;
 }
 
-RECT WorkspaceToScreen(const RECT& _rc)
+RECT WorkspaceToScreen(const RECT& _rc, const RECT& _rcMonitor, const RECT& _rcWork)
 {
     RECT rc = _rc;
+    OffsetRect(&rc, _rcWork.left - _rcMonitor.left, _rcWork.top - _rcMonitor.top);
+    return rc;
+}
+
+RECT WorkspaceToScreen(const RECT& _rc)
+{
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    if (GetMonitorInfoW(MonitorFromRect(&_rc, MONITOR_DEFAULTTONEAREST), &info))
-        OffsetRect(&rc, info.rcWork.left - info.rcMonitor.left, info.rcWork.top - info.rcMonitor.top);
-    return rc;
+    if (!GetMonitorInfoW(MonitorFromRect(&_rc, MONITOR_DEFAULTTONEAREST), &info))
+        return _rc;
+    return WorkspaceToScreen(_rc, info.rcMonitor, info.rcWork);
 }
 
 RECT FitIntoWorkArea(const RECT& _rc, const RECT& _rcWork)

@@ -28,7 +28,9 @@ RECT WorkAreaNear(const RECT& _rc);
 RECT FitIntoWorkArea(const RECT& _rc, const RECT& _rcWork);
 
 // A rectangle of GetWindowPlacement (workspace coordinates, which start at the top left of
-// the work area of the monitor) in screen coordinates.
+// the work area of the monitor) in screen coordinates: on the monitor of the given rectangle
+// and work area, and on the monitor nearest to it.
+RECT WorkspaceToScreen(const RECT& _rc, const RECT& _rcMonitor, const RECT& _rcWork);
 RECT WorkspaceToScreen(const RECT& _rc);
 
 // A WM_DPICHANGED for a window: its new DPI and the rectangle it is to take, within the work

@@ -93,6 +93,34 @@ TEST(WindowDpi, RectanglesAreMadeNoLargerThanTheWorkAreaAndMovedIntoIt)
     }
 }
 
+// Workspace coordinates start at the work area's corner: a taskbar at the top or left moves
+// them against the screen's, one at the bottom or right does not.
+TEST(WindowDpi, WorkspaceRectanglesAreMovedByTheWorkAreasOffsetOnTheirMonitor)
+{
+    const RECT rc = {100, 110, 920, 730};
+    const RECT rcMonitor = {0, 0, 1280, 800};
+    const RECT rcSecond = {1280, 0, 2560, 1024};
+    const struct
+    {
+        RECT rcMonitor;
+        RECT rcWork;
+        POINT ptExpected;
+    } CASES[] = {
+        {rcMonitor, {0, 40, 1280, 800}, {100, 150}},     // taskbar at the top
+        {rcMonitor, {60, 0, 1280, 800}, {160, 110}},     // at the left
+        {rcMonitor, {0, 0, 1280, 760}, {100, 110}},      // at the bottom
+        {rcSecond, {1280, 30, 2560, 1024}, {100, 140}},  // a second monitor, taskbar at its top
+    };
+    for (const auto& test : CASES)
+    {
+        const RECT rcScreen = WorkspaceToScreen(rc, test.rcMonitor, test.rcWork);
+        EXPECT_EQ(test.ptExpected.x, rcScreen.left);
+        EXPECT_EQ(test.ptExpected.y, rcScreen.top);
+        EXPECT_EQ(rc.right - rc.left, rcScreen.right - rcScreen.left);
+        EXPECT_EQ(rc.bottom - rc.top, rcScreen.bottom - rcScreen.top);
+    }
+}
+
 // The suggested rectangle is taken only from the window's own thread and only where it can be
 // read; otherwise the size is scaled from the old DPI at the same corner.
 TEST(WindowDpi, DpiChangeTakesTheSuggestedRectangleOnlyFromTheOwnThread)
@@ -202,7 +230,7 @@ TEST_F(SettingsWindow, ClosedMaximisedItKeepsItsRestoredRectangleInScreenPixels)
 {
     const CWorkAreaBelowTop workArea;
     if (!workArea.Applied())
-        GTEST_SKIP() << "the system here does not take a work area of its own";
+        GTEST_SKIP() << "Wine does not report a work area set with SPI_SETWORKAREA in the monitor information";
     SetWindowPos(m_hDlg, nullptr, 100, 150, 820, 620, SWP_NOZORDER);
     const RECT rcRestored = WindowRect(m_hDlg);
     ShowWindow(m_hDlg, SW_MAXIMIZE);
