@@ -45,7 +45,7 @@ struct SInfoDialogState
 };
 
 SInfoDialogState g_InfoDialog;
-CGdiObject g_hDialogFont;   // the dialog's and the link's font at its current DPI
+CGdiObject g_hDialogFont;   // copies of the dialog's font and the link's at its current DPI
 CGdiObject g_hLinkFont;
 
 struct SLinkThreadStart

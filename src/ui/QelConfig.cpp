@@ -317,11 +317,14 @@ void CQelConfig::OnDpiChanged(WPARAM _wParam, LPARAM _lParam)
     if (!ReadDpiChange(m_hWndDlg, _wParam, _lParam, m_iDpi, &iDpi, &rc))
         return;
     m_iDpi = iDpi;
-    MakeFonts();
-    const HFONT hFontNormal = static_cast<HFONT>(m_hFontNormal.Get());
+    // The new fonts are in place before the old ones go.
+    CGdiObject hFontNormal(CreateFontAtDpi(g_DlgFonts.GetNormalFont(), m_iDpi));
+    CGdiObject hFontLarge(CreateFontAtDpi(g_DlgFonts.GetLargeFont(), m_iDpi));
     for (const ESettingsControl eControl : {SETTINGS_TREE, SETTINGS_CLOSE, SETTINGS_APPLY, SETTINGS_HELP})
-        SendMessageW(Control(eControl), WM_SETFONT, reinterpret_cast<WPARAM>(hFontNormal), TRUE);
-    SendMessageW(Control(SETTINGS_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(m_hFontLarge.Get()), TRUE);
+        SendMessageW(Control(eControl), WM_SETFONT, reinterpret_cast<WPARAM>(hFontNormal.Get()), TRUE);
+    SendMessageW(Control(SETTINGS_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(hFontLarge.Get()), TRUE);
+    m_hFontNormal.Reset(hFontNormal.Release());
+    m_hFontLarge.Reset(hFontLarge.Release());
     if (Control(SETTINGS_PAGE) && Control(SETTINGS_PAGE) == GetModuleInfoPage())
         SetModuleInfoPageDpi(m_iDpi);
     SetWindowPos(m_hWndDlg, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
