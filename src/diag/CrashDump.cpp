@@ -1,4 +1,5 @@
-// Minidump of the own process into a file beside the program, through DBGHELP.DLL loaded at run time.
+// Minidump of the own process into a file beside the program (or, where that folder is not
+// writable, in the log folder), through DBGHELP.DLL loaded at run time.
 #include "diag/CrashDump.h"
 
 #include <dbghelp.h>
@@ -8,12 +9,22 @@
 #include "base/Handle.h"
 #include "base/ProgramPath.h"
 #include "base/SecurityAttributes.h"
+#include "config/ConfigPath.h"
 
 namespace {
 
 const size_t PROGRAM_PATH_CHARS = 512;     // module file name, at most 511 characters
 const size_t DUMP_NAME_CHARS = 600;
 const size_t CUT_CHARS = 3;                // the extension without its dot
+
+wchar_t g_szFallbackFolder[MAX_PATH] = L"";
+
+HANDLE CreateDumpFileAt(const wchar_t* _pszPath)
+{
+    // Always created: a dump of the same second replaces the earlier one.
+    return CreateFileW(_pszPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       GetNullDaclAttributes(), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
                                           PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
@@ -26,12 +37,7 @@ void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptio
     SYSTEMTIME time;
     GetLocalTime(&time);
     wchar_t szDump[DUMP_NAME_CHARS];
-    BuildCrashDumpName(szProgram, time, szDump, ARRAYSIZE(szDump));
-    if (szDump[0] == L'\0')
-        return;
-    // Always created: a dump of the same second replaces the earlier one.
-    const CFileHandle file(CreateFileW(szDump, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       GetNullDaclAttributes(), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const CFileHandle file(CreateCrashDumpFile(szProgram, time, szDump, ARRAYSIZE(szDump)));
     if (!file)
         return;
     MINIDUMP_EXCEPTION_INFORMATION info = {GetCurrentThreadId(), _pExceptionPointers, TRUE};
@@ -40,6 +46,32 @@ void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptio
 }
 
 } // namespace
+
+void SetCrashDumpFallbackFolder(const wchar_t* _pszFolder)
+{
+    if (FAILED(StringCchCopyW(g_szFallbackFolder, ARRAYSIZE(g_szFallbackFolder), _pszFolder ? _pszFolder : L"")))
+        g_szFallbackFolder[0] = L'\0';
+}
+
+HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut)
+{
+    BuildCrashDumpName(_pszProgramFile, _Time, _pszOut, _cchOut);
+    if (_pszOut[0] == L'\0')
+        return INVALID_HANDLE_VALUE;
+    const HANDLE hFile = CreateDumpFileAt(_pszOut);
+    if (hFile != INVALID_HANDLE_VALUE || g_szFallbackFolder[0] == L'\0')
+        return hFile;
+    const wchar_t* pszSlash = wcsrchr(_pszOut, L'\\');
+    wchar_t szName[DUMP_NAME_CHARS];
+    if (FAILED(StringCchCopyW(szName, ARRAYSIZE(szName), pszSlash ? pszSlash + 1 : _pszOut))
+        || FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%s\\%s", g_szFallbackFolder, szName)))
+    {
+        _pszOut[0] = L'\0';
+        return INVALID_HANDLE_VALUE;
+    }
+    CreateFolderPath(g_szFallbackFolder);
+    return CreateDumpFileAt(_pszOut);
+}
 
 void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut)
 {

@@ -3,5 +3,12 @@
 #include <windows.h>
 
 LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType);
+// The folder a dump goes to when the program's own folder refuses it (a standard user's
+// program below Program Files); set once before anything can fault, since the dump is
+// written on a state the fault may have corrupted.
+void SetCrashDumpFallbackFolder(const wchar_t* _pszFolder);
+// Creates the dump file beside the program file, else in the fallback folder (created when
+// missing); its path goes to _pszOut. An invalid handle when neither folder takes it.
+HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut);
 // Name of the dump file for the program file and a local time.
 void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut);

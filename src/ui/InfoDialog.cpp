@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <strsafe.h>
 
+#include "base/Handle.h"
 #include "base/SecurityAttributes.h"
 #include "bus/MessageFilter.h"
 #include "config/ResourceAccess.h"
@@ -11,6 +12,7 @@
 #include "ui/InfoIcon.h"
 #include "ui/ModalLoop.h"
 #include "ui/QelConfig.h"
+#include "ui/WindowDpi.h"
 #include "UiResources.h"
 
 const wchar_t INFO_MAKER_ADDRESS[] = L"www.orvex.example";
@@ -38,9 +40,14 @@ struct SInfoDialogState
     wchar_t szUrl[512] = L"";
     HANDLE hLinkThread = nullptr;
     const CInfoIcon* pIcon = nullptr;
+    HFONT hFontTemplate = nullptr;   // the dialog manager's font, made at the opening DPI
+    int iOpeningDpi = BASE_DPI;
+    int iDpi = BASE_DPI;
 };
 
 SInfoDialogState g_InfoDialog;
+CGdiObject g_hDialogFont;   // copies of the dialog's font and the link's at its current DPI
+CGdiObject g_hLinkFont;
 
 struct SLinkThreadStart
 {
@@ -100,6 +107,36 @@ void Centre(HWND _hDlg)
     SetWindowPos(_hDlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The link's font (made for 96 DPI; a copy at any other DPI) at the dialog's DPI; the new
+// font is in place before the old one goes.
+void SetLinkFont()
+{
+    const HFONT hFontLink = g_InfoDialog.pIcon->GetLinkFont();
+    const HFONT hFont = g_InfoDialog.iDpi == BASE_DPI ? nullptr : CreateFontAtDpi(hFontLink, g_InfoDialog.iDpi);
+    SendMessageW(g_InfoDialog.hWndLink, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(hFont ? hFont : hFontLink), TRUE);
+    g_hLinkFont.Reset(hFont);
+}
+
+// Controls and fonts from the DPI the dialog has to the new one; the dialog's own font
+// goes from the opening DPI to it.
+void OnDpiChanged(HWND _hDlg, WPARAM _wParam, LPARAM _lParam)
+{
+    int iDpi = g_InfoDialog.iDpi;
+    RECT rc = {};
+    if (!ReadDpiChange(_hDlg, _wParam, _lParam, g_InfoDialog.iDpi, &iDpi, &rc))
+        return;
+    ScaleChildWindows(_hDlg, g_InfoDialog.iDpi, iDpi);
+    g_InfoDialog.iDpi = iDpi;
+    if (const HFONT hFont = CreateFontAtDpi(g_InfoDialog.hFontTemplate, iDpi, g_InfoDialog.iOpeningDpi))
+    {
+        SetFontOnChildren(_hDlg, hFont);
+        g_hDialogFont.Reset(hFont);
+    }
+    SetLinkFont();
+    SetWindowPos(_hDlg, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void OnInitDialog(HWND _hDlg)
 {
     g_InfoDialog.hWndDialog = _hDlg;
@@ -108,7 +145,11 @@ void OnInitDialog(HWND _hDlg)
     g_InfoDialog.bLinkHovered = false;
     g_InfoDialog.hWndUnderMouse = nullptr;
     g_InfoDialog.hWndPressed = nullptr;
-    SendMessageW(g_InfoDialog.hWndLink, WM_SETFONT, reinterpret_cast<WPARAM>(g_InfoDialog.pIcon->GetLinkFont()), FALSE);
+    g_InfoDialog.hFontTemplate = reinterpret_cast<HFONT>(SendMessageW(_hDlg, WM_GETFONT, 0, 0));
+    g_InfoDialog.iOpeningDpi = GetWindowDpi(_hDlg);
+    g_InfoDialog.iDpi = g_InfoDialog.iOpeningDpi;
+    TakeOverDialogDpiScaling(_hDlg);
+    SetLinkFont();
     Centre(_hDlg);
     SendMessageW(_hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_InfoDialog.pIcon->GetIcon()));
     const CVersionTool version;
@@ -180,6 +221,7 @@ INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _
     {
     case WM_INITDIALOG: OnInitDialog(_hDlg); return TRUE;
     case WM_MOUSEMOVE: OnMouseMove(_hDlg, _lParam); return FALSE;
+    case WM_DPICHANGED: OnDpiChanged(_hDlg, _wParam, _lParam); return TRUE;
     case WM_SETCURSOR: return OnSetCursor(_hDlg);
     case WM_CTLCOLORSTATIC: return OnStaticColor(reinterpret_cast<HDC>(_wParam), reinterpret_cast<HWND>(_lParam));
     case WM_LBUTTONDOWN: g_InfoDialog.hWndPressed = ControlAt(_hDlg, _lParam); return FALSE;
@@ -240,6 +282,8 @@ void RunInfoDialog(const CInfoIcon& _icon)
         RunInfoDialogLoop(hDlg);
     }
     g_InfoDialog.hWndDialog = nullptr;
+    g_hDialogFont.Reset();
+    g_hLinkFont.Reset();
 }
 
 void EndInfoDialog()

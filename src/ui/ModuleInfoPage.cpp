@@ -12,6 +12,7 @@
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"
 #include "ui/QelMessageBox.h"
+#include "ui/WindowDpi.h"
 #include "UiResources.h"
 
 namespace {
@@ -64,6 +65,7 @@ struct SModuleInfoPageState
 };
 
 SModuleInfoPageState g_ModuleInfoPage;
+CGdiObject g_hPageFont;   // the list's font at the page's DPI, while the page is open
 
 HWND List()
 {
@@ -261,6 +263,19 @@ void AddColumns()
     }
 }
 
+// The list's font and column widths at the DPI; the new font is in place before the old
+// one goes.
+void ScaleList(int _iDpi)
+{
+    if (const HFONT hFont = CreateFontAtDpi(g_DlgFonts.GetNormalFont(), _iDpi))
+    {
+        SetFontOnChildren(g_ModuleInfoPage.hWndPage, hFont);
+        g_hPageFont.Reset(hFont);
+    }
+    for (int i = 0; i < static_cast<int>(ARRAYSIZE(COLUMNS)); ++i)
+        ListView_SetColumnWidth(List(), i, ScaleToDpi(COLUMNS[i].iWidth, _iDpi));
+}
+
 void FitList()
 {
     RECT rc = {};
@@ -268,7 +283,7 @@ void FitList()
     MoveWindow(List(), 0, 0, rc.right, rc.bottom, TRUE);
 }
 
-void OnInitDialog(HWND _hDlg)
+void OnInitDialog(HWND _hDlg, int _iDpi)
 {
     g_ModuleInfoPage.hWndPage = _hDlg;
     g_ModuleInfoPage.hWndList = GetDlgItem(_hDlg, IDC_MODULE_LIST);
@@ -280,6 +295,7 @@ void OnInitDialog(HWND _hDlg)
     ListView_SetExtendedListViewStyleEx(hWndList, LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES,
                                         LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES);
     AddColumns();
+    ScaleList(_iDpi);
     ListView_SetBkColor(hWndList, g_DlgColors.GetColor(QEL_COLOR_LISTBACK));
     if (!g_ModuleInfoPage.hImages)
         g_ModuleInfoPage.hImages = ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CHECKBOXES),
@@ -344,6 +360,7 @@ void OnDestroy()
     if (g_ModuleInfoPage.hImages)
         ImageList_Destroy(g_ModuleInfoPage.hImages);
     g_ModuleInfoPage = SModuleInfoPageState();
+    g_hPageFont.Reset();
 }
 
 INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
@@ -352,7 +369,7 @@ INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
         return TRUE;   // handled: the default handling would read lParam too
     switch (_uMsg)
     {
-    case WM_INITDIALOG: OnInitDialog(_hDlg); return TRUE;
+    case WM_INITDIALOG: OnInitDialog(_hDlg, static_cast<int>(_lParam)); return TRUE;
     case WM_SIZE: FitList(); return TRUE;
     case WM_NOTIFY: return OnNotify(_hDlg, reinterpret_cast<const NMHDR*>(_lParam));
     case WM_HELP:
@@ -373,13 +390,25 @@ INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
 
 } // namespace
 
-HWND CreateModuleInfoPage(HWND _hWndSettings)
+HWND CreateModuleInfoPage(HWND _hWndSettings, int _iDpi)
 {
     if (!IsWindow(_hWndSettings))
         return nullptr;
     if (g_ModuleInfoPage.hWndPage)
         DestroyWindow(g_ModuleInfoPage.hWndPage);   // one page at a time: its state is shared
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MODULEINFO), _hWndSettings, PageProc, 0);
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MODULEINFO), _hWndSettings, PageProc,
+                              static_cast<LPARAM>(_iDpi));
+}
+
+HWND GetModuleInfoPage()
+{
+    return g_ModuleInfoPage.hWndPage;
+}
+
+void SetModuleInfoPageDpi(int _iDpi)
+{
+    if (List())
+        ScaleList(_iDpi);
 }
 
 void ApplyModuleStates()

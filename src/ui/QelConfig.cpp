@@ -23,6 +23,7 @@
 #include "ui/QelMessageBox.h"
 #include "ui/SettingsKeys.h"
 #include "ui/SettingsPlugin.h"
+#include "ui/WindowDpi.h"
 #include "UiResources.h"
 
 wchar_t g_szHelpLink[512] = L"";
@@ -51,16 +52,6 @@ const SButton BUTTONS[] = {
     {SETTINGS_APPLY, IDC_SETTINGS_APPLY, 1023, L"Apply"},
     {SETTINGS_HELP, IDHELP, 1018, L"Help"},
 };
-
-// A copy of a font with its height scaled to the DPI.
-HFONT ScaledFont(HFONT _hFont, int _iDpi)
-{
-    LOGFONTW lf = {};
-    if (!_hFont || GetObjectW(_hFont, sizeof(lf), &lf) != sizeof(lf))
-        return nullptr;
-    lf.lfHeight = ScaleToDpi(lf.lfHeight, _iDpi);
-    return CreateFontIndirectW(&lf);
-}
 
 // Ends the process's own topmost windows (its message boxes) before a change is applied.
 BOOL CALLBACK CloseIfOwnTopmost(HWND _hWnd, LPARAM _lProcessId)
@@ -253,7 +244,11 @@ INT_PTR CQelConfig::OnMessage(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lP
             StorePosition();
         LayOut();
         return TRUE;
-    case WM_GETMINMAXINFO: LimitSettingsSize(reinterpret_cast<MINMAXINFO*>(_lParam), m_iDpi); return TRUE;
+    case WM_GETMINMAXINFO: LimitSettingsSize(reinterpret_cast<MINMAXINFO*>(_lParam), m_iDpi, WorkArea()); return TRUE;
+    case WM_DPICHANGED:
+        OnDpiChanged(_wParam, _lParam);
+        SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, 0);
+        return TRUE;
     case WM_DISPLAYCHANGE:
         ValidatePosition();
         PlaceWindow();
@@ -296,6 +291,8 @@ void CQelConfig::OnInitDialog(HWND _hDlg, HMODULE _hModule)
     SendMessageW(_hDlg, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(g_InfoIcon.GetIcon()));
     g_DlgColors.SetScheme(g_DlgColors.GetScheme());
     g_DlgFonts.ApplyFont(_hDlg, g_DlgFonts.GetFaceName());
+    m_iDpi = GetWindowDpi(_hDlg);
+    TakeOverDialogDpiScaling(_hDlg);
     MakeFonts();
     CreateControls();
     ValidatePosition();
@@ -310,9 +307,39 @@ void CQelConfig::OnInitDialog(HWND _hDlg, HMODULE _hModule)
 
 void CQelConfig::MakeFonts()
 {
-    m_iDpi = GetSettingsDpi();
-    m_hFontNormal.Reset(ScaledFont(g_DlgFonts.GetNormalFont(), m_iDpi));
-    m_hFontLarge.Reset(ScaledFont(g_DlgFonts.GetLargeFont(), m_iDpi));
+    m_hFontNormal.Reset(CreateFontAtDpi(g_DlgFonts.GetNormalFont(), m_iDpi));
+    m_hFontLarge.Reset(CreateFontAtDpi(g_DlgFonts.GetLargeFont(), m_iDpi));
+}
+
+// The window moved to a monitor of another DPI (or the DPI changed): fonts, layout, page and
+// window size follow it.
+void CQelConfig::OnDpiChanged(WPARAM _wParam, LPARAM _lParam)
+{
+    int iDpi = m_iDpi;
+    RECT rc = {};
+    if (!ReadDpiChange(m_hWndDlg, _wParam, _lParam, m_iDpi, &iDpi, &rc))
+        return;
+    m_iDpi = iDpi;
+    // The new fonts are in place before the old ones go.
+    CGdiObject hFontNormal(CreateFontAtDpi(g_DlgFonts.GetNormalFont(), m_iDpi));
+    CGdiObject hFontLarge(CreateFontAtDpi(g_DlgFonts.GetLargeFont(), m_iDpi));
+    for (const ESettingsControl eControl : {SETTINGS_TREE, SETTINGS_CLOSE, SETTINGS_APPLY, SETTINGS_HELP})
+        SendMessageW(Control(eControl), WM_SETFONT, reinterpret_cast<WPARAM>(hFontNormal.Get()), TRUE);
+    SendMessageW(Control(SETTINGS_TITLE), WM_SETFONT, reinterpret_cast<WPARAM>(hFontLarge.Get()), TRUE);
+    m_hFontNormal.Reset(hFontNormal.Release());
+    m_hFontLarge.Reset(hFontLarge.Release());
+    if (Control(SETTINGS_PAGE) && Control(SETTINGS_PAGE) == GetModuleInfoPage())
+        SetModuleInfoPageDpi(m_iDpi);
+    SetWindowPos(m_hWndDlg, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
+}
+
+RECT CQelConfig::WorkArea() const
+{
+    RECT rc = {};
+    GetWindowRect(m_hWndDlg, &rc);
+    return WorkAreaNear(rc);
 }
 
 void CQelConfig::CreateControls()
@@ -381,7 +408,7 @@ void CQelConfig::OnSelectionChanged(HTREEITEM _hNode)
     if (_hNode && _hNode == m_Tree.GetModuleInfoNode())
     {
         m_hSelectedModule = GetModuleHandleW(nullptr);
-        m_ahWndControls[SETTINGS_PAGE] = CreateModuleInfoPage(m_hWndDlg);
+        m_ahWndControls[SETTINGS_PAGE] = CreateModuleInfoPage(m_hWndDlg, m_iDpi);
         if (Control(SETTINGS_PAGE))
             ShowWindow(Control(SETTINGS_PAGE), SW_SHOW);
     }
@@ -445,7 +472,7 @@ void CQelConfig::LayOut()
         LayOutSettings(m_hWndDlg, m_ahWndControls, m_iDpi);
 }
 
-// The rectangle of the window as it is when not minimised or maximised.
+// The rectangle of the window as it is when not minimised or maximised, in screen pixels.
 void CQelConfig::StorePosition()
 {
     WINDOWPLACEMENT placement = {};
@@ -453,14 +480,15 @@ void CQelConfig::StorePosition()
     if (!GetWindowPlacement(m_hWndDlg, &placement))
         return;
     if (placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_SHOWMAXIMIZED)
-        m_rcPosition = placement.rcNormalPosition;
+        m_rcPosition = WorkspaceToScreen(placement.rcNormalPosition);
     else
         GetWindowRect(m_hWndDlg, &m_rcPosition);
 }
 
+// Within the work area of its monitor, at most as large as that work area.
 void CQelConfig::PlaceWindow()
 {
-    const RECT& rc = m_rcPosition;
+    const RECT rc = FitIntoWorkArea(m_rcPosition, WorkAreaNear(m_rcPosition));
     SetWindowPos(m_hWndDlg, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOZORDER | SWP_SHOWWINDOW);
 }

@@ -50,6 +50,8 @@ private:
     INT_PTR OnMessage(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);
     void OnInitDialog(HWND _hDlg, HMODULE _hModule);
     void MakeFonts();
+    void OnDpiChanged(WPARAM _wParam, LPARAM _lParam);
+    RECT WorkArea() const;
     void CreateControls();
     void SetTexts();
     bool OnNotify(const NMHDR* _pHeader, LRESULT* _plResult);
@@ -71,8 +73,8 @@ private:
     CSettingsTree m_Tree;
     HMODULE m_hSelectedModule = nullptr;
     BOOL m_bChanged = FALSE;
-    int m_iDpi = SETTINGS_BASE_DPI;
-    CGdiObject m_hFontNormal;   // the dialog fonts at the system's DPI
+    int m_iDpi = BASE_DPI;
+    CGdiObject m_hFontNormal;   // the dialog fonts at the window's DPI
     CGdiObject m_hFontLarge;
     RECT m_rcPosition = {};
     int m_iUseLoadSortRule = 0;

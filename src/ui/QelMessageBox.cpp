@@ -8,6 +8,7 @@
 #include "config/VersionTool.h"
 #include "ui/ModalLoop.h"
 #include "ui/QelDlgColors.h"
+#include "ui/WindowDpi.h"
 
 namespace {
 
@@ -144,6 +145,8 @@ int CQelMessageBox::ShowMessageBox(HWND _hWndOwner, const wchar_t* _pszText, con
     }
     m_hWndBox = nullptr;
     m_hWndText = nullptr;
+    m_hWndIcon = nullptr;
+    m_hFont.Reset();
     m_uButtonCount = 0;
     for (HWND& hWnd : m_ahWndButtons)
         hWnd = nullptr;
@@ -171,15 +174,13 @@ bool CQelMessageBox::Build(const wchar_t* _pszText, const wchar_t* _pszCaption)
                                 CW_USEDEFAULT, CW_USEDEFAULT, BOX_WIDTH, BOX_HEIGHT, m_hWndOwner, nullptr, hInstance, nullptr);
     if (!m_hWndBox)
         return false;
-    m_hWndText = CreateWindowExW(0, L"STATIC", _pszText, WS_CHILD | WS_VISIBLE, TEXT_X, TEXT_Y, 200, TEXT_HEIGHT,
-                                 m_hWndBox, nullptr, hInstance, nullptr);
-    g_DlgFonts.ApplyFont(m_hWndBox, g_DlgFonts.GetFaceName());
+    m_hWndText = CreateWindowExW(0, L"STATIC", _pszText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWndBox, nullptr,
+                                 hInstance, nullptr);
     SetWindowTextW(m_hWndText, _pszText);
     CreateButtons();
-    const int iButtonsEnd = BUTTON_X + BUTTON_STEP * static_cast<int>(m_uButtonCount);
-    const int iTextCut = CreateIcon(iButtonsEnd) ? TEXT_CUT_ICON : TEXT_CUT_PLAIN;
-    MoveWindow(m_hWndText, TEXT_X, TEXT_Y, iButtonsEnd + BOX_MARGIN - iTextCut, TEXT_HEIGHT, TRUE);
-    Place(iButtonsEnd + BOX_MARGIN);
+    m_hWndIcon = CreateIcon();
+    SetDpi(GetWindowDpi(m_hWndBox));
+    Place();
     FocusDefaultButton();
     UpdateWindow(m_hWndBox);
     return true;
@@ -196,39 +197,75 @@ void CQelMessageBox::CreateButtons()
     {
         const SButton& button = *set.apButtons[i];
         const HWND hWnd = CreateWindowExW(0, L"BUTTON", g_ResourceAccess.GetString(button.uTextId, button.pszDefault),
-                                          BUTTON_STYLE, BUTTON_X + BUTTON_STEP * static_cast<int>(i), BUTTON_Y,
-                                          BUTTON_WIDTH, BUTTON_HEIGHT, m_hWndBox,
+                                          BUTTON_STYLE, 0, 0, 0, 0, m_hWndBox,
                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.iId)), hInstance, nullptr);
-        if (!hWnd)
-            continue;
-        SendMessageW(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(g_DlgFonts.GetNormalFont()), FALSE);
-        m_ahWndButtons[m_uButtonCount++] = hWnd;
+        if (hWnd)
+            m_ahWndButtons[m_uButtonCount++] = hWnd;
     }
 }
 
-// The icon right of the buttons; false when the flags ask for none or it cannot be loaded.
-bool CQelMessageBox::CreateIcon(int _iButtonsEnd)
+// The icon right of the buttons; null when the flags ask for none or it cannot be loaded.
+HWND CQelMessageBox::CreateIcon()
 {
     const wchar_t* pszIcon = IconName(m_uFlags);
     const HICON hIcon = pszIcon ? static_cast<HICON>(LoadImageW(nullptr, pszIcon, IMAGE_ICON, ICON_SIZE, ICON_SIZE, LR_SHARED))
                                 : nullptr;
     if (!hIcon)
-        return false;
-    const HWND hWndIcon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, _iButtonsEnd + ICON_GAP,
-                                          ICON_Y, ICON_SIZE, ICON_SIZE, m_hWndBox, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hWndIcon)
-        return false;
-    SendMessageW(hWndIcon, STM_SETICON, reinterpret_cast<WPARAM>(hIcon), 0);
-    return true;
+        return nullptr;
+    const HWND hWndIcon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0, m_hWndBox,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (hWndIcon)
+        SendMessageW(hWndIcon, STM_SETICON, reinterpret_cast<WPARAM>(hIcon), 0);
+    return hWndIcon;
 }
 
-void CQelMessageBox::Place(int _iWidth)
+// The box's font and the places of its parts at the DPI; the lengths are given at 96 DPI.
+void CQelMessageBox::SetDpi(int _iDpi)
+{
+    m_iDpi = _iDpi;
+    const HFONT hFont = CreateFontAtDpi(g_DlgFonts.GetNormalFont(), _iDpi);
+    SetFontOnChildren(m_hWndBox, hFont ? hFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    m_hFont.Reset(hFont);
+    const int iButtonsEnd = BUTTON_X + BUTTON_STEP * static_cast<int>(m_uButtonCount);
+    const int iTextCut = m_hWndIcon ? TEXT_CUT_ICON : TEXT_CUT_PLAIN;
+    MoveScaled(m_hWndText, TEXT_X, TEXT_Y, iButtonsEnd + BOX_MARGIN - iTextCut, TEXT_HEIGHT);
+    for (UINT i = 0; i < m_uButtonCount; ++i)
+        MoveScaled(m_ahWndButtons[i], BUTTON_X + BUTTON_STEP * static_cast<int>(i), BUTTON_Y, BUTTON_WIDTH, BUTTON_HEIGHT);
+    if (m_hWndIcon)
+        MoveScaled(m_hWndIcon, iButtonsEnd + ICON_GAP, ICON_Y, ICON_SIZE, ICON_SIZE);
+}
+
+void CQelMessageBox::MoveScaled(HWND _hWnd, int _x, int _y, int _cx, int _cy) const
+{
+    MoveWindow(_hWnd, ScaleToDpi(_x, m_iDpi), ScaleToDpi(_y, m_iDpi), ScaleToDpi(_cx, m_iDpi), ScaleToDpi(_cy, m_iDpi), TRUE);
+}
+
+// Below and right of the owner's top left corner (or the screen's), within the work area.
+void CQelMessageBox::Place()
 {
     RECT rcOwner = {0, 0, 0, 0};
     if (m_hWndOwner)
         GetWindowRect(m_hWndOwner, &rcOwner);
-    SetWindowPos(m_hWndBox, HWND_TOPMOST, rcOwner.left + OWNER_OFFSET, rcOwner.top + OWNER_OFFSET, _iWidth, BOX_HEIGHT,
-                 SWP_SHOWWINDOW);
+    const int iWidth = BUTTON_X + BUTTON_STEP * static_cast<int>(m_uButtonCount) + BOX_MARGIN;
+    const RECT rcWanted = {rcOwner.left + OWNER_OFFSET, rcOwner.top + OWNER_OFFSET,
+                           rcOwner.left + OWNER_OFFSET + ScaleToDpi(iWidth, m_iDpi),
+                           rcOwner.top + OWNER_OFFSET + ScaleToDpi(BOX_HEIGHT, m_iDpi)};
+    SetBoxRect(FitIntoWorkArea(rcWanted, WorkAreaNear(rcWanted)), SWP_SHOWWINDOW);
+}
+
+void CQelMessageBox::SetBoxRect(const RECT& _rc, UINT _uFlags)
+{
+    SetWindowPos(m_hWndBox, HWND_TOPMOST, _rc.left, _rc.top, _rc.right - _rc.left, _rc.bottom - _rc.top, _uFlags);
+}
+
+void CQelMessageBox::OnDpiChanged(WPARAM _wParam, LPARAM _lParam)
+{
+    int iDpi = m_iDpi;
+    RECT rc = {};
+    if (!ReadDpiChange(m_hWndBox, _wParam, _lParam, m_iDpi, &iDpi, &rc))
+        return;
+    SetDpi(iDpi);
+    SetBoxRect(rc, SWP_NOACTIVATE);
 }
 
 void CQelMessageBox::FocusDefaultButton()
@@ -270,6 +307,10 @@ LRESULT CALLBACK CQelMessageBox::BoxProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam,
             return 0;
         }
         break;
+    case WM_DPICHANGED:
+        if (_hWnd == g_MessageBox.m_hWndBox)
+            g_MessageBox.OnDpiChanged(_wParam, _lParam);
+        return 0;
     case WM_CTLCOLORSTATIC:
         SetTextColor(reinterpret_cast<HDC>(_wParam), g_DlgColors.GetColor(QEL_COLOR_TEXT));
         SetBkColor(reinterpret_cast<HDC>(_wParam), g_DlgColors.GetColor(QEL_COLOR_BACKGROUND));

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/Handle.h"
+
 class CQelMessageBox
 {
 public:
@@ -22,8 +24,12 @@ private:
     static LRESULT CALLBACK BoxProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);
     bool Build(const wchar_t* _pszText, const wchar_t* _pszCaption);
     void CreateButtons();
-    bool CreateIcon(int _iButtonsEnd);
-    void Place(int _iWidth);
+    HWND CreateIcon();
+    void SetDpi(int _iDpi);
+    void MoveScaled(HWND _hWnd, int _x, int _y, int _cx, int _cy) const;
+    void Place();
+    void SetBoxRect(const RECT& _rc, UINT _uFlags);
+    void OnDpiChanged(WPARAM _wParam, LPARAM _lParam);
     void FocusDefaultButton();
     int RunModalLoop();
 
@@ -33,6 +39,9 @@ private:
     UINT m_uButtonCount = 0;
     HWND m_hWndBox = nullptr;
     HWND m_hWndText = nullptr;
+    HWND m_hWndIcon = nullptr;
+    int m_iDpi = 96;
+    CGdiObject m_hFont;   // the normal dialog font at the box's DPI
 };
 
 extern CQelMessageBox g_MessageBox;

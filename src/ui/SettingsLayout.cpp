@@ -1,5 +1,7 @@
 #include "ui/SettingsLayout.h"
 
+#include <algorithm>
+
 #include "ui/QelDlgColors.h"
 
 namespace {
@@ -37,21 +39,6 @@ int Place(int _iFixed, bool _bFromClient, int _iClient, int _iDpi)
 }
 
 } // namespace
-
-int GetSettingsDpi()
-{
-    HDC hdc = GetDC(nullptr);
-    if (!hdc)
-        return SETTINGS_BASE_DPI;
-    const int iDpi = GetDeviceCaps(hdc, LOGPIXELSY);
-    ReleaseDC(nullptr, hdc);
-    return iDpi > 0 ? iDpi : SETTINGS_BASE_DPI;
-}
-
-int ScaleToDpi(int _iPixels, int _iDpi)
-{
-    return MulDiv(_iPixels, _iDpi, SETTINGS_BASE_DPI);
-}
 
 RECT SettingsControlRect(ESettingsControl _eControl, int _iWidth, int _iHeight, int _iDpi)
 {
@@ -91,8 +78,8 @@ void PaintSettingsBackground(HWND _hWndDlg, HDC _hdc, int _iDpi)
         FillRect(_hdc, &rc, hbrPane);
 }
 
-void LimitSettingsSize(MINMAXINFO* _pInfo, int _iDpi)
+void LimitSettingsSize(MINMAXINFO* _pInfo, int _iDpi, const RECT& _rcWork)
 {
-    _pInfo->ptMinTrackSize.x = ScaleToDpi(MIN_TRACK_WIDTH, _iDpi);
-    _pInfo->ptMinTrackSize.y = ScaleToDpi(MIN_TRACK_HEIGHT, _iDpi);
+    _pInfo->ptMinTrackSize.x = std::min<LONG>(ScaleToDpi(MIN_TRACK_WIDTH, _iDpi), _rcWork.right - _rcWork.left);
+    _pInfo->ptMinTrackSize.y = std::min<LONG>(ScaleToDpi(MIN_TRACK_HEIGHT, _iDpi), _rcWork.bottom - _rcWork.top);
 }

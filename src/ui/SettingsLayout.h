@@ -1,7 +1,9 @@
 // Where the settings window puts its controls: the layout table at 96 DPI, scaled by the
-// system's DPI, the background with its left strip and the smallest window size.
+// window's DPI, the background with its left strip and the smallest window size.
 #pragma once
 #include <windows.h>
+
+#include "ui/WindowDpi.h"
 
 // The controls the table places, in table order.
 enum ESettingsControl
@@ -15,12 +17,6 @@ enum ESettingsControl
     SETTINGS_CONTROL_COUNT
 };
 
-const int SETTINGS_BASE_DPI = 96;
-
-// The system's DPI (the screen's logical pixels per inch); 96 when it cannot be had.
-int GetSettingsDpi();
-// A length of the table (given at 96 DPI) at the DPI.
-int ScaleToDpi(int _iPixels, int _iDpi);
 // The control's rectangle (left, top, right, bottom) in a client area of W x H pixels.
 RECT SettingsControlRect(ESettingsControl _eControl, int _iWidth, int _iHeight, int _iDpi);
 // Moves every existing control of the array (indexed by ESettingsControl) to its place in
@@ -28,5 +24,6 @@ RECT SettingsControlRect(ESettingsControl _eControl, int _iWidth, int _iHeight, 
 void LayOutSettings(HWND _hWndDlg, const HWND (&_ahWndControls)[SETTINGS_CONTROL_COUNT], int _iDpi);
 // The client area in the background brush, the strip left of the page in the pane brush.
 void PaintSettingsBackground(HWND _hWndDlg, HDC _hdc, int _iDpi);
-// The window is never made smaller than 800 x 600 (at 96 DPI).
-void LimitSettingsSize(MINMAXINFO* _pInfo, int _iDpi);
+// The window is never made smaller than 800 x 600 (at 96 DPI), nor than the work area where
+// that is smaller.
+void LimitSettingsSize(MINMAXINFO* _pInfo, int _iDpi, const RECT& _rcWork);

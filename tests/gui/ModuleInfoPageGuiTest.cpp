@@ -171,7 +171,7 @@ protected:
         // takes the clicks meant for the page.
         m_hWndSettings = CreateWindowExW(WS_EX_TOPMOST, WINDOW_CLASS, L"Settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 600,
                                          460, nullptr, nullptr, nullptr, nullptr);
-        m_hWndPage = CreateModuleInfoPage(m_hWndSettings);
+        m_hWndPage = CreateModuleInfoPage(m_hWndSettings, 96);
         ASSERT_NE(nullptr, m_hWndPage);
         MoveWindow(m_hWndPage, 10, 10, 530, 380, TRUE);
         ShowWindow(m_hWndPage, SW_SHOW);
@@ -460,7 +460,7 @@ TEST_F(ModuleInfoPage, OkOrCancelEndsThePageAndANewPageLoadsThePicturesAgain)
         ApplyModuleStates();   // no page: nothing is applied
         RefreshModuleInfoPage();
         EXPECT_TRUE(SetDisableCalls().empty());
-        m_hWndPage = CreateModuleInfoPage(m_hWndSettings);
+        m_hWndPage = CreateModuleInfoPage(m_hWndSettings, 96);
         ASSERT_NE(nullptr, m_hWndPage);
         m_hWndList = GetDlgItem(m_hWndPage, IDC_MODULE_LIST);
         const HIMAGELIST hImages = ListView_GetImageList(m_hWndList, LVSIL_SMALL);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "Screen.h"
 #include "SettingsGui.h"
 #include "TelvarinPlugin.h"
 #include "config/VersionTool.h"
@@ -129,6 +130,48 @@ TEST_F(SettingsWindow, ControlsFollowTheLayoutTableAtTwoSizes)
     GetWindowRect(m_hWndSettings, &rcWindow);
     EXPECT_EQ(800, rcWindow.right - rcWindow.left);
     EXPECT_EQ(600, rcWindow.bottom - rcWindow.top);
+}
+
+// Sent from this process, the host reads no rectangle at lParam: it keeps the corner, scales
+// the size and fits the window into the work area of the 1024 x 700 desktop, whose height is
+// below the scaled 900-pixel minimum; Close and Apply stay on the screen.
+TEST_F(SettingsWindow, At144DpiTheWindowFitsTheWorkAreaAndItsControlsScale)
+{
+    if (ScreenDpi() != 96)
+        GTEST_SKIP() << "the window opens at 96 DPI; this desktop has " << ScreenDpi();
+    Open();
+    SendMessageW(m_hWndSettings, WM_DPICHANGED, MAKEWPARAM(144, 144), 0x10);
+    auto rectOf = [](HWND _hWnd) {
+        RECT rc = {};
+        GetWindowRect(_hWnd, &rc);
+        return rc;
+    };
+    ASSERT_TRUE(tvr::WaitUntil([&]() { const RECT rc = rectOf(Button(IDCANCEL)); return rc.bottom - rc.top == 38; }, WAIT_MS));
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(m_hWndSettings, MONITOR_DEFAULTTONEAREST), &info));
+    const RECT rcWork = info.rcWork;
+    const RECT rcWindow = rectOf(m_hWndSettings);
+    EXPECT_EQ(rcWork.left, rcWindow.left);
+    EXPECT_EQ(rcWork.top, rcWindow.top);
+    EXPECT_EQ(std::min<LONG>(1200, rcWork.right - rcWork.left), rcWindow.right - rcWindow.left);
+    EXPECT_EQ(std::min<LONG>(900, rcWork.bottom - rcWork.top), rcWindow.bottom - rcWindow.top);
+    RECT rcClient = {};
+    GetClientRect(m_hWndSettings, &rcClient);
+    MapWindowPoints(m_hWndSettings, nullptr, reinterpret_cast<POINT*>(&rcClient), 2);
+    for (const int iId : {IDCANCEL, 2002})
+    {
+        const RECT rc = rectOf(Button(iId));
+        RECT rcInside = {};
+        EXPECT_TRUE(IntersectRect(&rcInside, &rc, &rcClient) && EqualRect(&rcInside, &rc)) << iId;
+        EXPECT_EQ(135, rc.right - rc.left) << iId;
+    }
+    const HWND hWndList = GetDlgItem(Page(), 1012);
+    ASSERT_NE(nullptr, hWndList);
+    EXPECT_EQ(210, ListView_GetColumnWidth(hWndList, 0));
+    EXPECT_EQ(165, ListView_GetColumnWidth(hWndList, 1));
+    RedrawWindow(m_hWndSettings, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(CScreenImage(rcWindow).SavePng(L"settings-144dpi"));
 }
 
 TEST_F(SettingsWindow, ValidStoredPositionIsUsedAndTheLastOneIsSavedAtExit)

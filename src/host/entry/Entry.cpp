@@ -19,6 +19,7 @@
 #include "config/RegIniAccess.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionHandler.h"
+#include "diag/CrashDump.h"
 #include "host/entry/Shortcuts.h"
 #include "host/entry/StartMode.h"
 #include "host/report/StartupReport.h"
@@ -61,6 +62,7 @@ void SetUpProcess(HINSTANCE _hInstance)
     InitCommonControlClasses();
     g_hInstance = _hInstance;
     g_RegIniAccess.Init(1);
+    SetCrashDumpFallbackFolder(GetLogFolder());
     g_QelConfig.LoadSettingsPosition();
     SetPluginLoadSortRule(g_QelConfig.GetLoadSortRule());
     g_ResourceAccess.Init();

@@ -86,8 +86,8 @@ TEST_F(VersionBlocks, LongTextsAreCutAndMissingFilesGiveEmptyTexts)
     const CVersionTool missing(m_folder.Child(L"missing.dll").c_str());
     EXPECT_STREQ(L"", missing.GetProductVersion());
     EXPECT_STREQ(L"", missing.GetProductName());
-    // The language module has no version resource at all.
-    const CVersionTool plain(TVR_DIST_DIR L"\\Resource\\EN\\RESOURCE.DLL");
+    // The probe plug-in has no version resource at all.
+    const CVersionTool plain(TVR_TEST_PLUGINS_DIR L"\\PluginProbe.dll");
     EXPECT_STREQ(L"", plain.GetProductVersion());
 }
 

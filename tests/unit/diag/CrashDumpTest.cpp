@@ -7,6 +7,7 @@
 
 #include "diag/CrashDump.h"
 #include "diag/ExceptionGuard.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -225,4 +226,32 @@ TEST(ExceptionGuardDeathTest, GuardExitReachesTheForeignFilterAndEndsWithCodeOne
     // reaches the foreign filter, not the outer guard, and the process ends with its code.
     EXPECT_EXIT(TryGuarded(FilterReplacingBody, ReportingFilter, nullptr, nullptr), ::testing::ExitedWithCode(1),
                 "filter saw 0xC0000005\nforeign filter saw 0x00000001");
+}
+
+// A program folder that takes no file (here one that does not exist; a read-only folder
+// below Program Files acts the same) sends the dump to the fallback folder, made on demand.
+TEST(CrashDump, GoesToTheFallbackFolderOnlyWhenTheProgramFolderRefusesIt)
+{
+    const tvr::CTempFolder folder;
+    const std::wstring strFallback = folder.Child(L"LOG\\deeper");
+    SetCrashDumpFallbackFolder(strFallback.c_str());
+    const SYSTEMTIME time = MakeTime(2026, 12, 9, 6, 30, 0);
+    const struct
+    {
+        std::wstring strProgram;
+        std::wstring strExpected;
+    } CASES[] = {
+        {folder.Child(L"Telvarin.exe"), folder.Child(L"Telvarin._CRASHDUMP_20261209_063000.DMP")},
+        {folder.Child(L"missing\\Telvarin.exe"), strFallback + L"\\Telvarin._CRASHDUMP_20261209_063000.DMP"},
+    };
+    for (const auto& test : CASES)
+    {
+        wchar_t szPath[600];
+        const HANDLE hFile = CreateCrashDumpFile(test.strProgram.c_str(), time, szPath, ARRAYSIZE(szPath));
+        EXPECT_NE(INVALID_HANDLE_VALUE, hFile);
+        CloseHandle(hFile);
+        EXPECT_EQ(test.strExpected, szPath);
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(test.strExpected.c_str()));
+    }
+    SetCrashDumpFallbackFolder(nullptr);
 }

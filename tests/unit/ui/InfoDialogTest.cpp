@@ -179,3 +179,36 @@ TEST_F(InfoDialog, PressAndReleaseOnTheLinkOpensTheMakersAddressOnly)
     const std::string strUrl = handler.WaitForUrl(8000);
     EXPECT_EQ(0u, strUrl.find("https://www.orvex.example")) << strUrl;
 }
+
+// A DPI change sent from another thread (the rectangle at lParam is not read): the dialog,
+// its controls and both fonts grow by half at the same corner.
+TEST_F(InfoDialog, At144DpiTheDialogItsControlsAndFontsScale)
+{
+    ASSERT_NE(nullptr, m_hDlg);
+    const HWND hWndOk = GetDlgItem(m_hDlg, IDOK);
+    RECT rcDlg = {};
+    RECT rcOk = {};
+    GetWindowRect(m_hDlg, &rcDlg);
+    GetWindowRect(hWndOk, &rcOk);
+    const auto Height = [](HWND _hWnd) {
+        LOGFONTW lf = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(_hWnd, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+        return lf.lfHeight;
+    };
+    const LONG lOkFont = Height(hWndOk);
+    const LONG lLinkFont = Height(GetDlgItem(m_hDlg, IDC_INFO_LINK));
+    const RECT rcFarOff = {-9000, -9000, 30000, 30000};
+    SendMessageW(m_hDlg, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&rcFarOff));
+
+    RECT rcDlg144 = {};
+    RECT rcOk144 = {};
+    GetWindowRect(m_hDlg, &rcDlg144);
+    GetWindowRect(hWndOk, &rcOk144);
+    EXPECT_EQ(rcDlg.left, rcDlg144.left);
+    EXPECT_EQ(rcDlg.top, rcDlg144.top);
+    EXPECT_EQ(MulDiv(rcDlg.right - rcDlg.left, 144, 96), rcDlg144.right - rcDlg144.left);
+    EXPECT_NEAR(MulDiv(rcOk.right - rcOk.left, 144, 96), rcOk144.right - rcOk144.left, 1);
+    EXPECT_NEAR(MulDiv(rcOk.bottom - rcOk.top, 144, 96), rcOk144.bottom - rcOk144.top, 1);
+    EXPECT_EQ(MulDiv(lOkFont, 144, 96), Height(hWndOk));
+    EXPECT_EQ(MulDiv(lLinkFont, 144, 96), Height(GetDlgItem(m_hDlg, IDC_INFO_LINK)));
+}

@@ -245,3 +245,37 @@ TEST(QelMessageBox, ByIdWithoutTextsShowsNothingAndAnswersCancel)
     EXPECT_EQ(IDCANCEL, g_MessageBox.ShowMessageBoxById(nullptr, 0, 1029, MB_ICONHAND));
     EXPECT_EQ(nullptr, FindWindowW(L"QelMessageBoxClass", nullptr));
 }
+
+// A DPI change sent from another thread: the box keeps its corner and scales every part by
+// 1.5 with its font; the rectangle at lParam (here one far off the screen) is not read.
+TEST(QelMessageBox, At144DpiEveryPartAndTheFontScaleAndTheBoxStaysOnTheScreen)
+{
+    CBoxRun run(L"Apply the changed settings?", L"Question", 0x40033);
+    const SBoxView before = ReadBox(run.ThreadId());
+    ASSERT_NE(nullptr, before.hWndBox);
+    LOGFONTW lf = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(before.buttons[0], WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    const RECT rcFarOff = {-9000, -9000, 30000, 30000};
+    SendMessageW(before.hWndBox, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&rcFarOff));
+
+    const SBoxView view = ReadBox(run.ThreadId());
+    ASSERT_EQ(3u, view.buttons.size());
+    EXPECT_EQ(before.rcBox.left, view.rcBox.left);
+    EXPECT_EQ(before.rcBox.top, view.rcBox.top);
+    EXPECT_EQ(705, Width(view.rcBox));
+    EXPECT_EQ(263, view.rcBox.bottom - view.rcBox.top);
+    const LONG alX[] = {150, 285, 420};
+    for (size_t i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(alX[i], view.buttonRects[i].left);
+        EXPECT_EQ(150, view.buttonRects[i].top);
+        EXPECT_EQ(120, Width(view.buttonRects[i]));
+    }
+    EXPECT_EQ(623, view.rcIcon.left);
+    EXPECT_EQ(585, Width(view.rcText));
+    LOGFONTW lfScaled = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(view.buttons[0], WM_GETFONT, 0, 0)), sizeof(lfScaled), &lfScaled);
+    EXPECT_EQ(MulDiv(lf.lfHeight, 144, 96), lfScaled.lfHeight);
+    SendMessageW(view.buttons[2], BM_CLICK, 0, 0);
+    EXPECT_EQ(IDCANCEL, run.Result());
+}

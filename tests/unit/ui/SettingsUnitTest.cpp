@@ -42,12 +42,18 @@ TEST(SettingsLayout, TableIsExactAt96AndItsFixedPartsScaleWithTheDpi)
     ExpectRect(Rect(W - 420, H - 53, 135, 38), SettingsControlRect(SETTINGS_CLOSE, W, H, 144), "Close at 144");
     ExpectRect(Rect(390, 60, W - 405, H - 128), SettingsControlRect(SETTINGS_PAGE, W, H, 144), "page at 144");
     MINMAXINFO info = {};
-    LimitSettingsSize(&info, 96);
+    const RECT rcLargeScreen = {0, 0, 1920, 1040};
+    LimitSettingsSize(&info, 96, rcLargeScreen);
     EXPECT_EQ(800, info.ptMinTrackSize.x);
     EXPECT_EQ(600, info.ptMinTrackSize.y);
-    LimitSettingsSize(&info, 120);
+    LimitSettingsSize(&info, 120, rcLargeScreen);
     EXPECT_EQ(1000, info.ptMinTrackSize.x);
     EXPECT_EQ(750, info.ptMinTrackSize.y);
+    // A work area smaller than the scaled minimum is the minimum.
+    const RECT rcSmallScreen = {0, 40, 1024, 700};
+    LimitSettingsSize(&info, 144, rcSmallScreen);
+    EXPECT_EQ(1024, info.ptMinTrackSize.x);
+    EXPECT_EQ(660, info.ptMinTrackSize.y);
 }
 
 namespace {

@@ -1,0 +1,22 @@
+# The product version of every shipped file, and the one version resource they all carry.
+set(TVR_VERSION_MAJOR 1)
+set(TVR_VERSION_MINOR 0)
+set(TVR_VERSION_PATCH 3)
+set(TVR_VERSION_BUILD 0)
+set(TVR_VERSION_TEXT "${TVR_VERSION_MAJOR}.${TVR_VERSION_MINOR}.${TVR_VERSION_PATCH}.${TVR_VERSION_BUILD}")
+
+# tvr_add_version_resource(<target> DESCRIPTION <text> FILE_NAME <name> [COMMENTS <text>])
+# Adds the version resource (product and file version as above) to a shipped program or library.
+function(tvr_add_version_resource target)
+  cmake_parse_arguments(VI "" "DESCRIPTION;FILE_NAME;COMMENTS" "" ${ARGN})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(VI_FILE_TYPE VFT_APP)
+  else()
+    set(VI_FILE_TYPE VFT_DLL)
+  endif()
+  get_filename_component(VI_INTERNAL_NAME ${VI_FILE_NAME} NAME_WE)
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/res/VersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
