@@ -3,7 +3,8 @@
 // values: a timer message whose procedure is not plug-in code (the system would call it),
 // and system messages posted to the hidden main window that the window never gets posted
 // by the system (their default handling reads or writes through their parameters, shows
-// the window or changes its title).
+// the window or changes its title), and a posted scheme change (its record is only valid
+// while its sender waits).
 #pragma once
 #include <windows.h>
 
