@@ -58,7 +58,7 @@ TEST(HostWindowSearch, FindsTheWindowWhileOtherWindowsComeAndGo)
         }
     });
     int iMissed = 0;
-    for (int i = 0; i < 300; ++i)
+    for (int i = 0; i < 1000; ++i)
     {
         if (FindForeignHostWindow(GetDesktopWindow(), dwIdentifier, GetCurrentProcessId() + 4) != tagged.hWnd)
             ++iMissed;
