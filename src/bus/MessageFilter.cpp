@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "TelvarinPlugin.h"
 #include "bus/CodeAddress.h"
 
 namespace {
@@ -96,7 +97,11 @@ bool IsDispatchable(const MSG& _msg, HWND _hWndMain)
     // sets its timers without one, so only a plug-in's own procedure is ever called.
     if ((_msg.message == WM_TIMER || _msg.message == WM_SYSTIMER) && _msg.lParam != 0)
         return IsPluginCodeAddress(reinterpret_cast<const void*>(_msg.lParam));
-    if (_msg.hwnd != nullptr && _msg.hwnd == _hWndMain && _msg.message < WM_USER)
+    if (_msg.hwnd == nullptr || _msg.hwnd != _hWndMain)
+        return true;
+    if (_msg.message < WM_USER)
         return IsQueuedMessageOfMainWindow(_msg.message);
-    return true;
+    // A scheme record must stay valid until the host has read it, so plug-in code sends it;
+    // a posted one points at memory that nobody vouches for once it is handled.
+    return _msg.message != WM_QEL_SCHEME;
 }

@@ -3,8 +3,9 @@
 // values: a timer message whose procedure is not plug-in code (the system would call it),
 // system messages posted to the hidden main window that the window never gets posted by the
 // system (their default handling reads or writes through their parameters, shows the window
-// or changes its title), and, for every window, the messages that only a window's own thread
-// sends (IsOwnThreadMessage).
+// or changes its title), a posted scheme change (its record is only valid while its sender
+// waits), and, for every window, the messages that only a window's own thread sends
+// (IsOwnThreadMessage).
 #pragma once
 #include <windows.h>
 

@@ -10,6 +10,7 @@
 
 #include "config/RegIniAccess.h"
 #include "config/VersionTool.h"
+#include "base/ControlCharacters.h"
 #include "base/ProgramPath.h"
 
 namespace {
@@ -18,7 +19,6 @@ const wchar_t REPORT_FILE_NAME[] = L"StatusReport.ini";
 const wchar_t ERROR_LOG_FILE_NAME[] = L"ErrorLog.txt";
 const wchar_t ERROR_LOG_OLD_FILE_NAME[] = L"ErrorLog.old.txt";
 const wchar_t ERROR_MARK[] = L".Error.";
-const wchar_t CONTROL_REPLACEMENT = L' ';
 // The error log is moved to its one previous generation before it would pass this size,
 // so both together never hold much more than twice this on disk.
 const ULONGLONG ERROR_LOG_LIMIT_BYTES = 256 * 1024;
@@ -70,18 +70,6 @@ void EnsureFolderOf(const wchar_t* _pszFile)
     *pszSeparator = L'\0';
     if (GetFileAttributesW(szFolder) == INVALID_FILE_ATTRIBUTES)
         SHCreateDirectoryExW(nullptr, szFolder, nullptr);
-}
-
-// A profile file is line-based: a line break in a value would start a forged key or
-// section. Line breaks and every other control character (C0, DEL, C1, and the Unicode
-// line and paragraph separators) become blanks.
-void ReplaceControlCharacters(wchar_t* _pszText)
-{
-    for (wchar_t* pch = _pszText; *pch != L'\0'; ++pch)
-    {
-        if (*pch < 0x20 || (*pch >= 0x7F && *pch <= 0x9F) || *pch == 0x2028 || *pch == 0x2029)
-            *pch = CONTROL_REPLACEMENT;
-    }
 }
 
 ULONGLONG FileBytes(const wchar_t* _pszFile)

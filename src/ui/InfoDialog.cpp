@@ -6,6 +6,7 @@
 
 #include "base/Handle.h"
 #include "base/SecurityAttributes.h"
+#include "base/SentMessage.h"
 #include "bus/MessageFilter.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
@@ -245,6 +246,8 @@ INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _
 // loop around it.
 void RunInfoDialogLoop(HWND _hDlg)
 {
+    // A sender on another thread is not kept waiting while the person reads the dialog.
+    AnswerWaitingSender(0);
     MSG msg;
     while (IsWindow(_hDlg))
     {

@@ -33,6 +33,8 @@ public:
     bool IsOpen() const { return m_hWndDlg != nullptr; }
     HWND GetWindow() const { return m_hWndDlg; }
     void SetChanged(BOOL _bChanged) { m_bChanged = _bChanged; }
+    // A page reported a change that is neither applied nor dropped yet.
+    bool IsChanged() const { return m_bChanged != FALSE; }
     // Apply enabled exactly while a change is pending; Help shown only when the help file exists.
     void UpdateButtons();
     void ApplyModuleStates();

@@ -3,6 +3,7 @@
 #include <strsafe.h>
 
 #include "base/Handle.h"
+#include "base/SentMessage.h"
 #include "bus/MessageFilter.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
@@ -280,6 +281,8 @@ void CQelMessageBox::FocusDefaultButton()
 
 int CQelMessageBox::RunModalLoop()
 {
+    // A sender on another thread is not kept waiting for the person's answer.
+    AnswerWaitingSender(0);
     MSG msg;
     BOOL bGot;
     while ((bGot = GetMessageW(&msg, nullptr, 0, 0)) != 0 && bGot != -1)

@@ -3,6 +3,8 @@
 #include <strsafe.h>
 #include <cstring>
 
+#include "base/SentMessage.h"
+
 namespace {
 
 const UINT TRAY_FLAGS = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -90,6 +92,8 @@ void CTrayIcon::ShowMenu()
     POINT pt = {0, 0};
     if (!m_hMenu || !GetCursorPos(&pt))
         return;
+    // A sender on another thread is not kept waiting while the menu waits for a click.
+    AnswerWaitingSender(0);
     SetForegroundWindow(m_NotifyData.hWnd);
     TrackPopupMenuEx(m_hMenu, TPM_RIGHTBUTTON, pt.x + MENU_OFFSET_X, pt.y, m_NotifyData.hWnd, nullptr);
 }

@@ -26,27 +26,6 @@ std::wstring UserName()
 
 } // namespace
 
-CRemoteBuffer::CRemoteBuffer(HANDLE _hProcess, size_t _cbSize)
-    : m_hProcess(_hProcess), m_pAddress(VirtualAllocEx(_hProcess, nullptr, _cbSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-{
-}
-
-CRemoteBuffer::~CRemoteBuffer()
-{
-    if (m_pAddress)
-        VirtualFreeEx(m_hProcess, m_pAddress, 0, MEM_RELEASE);
-}
-
-bool CRemoteBuffer::Write(const void* _pData, size_t _cbData, size_t _cbOffset) const
-{
-    return m_pAddress && WriteProcessMemory(m_hProcess, static_cast<BYTE*>(m_pAddress) + _cbOffset, _pData, _cbData, nullptr);
-}
-
-bool CRemoteBuffer::Read(void* _pData, size_t _cbData, size_t _cbOffset) const
-{
-    return m_pAddress && ReadProcessMemory(m_hProcess, static_cast<BYTE*>(m_pAddress) + _cbOffset, _pData, _cbData, nullptr);
-}
-
 void CSettingsHostTest::SetUp()
 {
     GuiTest::SetUp();

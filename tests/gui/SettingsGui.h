@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "GuiTest.h"
+#include "HostMemory.h"
 #include "TrayGui.h"
 
 // One copy of the settings page plug-in.
@@ -22,21 +23,7 @@ struct SPagePlugin
     int iDisabled = 0;
 };
 
-// Memory in the host process for one call that passes a pointer (freed on destruction).
-class CRemoteBuffer
-{
-public:
-    CRemoteBuffer(HANDLE _hProcess, size_t _cbSize);
-    ~CRemoteBuffer();
-    CRemoteBuffer(const CRemoteBuffer&) = delete;
-    CRemoteBuffer& operator=(const CRemoteBuffer&) = delete;
-    void* Address() const { return m_pAddress; }
-    bool Write(const void* _pData, size_t _cbData, size_t _cbOffset = 0) const;
-    bool Read(void* _pData, size_t _cbData, size_t _cbOffset = 0) const;
-private:
-    HANDLE m_hProcess;
-    void* m_pAddress;
-};
+using tvr::CRemoteBuffer;
 
 class CSettingsHostTest : public GuiTest
 {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "Screen.h"
 #include "SettingsGui.h"
@@ -44,6 +45,38 @@ protected:
         Select(hItem);
         ASSERT_TRUE(WaitSelected(_strChild));
     }
+    // Sends and tells whether the host answered within 5 s.
+    bool Answered(UINT _uMsg, WPARAM _wParam, LPARAM _lParam) const
+    {
+        DWORD_PTR dwResult = 0;
+        return SendMessageTimeoutW(m_hWnd, _uMsg, _wParam, _lParam, SMTO_NORMAL, 5000, &dwResult) != 0;
+    }
+    // The host answers one more sent message: what was sent before has been handled, and a
+    // question it raised is on the screen (the host answers from the question's loop).
+    void ExpectNoQuestionAndTheWindow(HWND _hWndSettings) const
+    {
+        ASSERT_TRUE(Answered(WM_NULL, 0, 0));
+        EXPECT_EQ(nullptr, FindProcessWindow(m_Host.Pid(), L"QelMessageBoxClass"));
+        EXPECT_EQ(_hWndSettings, FindProcessWindow(m_Host.Pid(), L"#32770"));
+    }
+    // A scheme record and a text without the record header, in the host's memory.
+    void PlaceSchemeTexts()
+    {
+        const std::wstring strRecord = tvr::MakeRecord(QEL_BUSMSG_SCHEME, {{L"SchemeIndex", L"1"}, {L"UsedFont", L"Segoe UI"}});
+        const std::wstring strBare = L"<value keyword=\"SchemeIndex\">1</value>";
+        m_pRecord.reset(new CRemoteBuffer(m_Host.Handle(), (strRecord.size() + 1) * sizeof(wchar_t)));
+        m_pBare.reset(new CRemoteBuffer(m_Host.Handle(), (strBare.size() + 1) * sizeof(wchar_t)));
+        ASSERT_TRUE(m_pRecord->Write(strRecord.c_str(), (strRecord.size() + 1) * sizeof(wchar_t)));
+        ASSERT_TRUE(m_pBare->Write(strBare.c_str(), (strBare.size() + 1) * sizeof(wchar_t)));
+    }
+    // Not well-formed: system code, a text without the header, a small number.
+    std::vector<LPARAM> Malformed() const
+    {
+        return {reinterpret_cast<LPARAM>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "ExitProcess")),
+                m_pBare->Param(), 0x10};
+    }
+    std::unique_ptr<CRemoteBuffer> m_pRecord;
+    std::unique_ptr<CRemoteBuffer> m_pBare;
 };
 
 // The table's rectangles at 96 DPI in a client area of W x H.
@@ -345,6 +378,67 @@ TEST_F(SettingsWindow, CloseAsksAboutAPendingChange)
     Answer(hWndBox, IDYES);
     EXPECT_TRUE(tvr::WaitUntil([&]() { return !IsWindow(m_hWndSettings); }, WAIT_MS));
     EXPECT_TRUE(HasLog("PluginSettingsPageS|Bus|5"));
+}
+
+// Another process sends scheme requests while the person has a pending change: each is
+// answered at once, none asks a question, and the window and the change stay.
+TEST_F(SettingsWindow, SchemeRequestFromAnotherProcessIsAnsweredAtOnceAndAsksNothing)
+{
+    Open();
+    ASSERT_NO_FATAL_FAILURE(PlaceSchemeTexts());
+    ReportChange();
+    ASSERT_TRUE(IsWindowEnabled(Button(2002)));
+    std::vector<LPARAM> vecRecords = Malformed();
+    vecRecords.push_back(m_pRecord->Param());
+    for (LPARAM lRecord : vecRecords)
+    {
+        EXPECT_TRUE(Answered(WM_QEL_SCHEME, 0, lRecord)) << std::hex << lRecord;
+        ExpectNoQuestionAndTheWindow(m_hWndSettings);
+        EXPECT_TRUE(IsWindowEnabled(Button(2002)));
+    }
+    // Closing the window from another process is answered before the person is asked.
+    EXPECT_TRUE(Answered(WM_QEL_BUS, QEL_BUSMSG_CLOSECONFIG, 0));
+    const HWND hWndBox = WaitForQuestion();
+    ASSERT_NE(nullptr, hWndBox);
+    Answer(hWndBox, IDCANCEL);
+    EXPECT_TRUE(IsWindowVisible(m_hWndSettings));
+}
+
+// Only a well-formed record, sent, changes the scheme and reopens the window on its page.
+TEST_F(SettingsWindow, OnlyASentWellFormedSchemeRecordReopensTheWindow)
+{
+    Open();
+    ASSERT_NO_FATAL_FAILURE(PlaceSchemeTexts());
+    for (LPARAM lRecord : Malformed())
+    {
+        EXPECT_TRUE(Answered(WM_QEL_SCHEME, 0, lRecord)) << std::hex << lRecord;
+        ExpectNoQuestionAndTheWindow(m_hWndSettings);
+    }
+    const HWND hWndFirst = m_hWndSettings;
+    ASSERT_TRUE(Answered(WM_QEL_SCHEME, 0, m_pRecord->Param()));
+    ASSERT_TRUE(tvr::WaitUntil([&]() { return !IsWindow(hWndFirst); }, WAIT_MS));
+    ASSERT_NE(nullptr, WaitForSettings());
+    ASSERT_TRUE(WaitSelected(L"Scheme config"));
+    // Posted, the record would be read after its sender let go of it: dropped. The change
+    // report posted behind it is handled after it.
+    PostMessageW(m_hWnd, WM_QEL_SCHEME, 0, m_pRecord->Param());
+    ReportChange();
+    ASSERT_TRUE(IsWindowEnabled(Button(2002)));
+    ExpectNoQuestionAndTheWindow(m_hWndSettings);
+}
+
+// A change report counts only from a page of the open window: one before the window opens
+// asks nothing when it opens, and one sent from another process enables nothing.
+TEST_F(SettingsWindow, ChangeReportCountsOnlyWhileTheWindowIsOpenAndWhenPosted)
+{
+    StartHost();
+    PostMessageW(m_hWnd, WM_QEL_CONFIGCHANGED, 0, 0);
+    ASSERT_NE(nullptr, OpenSettings());
+    ASSERT_TRUE(WaitSelected(L"Module info"));
+    ExpectNoQuestionAndTheWindow(m_hWndSettings);
+    EXPECT_FALSE(IsWindowEnabled(Button(2002)));
+    EXPECT_TRUE(Answered(WM_QEL_CONFIGCHANGED, 0, 0));
+    EXPECT_FALSE(IsWindowEnabled(Button(2002)));
 }
 
 TEST_F(SettingsWindow, TabAndEnterMoveThroughTreePageAndButtons)

@@ -72,18 +72,38 @@ DWORD ProcessOfWindow(HWND _hWnd)
     return dwProcessId;
 }
 
-// Depth-first search; _dwExcludedProcess 0 accepts windows of every process.
+struct SHostWindowSearch
+{
+    DWORD dwIdentifier;
+    DWORD dwExcludedProcess;   // 0 accepts windows of every process
+    HWND hFound;
+};
+
+bool IsSoughtWindow(HWND _hWnd, const SHostWindowSearch& _search)
+{
+    return HasIdentifier(_hWnd, _search.dwIdentifier) &&
+           (_search.dwExcludedProcess == 0 || ProcessOfWindow(_hWnd) != _search.dwExcludedProcess);
+}
+
+BOOL CALLBACK MatchHostWindow(HWND _hWnd, LPARAM _lSearch)
+{
+    auto* pSearch = reinterpret_cast<SHostWindowSearch*>(_lSearch);
+    if (!IsSoughtWindow(_hWnd, *pSearch))
+        return TRUE;
+    pSearch->hFound = _hWnd;
+    return FALSE;
+}
+
+// Depth-first search of the window and its descendants. The system enumerates them from a
+// list taken at the start: a walk from window to window would end early at a window that
+// another process destroys meanwhile, and miss every window behind it.
 HWND SearchHostWindow(HWND _hWnd, DWORD _dwIdentifier, DWORD _dwExcludedProcess)
 {
-    if (HasIdentifier(_hWnd, _dwIdentifier) &&
-        (_dwExcludedProcess == 0 || ProcessOfWindow(_hWnd) != _dwExcludedProcess))
+    SHostWindowSearch search = {_dwIdentifier, _dwExcludedProcess, nullptr};
+    if (IsSoughtWindow(_hWnd, search))
         return _hWnd;
-    for (HWND hChild = GetWindow(_hWnd, GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT))
-    {
-        if (HWND hFound = SearchHostWindow(hChild, _dwIdentifier, _dwExcludedProcess))
-            return hFound;
-    }
-    return nullptr;
+    EnumChildWindows(_hWnd, MatchHostWindow, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
 }
 
 // The processes whose file cannot be the program. A process whose main module's path

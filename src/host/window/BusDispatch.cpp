@@ -2,6 +2,7 @@
 #include "host/window/BusDispatch.h"
 
 #include "TelvarinPlugin.h"
+#include "base/SentMessage.h"
 #include "bus/BusRecord.h"
 #include "bus/PluginBase.h"
 #include "config/ResourceAccess.h"
@@ -82,6 +83,14 @@ void OnHostCommand(const wchar_t* _pszRecord)
     RunHostCommand(szCommand, szArgument);
 }
 
+// The module is a handle: read at pointer width, so a 64-bit build finds modules above 4 GB.
+void OnShowConfig(const wchar_t* _pszRecord)
+{
+    const UINT_PTR uModule = static_cast<UINT_PTR>(GetBusHandle(_pszRecord, L"Module"));
+    AnswerWaitingSender(0);
+    g_QelConfig.ShowConfig(uModule);
+}
+
 void OnExit()
 {
     g_QelConfig.CloseConfig();
@@ -119,7 +128,10 @@ void OnVersionInfo(const wchar_t* _pszRecord)
     WriteTrace(1, L"Event.QEL_BUSMSG_VERSIONINFO.End");
 }
 
-// Types the host consumes: true when the type is one of them (its action has run).
+// Types the host consumes: true when the type is one of them (its action has run). They all
+// answer 0; those that open or close the settings window answer a sender on another thread
+// first (what they read is read before), since closing it can ask the person about a
+// pending change.
 bool ConsumeBusMessage(UINT _uType, const wchar_t* _pszRecord)
 {
     const bool bTray = !IsServiceMode();
@@ -130,15 +142,20 @@ bool ConsumeBusMessage(UINT _uType, const wchar_t* _pszRecord)
             g_InfoIcon.EnableItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Enable"));
         return true;
     case QEL_BUSMSG_HOSTCOMMAND: OnHostCommand(_pszRecord); return true;
-    // The module is a handle: read at pointer width, so a 64-bit build finds modules above 4 GB.
-    case QEL_BUSMSG_SHOWCONFIG: g_QelConfig.ShowConfig(static_cast<UINT_PTR>(GetBusHandle(_pszRecord, L"Module"))); return true;
-    case QEL_BUSMSG_EXIT: OnExit(); return true;
+    case QEL_BUSMSG_SHOWCONFIG: OnShowConfig(_pszRecord); return true;
+    case QEL_BUSMSG_EXIT:
+        AnswerWaitingSender(0);
+        OnExit();
+        return true;
     case QEL_BUSMSG_MENUADD:
         if (bTray)
             OnMenuAdd(_pszRecord);
         return true;
     case QEL_BUSMSG_SETICON: OnSetIcon(_pszRecord); return true;
-    case QEL_BUSMSG_CLOSECONFIG: g_QelConfig.CloseConfig(); return true;
+    case QEL_BUSMSG_CLOSECONFIG:
+        AnswerWaitingSender(0);
+        g_QelConfig.CloseConfig();
+        return true;
     case QEL_BUSMSG_MENUITEM:
         if (bTray)
             OnMenuItem(_pszRecord);

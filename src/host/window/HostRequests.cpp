@@ -7,7 +7,9 @@
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
+#include "base/ControlCharacters.h"
 #include "base/MemoryProbe.h"
+#include "base/SentMessage.h"
 #include "bus/BusRecord.h"
 #include "bus/CodeAddress.h"
 #include "config/ResourceAccess.h"
@@ -74,7 +76,12 @@ void OnTraceRequest(HWND _hWnd, WPARAM _wLevel, LPARAM _lText)
         HostRefusals().Refuse(L"Event.WM_QEL_TRACE.Error.Text at 0x%p refused", pszLine);
         return;
     }
-    PostTraceRecord(_hWnd, static_cast<UINT>(_wLevel), pszLine, GetCurrentThreadId());
+    // A plug-in that traces a record hands over its line breaks: the line is taken as one
+    // line, from a copy, since the sender's memory is only ever read.
+    wchar_t szLine[TRACE_LINE_MAX_CHARS + 1];
+    StringCchCopyW(szLine, ARRAYSIZE(szLine), pszLine);
+    ReplaceControlCharacters(szLine);
+    PostTraceRecord(_hWnd, static_cast<UINT>(_wLevel), szLine, GetCurrentThreadId());
 }
 
 // Only code of a plug-in module is run; any other address (the program's own code,
@@ -94,16 +101,20 @@ void OnCallFunction(LPARAM _lFunction)
 
 void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
 {
-    // Anything but a record as plug-in code builds it reads as an empty record.
+    // Anything but a record as plug-in code builds it changes nothing.
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lRecord);
     if (!IsPlausibleRecordText(pszRecord))
     {
         HostRefusals().Refuse(L"Event.WM_QEL_SCHEME.Error.Record at 0x%p refused", pszRecord);
-        pszRecord = L"";
+        return;
     }
     g_dwSchemeIndex = static_cast<DWORD>(GetBusNumber(pszRecord, L"SchemeIndex"));
     CopyBusValue(pszRecord, L"UsedFont", g_szFontName, ARRAYSIZE(g_szFontName));
     CopyBusValue(pszRecord, L"UsedLanguage", g_szLanguageName, ARRAYSIZE(g_szLanguageName));
+    // The values are copied: a sender on another thread goes on now and may free the record,
+    // and reopening the settings window below can ask the person a question.
+    const bool bFromOtherThread = IsSentFromOtherThread();
+    AnswerWaitingSender(0);
     g_DlgColors.SetScheme(g_dwSchemeIndex);
     g_DlgFonts.SetFaceName(g_szFontName);
 
@@ -112,7 +123,9 @@ void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
     g_InfoIcon.Localize();
     const bool bSettingsOpen = g_QelConfig.IsOpen();
     g_InfoIcon.CloseInfoDialog();
-    if (bSettingsOpen)
+    // A change pending in the settings window is the person's to apply or drop: a request
+    // from another thread or process never raises that question, it leaves the window open.
+    if (bSettingsOpen && !(bFromOtherThread && g_QelConfig.IsChanged()))
         ReopenSettingsOnSchemePage();
 }
 
@@ -121,9 +134,10 @@ void OnSetTextRecord(HWND _hWnd, WPARAM _wParam, LPARAM _lText)
     const wchar_t* pszText = TextOf(_lText);
     if (!pszText || pszText[0] != L'<')
         return;
-    // The record log is written whether or not the record could be forwarded.
-    ForwardSetTextRecord(_hWnd, _wParam, pszText);
+    // The record log is written whether or not the record can be forwarded, and first: the
+    // forwarded record's handling may answer the sender, whose text is then no longer read.
     g_pServiceWindow->LogProgramMessage(pszText);
+    ForwardSetTextRecord(_hWnd, _wParam, pszText);
 }
 
 namespace {
@@ -149,14 +163,7 @@ bool HasTimeStamp(const wchar_t* _pszLine, INT_PTR _iLength)
 bool IsPlausibleTraceLine(const wchar_t* _pszLine)
 {
     const INT_PTR iLength = GetBusTextLength(_pszLine, TRACE_LINE_MAX_CHARS + 1);
-    if (iLength <= 0 || !HasTimeStamp(_pszLine, iLength))
-        return false;
-    for (INT_PTR i = 0; i < iLength; ++i)
-    {
-        if (_pszLine[i] < L' ' && _pszLine[i] != L'\t')
-            return false;
-    }
-    return true;
+    return iLength > 0 && HasTimeStamp(_pszLine, iLength);
 }
 
 bool IsPlausibleRecordText(const wchar_t* _pszRecord)

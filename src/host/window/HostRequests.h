@@ -10,6 +10,9 @@
 // Every pointer in them comes from a sender and is checked before it is used.
 void OnTraceRequest(HWND _hWnd, WPARAM _wLevel, LPARAM _lText);
 void OnCallFunction(LPARAM _lFunction);
+// Only a well-formed record changes scheme, font and language. A sender on another thread
+// is answered once the values are copied, and its request leaves a pending change of the
+// settings window alone (no question is asked for it).
 void OnSchemeChange(HWND _hWnd, LPARAM _lRecord);
 void OnSetTextRecord(HWND _hWnd, WPARAM _wParam, LPARAM _lText);
 
@@ -19,8 +22,8 @@ void OnSetTextRecord(HWND _hWnd, WPARAM _wParam, LPARAM _lText);
 const size_t TRACE_LINE_MAX_CHARS = 8190;      // a finished trace line, without terminator
 const size_t RECORD_TEXT_MAX_CHARS = 16382;    // a record built in a 16383-character buffer
 
-// A readable, terminated line of at most 8190 printable characters (tab allowed) that
-// begins with a trace line's time stamp "YYYY-MM-DD hh:mm:ss.mmm (".
+// A readable, terminated line of at most 8190 characters that begins with a trace line's
+// time stamp "YYYY-MM-DD hh:mm:ss.mmm (" (its control characters are blanked when taken).
 bool IsPlausibleTraceLine(const wchar_t* _pszLine);
 // A readable, terminated text of at most 16382 characters that begins with the record header.
 bool IsPlausibleRecordText(const wchar_t* _pszRecord);

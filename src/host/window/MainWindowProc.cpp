@@ -5,6 +5,7 @@
 #include "TelvarinPlugin.h"
 #include "base/MemoryProbe.h"
 #include "base/RateLimit.h"
+#include "base/SentMessage.h"
 #include "bus/BusRecord.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
@@ -59,8 +60,16 @@ void OnModulesChanged()
     g_QelConfig.RefreshModuleList();
 }
 
+// A page of the settings window reports a change by posting 1152 from the main thread. One
+// while no settings window is open, or one sent from another thread, is no page's: taken,
+// it would only lead to a question about a change the person never made.
 void OnConfigChanged()
 {
+    if (!g_QelConfig.IsOpen() || IsSentFromOtherThread())
+    {
+        HostRefusals().Refuse(L"Event.WM_QEL_CONFIGCHANGED.Error.No open settings page reported it");
+        return;
+    }
     g_QelConfig.SetChanged(TRUE);
     g_QelConfig.UpdateButtons();
 }
@@ -77,7 +86,12 @@ LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _
         return _uMsg == WM_SETTEXT ? 0 : DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
     switch (_uMsg)
     {
-    case WM_QEL_TRAYNOTIFY: g_pServiceWindow->OnTrayNotify(static_cast<UINT>(_lParam)); return 0;
+    // The tray menu, the settings window and the information dialog wait for a person: a
+    // sender on another thread is answered before any of them opens.
+    case WM_QEL_TRAYNOTIFY:
+        AnswerWaitingSender(0);
+        g_pServiceWindow->OnTrayNotify(static_cast<UINT>(_lParam));
+        return 0;
     case WM_QEL_SERVICE: DispatchServiceMessages(_wParam); return 0;
     case WM_QEL_TRACE: OnTraceRequest(_hWnd, _wParam, _lParam); return 0;
     case WM_QEL_BUS: return OnBusMessage(_hWnd, static_cast<UINT>(_wParam), _lParam);
@@ -85,7 +99,10 @@ LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _
     case WM_QEL_MODULESCHANGED: OnModulesChanged(); break;
     case WM_QEL_CALLFUNCTION: OnCallFunction(_lParam); break;
     case WM_QEL_SCHEME: OnSchemeChange(_hWnd, _lParam); break;
-    case WM_COMMAND: g_pServiceWindow->OnCommand(static_cast<UINT>(_wParam)); return 0;
+    case WM_COMMAND:
+        AnswerWaitingSender(0);
+        g_pServiceWindow->OnCommand(static_cast<UINT>(_wParam));
+        return 0;
     case WM_SETTEXT: OnSetTextRecord(_hWnd, _wParam, _lParam); return 0;
     case WM_CLOSE: DestroyWindow(_hWnd); return 1;
     case WM_QUERYENDSESSION: OnQueryEndSession(); break;

@@ -196,6 +196,24 @@ TEST_F(HostileInputTest, TraceAndSchemePointersIntoTheHostsHeapAreNotRead)
     ExpectServingAndOrderlyEnd();
 }
 
+// A plug-in that traces a record hands over line breaks: the line is taken with blanks in
+// their place, and the sender's text is left as it was.
+TEST_F(HostileInputTest, TraceLineWithLineBreaksIsTakenWithBlanksAndTheSendersTextStays)
+{
+    StartHost();
+    const std::wstring strLine = L"2026-12-09 10:00:00.000 (probe) record:\r\n<data>\tType 44\n</data>";
+    const size_t cbLine = (strLine.size() + 1) * sizeof(wchar_t);
+    tvr::CRemoteBuffer buffer(m_Host.Handle(), cbLine);
+    ASSERT_TRUE(buffer.Write(strLine.c_str(), cbLine));
+    ASSERT_NE(0, SendMessageTimeoutW(m_hWnd, WM_QEL_TRACE, 0, buffer.Param(), SMTO_NORMAL, ANSWER_MS, nullptr));
+    ASSERT_TRUE(WaitForTrace("(probe) record:"));
+    EXPECT_EQ("2026-12-09 10:00:00.000 (probe) record:  <data> Type 44 </data>",
+              TraceLines("(probe) record:")[0].Field("Text"));
+    std::wstring strAfter(strLine.size(), L'\0');
+    ASSERT_TRUE(buffer.Read(&strAfter[0], strLine.size() * sizeof(wchar_t)));
+    EXPECT_TRUE(strAfter == strLine);
+}
+
 TEST_F(HostileInputTest, RepeatedRefusalsAndTimerTicksCostBoundedMemory)
 {
     StartHost();
@@ -308,8 +326,8 @@ TEST_F(HostileInputTest, StrayNumbersAndForeignPointersInEveryPointerMessageAreS
     }
     for (const wchar_t* pszWindow : {L"0", L"12345", L"-1", L"99999999999999"})
         SendRecordText(m_hWnd, MakeRecord(QEL_BUSMSG_SETICON, {{L"Window", pszWindow}}));
-    // An unreadable scheme record reads as empty values.
-    ASSERT_TRUE(WaitForType(QEL_BUSMSG_SCHEME));
-    EXPECT_EQ("0", Received(QEL_BUSMSG_SCHEME)[0].Field("SchemeIndex"));
+    // A scheme record that cannot be read changes nothing: no scheme change reaches the plug-ins.
+    Sync();
+    EXPECT_TRUE(Received(QEL_BUSMSG_SCHEME).empty());
     ExpectServingAndOrderlyEnd();
 }

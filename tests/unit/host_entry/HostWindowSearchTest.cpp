@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "TelvarinPlugin.h"
 #include "host/entry/StartMode.h"
 
@@ -36,6 +40,32 @@ TEST(HostWindowSearch, ForeignSearchSkipsWindowsOfTheGivenProcess)
     TestWindow tagged(top.hWnd, HOST_WINDOW_ID);
     EXPECT_EQ(tagged.hWnd, FindForeignHostWindow(top.hWnd, HOST_WINDOW_ID, GetCurrentProcessId() + 4));
     EXPECT_EQ(nullptr, FindForeignHostWindow(top.hWnd, HOST_WINDOW_ID, GetCurrentProcessId()));
+}
+
+// Another process's windows come and go while a start looks for the running host: the
+// search must still find a window that lies behind them.
+TEST(HostWindowSearch, FindsTheWindowWhileOtherWindowsComeAndGo)
+{
+    const DWORD dwIdentifier = 0x7E57C0DE;   // no host of another test carries it
+    TestWindow tagged(nullptr, dwIdentifier);
+    ASSERT_NE(nullptr, tagged.hWnd);
+    std::atomic<bool> bStop{false};
+    std::thread churn([&] {
+        while (!bStop)
+        {
+            std::vector<TestWindow> vecWindows(20);
+            vecWindows.clear();
+        }
+    });
+    int iMissed = 0;
+    for (int i = 0; i < 1000; ++i)
+    {
+        if (FindForeignHostWindow(GetDesktopWindow(), dwIdentifier, GetCurrentProcessId() + 4) != tagged.hWnd)
+            ++iMissed;
+    }
+    bStop = true;
+    churn.join();
+    EXPECT_EQ(0, iMissed);
 }
 
 TEST(InstanceCount, TheCallingProcessCountsItself)
