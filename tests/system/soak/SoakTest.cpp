@@ -15,7 +15,7 @@
 
 namespace {
 
-const unsigned COUNT_PER_CATEGORY = 2200;   // nine categories
+const unsigned COUNT_PER_CATEGORY = 2200;   // ten categories; the command flood posts at least 20,000
 const DWORD FUZZ_TIME_LIMIT_S = 360;
 const DWORD FUZZ_WAIT_MS = (FUZZ_TIME_LIMIT_S + 25) * 1000;
 
