@@ -93,6 +93,13 @@ ProbeConfig LoadConfig()
     config.bPostSync = ReadInt(strIni, L"PostSync", 0) != 0;
     config.vecPostFields = SplitFields(ReadText(strIni, L"PostFields", L""));
     config.uPostMemBlock = static_cast<UINT>(ReadInt(strIni, L"PostMemBlock", 0));
+    config.uPostBlockChars = static_cast<UINT>(ReadInt(strIni, L"PostBlockChars", 0));
+    config.uPostCutAt = static_cast<UINT>(ReadInt(strIni, L"PostCutAt", 0));
+    config.iPostTypeLine = ReadInt(strIni, L"PostTypeLine", -1);
+    config.bPostFill = ReadInt(strIni, L"PostFill", 0) != 0;
+    config.bPostMemBlockMovable = ReadInt(strIni, L"PostMemBlockMovable", 0) != 0;
+    config.bPostShaped = config.uPostBlockChars || config.uPostCutAt || config.iPostTypeLine >= 0 ||
+                         config.bPostFill || config.bPostMemBlockMovable;
     return config;
 }
 

@@ -29,6 +29,16 @@ struct ProbeConfig
     bool bPostSync = false;
     std::vector<std::pair<std::wstring, std::wstring>> vecPostFields;   // PostFields=K=V|K=V
     UINT uPostMemBlock = 0;          // >0: a fresh block of that many bytes goes along as "MemBlock"
+    // A block shaped as an independent plug-in may shape it (any key set): its size in
+    // characters (0: the SDK's), the record cut after that many characters (0: whole), the
+    // number in its Type line (-1: PostType), the rest of the block filled without a
+    // terminator, a movable "MemBlock". Each BusProcess call then logs how many still live.
+    bool bPostShaped = false;
+    UINT uPostBlockChars = 0;
+    UINT uPostCutAt = 0;
+    int iPostTypeLine = -1;
+    bool bPostFill = false;
+    bool bPostMemBlockMovable = false;
 };
 
 // The configuration of this module (read at the first call).

@@ -38,31 +38,17 @@ void PostIfDue(const std::wstring& _strCall)
     if (config.strPostOn.empty() || config.strPostOn != _strCall)
         return;
     ProbeFields fields = config.vecPostFields;
+    if (config.bPostShaped)
+    {
+        PostShapedRecord(FindHostMainWindow(), config, fields);
+        return;
+    }
     if (config.uPostMemBlock > 0)
     {
         const HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, config.uPostMemBlock);
         fields.emplace_back(L"MemBlock", Number(reinterpret_cast<INT_PTR>(hBlock)));
     }
     PostRecordToHost(FindHostMainWindow(), config.uPostType, fields, config.bPostSync);
-}
-
-// Size of a live block of the process heap, 0 for any other value. A record's MemBlock may
-// come from another process, and the heap's own functions can fault on a guessed address;
-// a walk of the heap only reads what the heap itself knows.
-SIZE_T LiveBlockSize(INT_PTR _iBlock)
-{
-    const HANDLE hHeap = GetProcessHeap();
-    SIZE_T cbSize = 0;
-    PROCESS_HEAP_ENTRY entry = {};
-    if (!HeapLock(hHeap))
-        return 0;
-    while (cbSize == 0 && HeapWalk(hHeap, &entry))
-    {
-        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && reinterpret_cast<INT_PTR>(entry.lpData) == _iBlock)
-            cbSize = entry.cbData;
-    }
-    HeapUnlock(hHeap);
-    return cbSize;
 }
 
 } // namespace
@@ -78,6 +64,8 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
         fields.emplace_back(L"MemBlockSize", Number(static_cast<long long>(LiveBlockSize(iMemBlock))));
     WriteProbeCall(L"BusProcess", Number(_uType), fields);
     FaultIfDue(L"BusProcess:" + Number(_uType), _pszRecord);
+    if (HasPostedShapedBlocks())
+        WriteProbeCall(L"Posted", L"", {{L"Live", Number(CountLivePostedBlocks())}});
     PostIfDue(L"BusProcess:" + Number(_uType));
     const ProbeConfig& config = GetProbeConfig();
     const auto it = config.mapReturns.find(_uType);

@@ -1,6 +1,6 @@
 // Ownership of the memory blocks of message 1151. A block value arrives in a message that
 // any process can send, so it is used only when the host gave it to its own window or when
-// it is a live block of this process's heap holding a record exactly as a sender writes it.
+// it is a live fixed block of this process's heap that holds a record.
 #include "bus/BusBlockRegistry.h"
 
 #include "TelvarinPlugin.h"
@@ -9,85 +9,79 @@
 
 namespace {
 
-const size_t MIN_BLOCK_CHARS = 16384 + 2;   // every sender's block holds at least this many
-
-bool HasPrefix(const wchar_t* _pszText, size_t _cchText, const wchar_t* _pszPrefix, size_t* _pcchPrefix)
+// Calls the visitor with each live block of the process heap until it returns true; true
+// when it did. The heap's own validation reads block headers at the address it is given and
+// can fault on a guessed one; walking the heap only reads what the heap itself knows.
+template <typename Visitor>
+bool AnyLiveHeapBlock(Visitor _visit)
 {
-    const size_t cchPrefix = wcslen(_pszPrefix);
-    *_pcchPrefix = cchPrefix;
-    return cchPrefix <= _cchText && wmemcmp(_pszText, _pszPrefix, cchPrefix) == 0;
-}
-
-bool IsZeroFrom(const wchar_t* _pszBlock, size_t _cchStart, size_t _cchBlock)
-{
-    for (size_t i = _cchStart; i < _cchBlock; ++i)
-    {
-        if (_pszBlock[i] != L'\0')
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool FindLiveHeapBlock(LPARAM _lBlock, SIZE_T* _pcbBlock)
-{
-    // The heap's own validation reads block headers at the address it is given and can
-    // fault on a guessed one; walking the heap only reads what the heap itself knows.
-    if (_lBlock == 0 || _lBlock % MEMORY_ALLOCATION_ALIGNMENT != 0)
-        return false;
     const HANDLE hHeap = GetProcessHeap();
     bool bFound = false;
     PROCESS_HEAP_ENTRY entry = {};
     if (!HeapLock(hHeap))
         return false;
     while (!bFound && HeapWalk(hHeap, &entry))
-    {
-        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && reinterpret_cast<LPARAM>(entry.lpData) == _lBlock)
-        {
-            *_pcbBlock = entry.cbData;
-            bFound = true;
-        }
-    }
+        bFound = (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) && _visit(entry);
     HeapUnlock(hHeap);
     return bFound;
 }
 
-bool IsOwnGlobalBlock(LPARAM _lBlock)
+bool IsAligned(LPARAM _lValue)
 {
-    SIZE_T cbBlock = 0;
-    return FindLiveHeapBlock(_lBlock, &cbBlock) && cbBlock >= sizeof(wchar_t) &&
-           IsBusMemoryReadable(reinterpret_cast<const void*>(_lBlock), cbBlock);
+    return _lValue != 0 && _lValue % MEMORY_ALLOCATION_ALIGNMENT == 0;
 }
 
-bool IsWellFormedRecordBlock(LPARAM _lBlock, UINT _uType)
+} // namespace
+
+bool FindLiveHeapBlock(LPARAM _lBlock, SIZE_T* _pcbBlock)
 {
-    // What a guess is checked against first is read only where memory is readable; the
-    // heap is asked last, for the few values that look like a record.
+    if (!IsAligned(_lBlock))
+        return false;
+    return AnyLiveHeapBlock([&](const PROCESS_HEAP_ENTRY& _entry) {
+        if (reinterpret_cast<LPARAM>(_entry.lpData) != _lBlock)
+            return false;
+        *_pcbBlock = _entry.cbData;
+        return true;
+    });
+}
+
+bool IsOwnGlobalHandle(LPARAM _lHandle)
+{
+    // A handle is asked about only by way of the blocks the walk finds: the handle of a
+    // movable block is no heap address, and a guessed one is never handed to the heap.
+    if (_lHandle == 0 || _lHandle % sizeof(void*) != 0)
+        return false;
+    const HGLOBAL hHandle = reinterpret_cast<HGLOBAL>(_lHandle);
+    return AnyLiveHeapBlock([&](const PROCESS_HEAP_ENTRY& _entry) {
+        if ((_entry.wFlags & PROCESS_HEAP_ENTRY_MOVEABLE) && _entry.Block.hMem == hHandle)
+            return true;
+        return GlobalHandle(_entry.lpData) == hHandle;
+    });
+}
+
+EBlockVerdict CheckRecordBlock(LPARAM _lBlock)
+{
+    // The header is compared first, where memory is readable; the heap is asked only about
+    // the few values that begin like a record, and the block is read while the heap is
+    // locked, so that no other thread frees it meanwhile.
     const wchar_t* pszBlock = reinterpret_cast<const wchar_t*>(_lBlock);
-    if (_lBlock == 0 || _lBlock % MEMORY_ALLOCATION_ALIGNMENT != 0 ||
-        !IsBusMemoryReadable(pszBlock, MIN_BLOCK_CHARS * sizeof(wchar_t)))
-        return false;
-    size_t cchHeader = 0;
-    if (!HasPrefix(pszBlock, MIN_BLOCK_CHARS, BUS_RECORD_HEADER, &cchHeader))
-        return false;
-    wchar_t szTypeLine[64];
-    StringCchPrintfW(szTypeLine, ARRAYSIZE(szTypeLine), BUS_FIELD_TYPE, _uType);
-    size_t cchTypeLine = 0;
-    if (!HasPrefix(pszBlock + cchHeader, MIN_BLOCK_CHARS - cchHeader, szTypeLine, &cchTypeLine))
-        return false;
-    SIZE_T cbBlock = 0;
-    if (!FindLiveHeapBlock(_lBlock, &cbBlock) || cbBlock < MIN_BLOCK_CHARS * sizeof(wchar_t) ||
-        !IsBusMemoryReadable(pszBlock, cbBlock))
-        return false;
-    const size_t cchBlock = cbBlock / sizeof(wchar_t);
-    const size_t cchText = BoundedTextLength(pszBlock, cchBlock);
-    const wchar_t szEnd[] = L"</data>\r\n";
-    const size_t cchEnd = ARRAYSIZE(szEnd) - 1;
-    if (cchText + 2 > cchBlock || cchText < cchHeader + cchTypeLine + cchEnd ||
-        wmemcmp(pszBlock + cchText - cchEnd, szEnd, cchEnd) != 0)
-        return false;
-    return IsZeroFrom(pszBlock, cchText, cchBlock);
+    const size_t cchHeader = wcslen(BUS_RECORD_HEADER);
+    if (!IsAligned(_lBlock) || !IsBusMemoryReadable(pszBlock, cchHeader * sizeof(wchar_t)) ||
+        wmemcmp(pszBlock, BUS_RECORD_HEADER, cchHeader) != 0)
+        return EBlockVerdict::NoRecordBlock;
+    EBlockVerdict eVerdict = EBlockVerdict::NoRecordBlock;
+    AnyLiveHeapBlock([&](const PROCESS_HEAP_ENTRY& _entry) {
+        if (_entry.lpData != pszBlock)
+            return false;
+        // A fixed global block is its own handle; the block of a movable one is not.
+        const size_t cchBlock = _entry.cbData / sizeof(wchar_t);
+        if (cchBlock >= cchHeader && GlobalHandle(pszBlock) == reinterpret_cast<HGLOBAL>(_lBlock) &&
+            IsBusMemoryReadable(pszBlock, _entry.cbData))
+            eVerdict = BoundedTextLength(pszBlock, cchBlock) < cchBlock ? EBlockVerdict::Taken
+                                                                        : EBlockVerdict::Unterminated;
+        return true;
+    });
+    return eVerdict;
 }
 
 CBusBlockRegistry& BusBlocks()
@@ -99,16 +93,36 @@ CBusBlockRegistry& BusBlocks()
 void CBusBlockRegistry::AddPending(LPARAM _lBlock, EOrigin _eOrigin)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_mapBlocks[_lBlock] = SEntry{_eOrigin, false};
+    AddLocked(_lBlock, SEntry{_eOrigin, false});
+}
+
+bool CBusBlockRegistry::AddPosted(LPARAM _lBlock, EOrigin _eOrigin)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_cWaiting >= MAX_WAITING)
+    {
+        ++m_uRefusedPosts;
+        return false;
+    }
+    AddLocked(_lBlock, SEntry{_eOrigin, false});
+    return true;
 }
 
 void CBusBlockRegistry::Forget(LPARAM _lBlock)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_mapBlocks.erase(_lBlock);
+    auto it = m_mapBlocks.find(_lBlock);
+    if (it != m_mapBlocks.end())
+        EraseLocked(it);
 }
 
-bool CBusBlockRegistry::Accept(LPARAM _lBlock, UINT _uType)
+void CBusBlockRegistry::HoldBuffer(LPARAM _lBuffer)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    AddLocked(_lBuffer, SEntry{EOrigin::Buffer, true});
+}
+
+EBlockVerdict CBusBlockRegistry::Accept(LPARAM _lBlock)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -116,16 +130,19 @@ bool CBusBlockRegistry::Accept(LPARAM _lBlock, UINT _uType)
         if (it != m_mapBlocks.end())
         {
             if (it->second.bAccepted)
-                return false;
+                return EBlockVerdict::Busy;
             it->second.bAccepted = true;
-            return true;
+            --m_cWaiting;
+            return EBlockVerdict::Taken;
         }
     }
-    // A plug-in's own block: only a record exactly as senders write it is taken.
-    if (!IsWellFormedRecordBlock(_lBlock, _uType))
-        return false;
+    // A plug-in's own block.
+    const EBlockVerdict eVerdict = CheckRecordBlock(_lBlock);
+    if (eVerdict != EBlockVerdict::Taken)
+        return eVerdict;
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_mapBlocks.emplace(_lBlock, SEntry{EOrigin::Plugin, true}).second;
+    return m_mapBlocks.emplace(_lBlock, SEntry{EOrigin::Plugin, true}).second ? EBlockVerdict::Taken
+                                                                              : EBlockVerdict::Busy;
 }
 
 bool CBusBlockRegistry::IsKnown(LPARAM _lBlock) const
@@ -134,14 +151,21 @@ bool CBusBlockRegistry::IsKnown(LPARAM _lBlock) const
     return m_mapBlocks.count(_lBlock) != 0;
 }
 
+bool CBusBlockRegistry::IsMessageBlock(LPARAM _lBlock) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_mapBlocks.find(_lBlock);
+    return it != m_mapBlocks.end() && it->second.eOrigin != EOrigin::Buffer;
+}
+
 bool CBusBlockRegistry::Finish(LPARAM _lBlock, EOrigin* _peOrigin)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_mapBlocks.find(_lBlock);
-    if (it == m_mapBlocks.end())
+    if (it == m_mapBlocks.end() || it->second.eOrigin == EOrigin::Buffer)
         return false;
     *_peOrigin = it->second.eOrigin;
-    m_mapBlocks.erase(it);
+    EraseLocked(it);
     return true;
 }
 
@@ -151,17 +175,54 @@ size_t CBusBlockRegistry::PendingCount() const
     return m_mapBlocks.size();
 }
 
-LPARAM AcceptBusBlock(LPARAM _lBlock, UINT _uType)
+size_t CBusBlockRegistry::WaitingCount() const
 {
-    return _lBlock != 0 && BusBlocks().Accept(_lBlock, _uType) ? _lBlock : 0;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_cWaiting;
+}
+
+UINT CBusBlockRegistry::TakeRefusedPosts()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const UINT uRefused = m_uRefusedPosts;
+    m_uRefusedPosts = 0;
+    return uRefused;
+}
+
+void CBusBlockRegistry::AddLocked(LPARAM _lBlock, SEntry _entry)
+{
+    auto it = m_mapBlocks.find(_lBlock);
+    if (it != m_mapBlocks.end())
+        EraseLocked(it);
+    m_mapBlocks.emplace(_lBlock, _entry);
+    if (!_entry.bAccepted)
+        ++m_cWaiting;
+}
+
+void CBusBlockRegistry::EraseLocked(std::unordered_map<LPARAM, SEntry>::iterator _it)
+{
+    if (!_it->second.bAccepted)
+        --m_cWaiting;
+    m_mapBlocks.erase(_it);
+}
+
+LPARAM AcceptBusBlock(LPARAM _lBlock, EBlockVerdict* _peVerdict)
+{
+    EBlockVerdict eVerdict = _lBlock != 0 ? BusBlocks().Accept(_lBlock) : EBlockVerdict::NoRecordBlock;
+    // The plug-in handed the block over: it is freed although its text cannot be read.
+    if (eVerdict == EBlockVerdict::Unterminated)
+        GlobalFree(reinterpret_cast<HGLOBAL>(_lBlock));
+    if (_peVerdict != nullptr)
+        *_peVerdict = eVerdict;
+    return eVerdict == EBlockVerdict::Taken ? _lBlock : 0;
 }
 
 const wchar_t* RecordOfBlock(LPARAM _lBlock)
 {
-    // A known block is one the host allocated or accepted as a live heap block, and it stays
-    // on account until it is freed: its memory is readable and its size is the heap's, so
-    // only the terminator within the block is looked for (no probe of the pages).
-    if (!BusBlocks().IsKnown(_lBlock))
+    // A message's block is one the host allocated or found as a live fixed block, and it
+    // stays on account until it is freed: its memory is readable and its size is the heap's,
+    // so only the terminator within the block is looked for (no probe of the pages).
+    if (!BusBlocks().IsMessageBlock(_lBlock))
         return L"";
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
@@ -175,9 +236,9 @@ void ReleaseBusBlock(LPARAM _lBlock)
     if (!BusBlocks().Finish(_lBlock, &eOrigin))
         return;
     // A "MemBlock" in window text names a block of the process that sent the text; a block
-    // that is itself a record on its way is not this message's to free.
+    // that is itself a record on its way, or a record buffer, is not this message's to free.
     if (eOrigin != CBusBlockRegistry::EOrigin::ForeignText && iMemBlock != 0 && iMemBlock != _lBlock &&
-        !BusBlocks().IsKnown(iMemBlock) && IsOwnGlobalBlock(iMemBlock))
+        !BusBlocks().IsKnown(iMemBlock) && IsOwnGlobalHandle(iMemBlock))
         GlobalFree(reinterpret_cast<HGLOBAL>(iMemBlock));
     GlobalFree(reinterpret_cast<HGLOBAL>(_lBlock));
 }

@@ -32,14 +32,20 @@ bool IsWindowOfThisProcess(HWND _hWnd)
 
 // Sends (result of the window procedure) or posts (1) the block; a block that could not be
 // posted is nobody's, so it is freed here and the result is 0. A block for a window of this
-// process is put on account first, so that its receiver takes it as one of the host's own.
+// process is put on account first, so that its receiver takes it as one of the host's own;
+// a post is refused when too many of them wait already (each sender waits for its send).
 int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock, CBusBlockRegistry::EOrigin _eOrigin)
 {
     const LPARAM lBlock = reinterpret_cast<LPARAM>(_hBlock);
-    if (IsWindowOfThisProcess(_hWnd))
-        BusBlocks().AddPending(lBlock, _eOrigin);
+    const bool bOwnWindow = IsWindowOfThisProcess(_hWnd);
     if (_bSynchronous)
+    {
+        if (bOwnWindow)
+            BusBlocks().AddPending(lBlock, _eOrigin);
         return static_cast<int>(SendMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock));
+    }
+    if (bOwnWindow && !BusBlocks().AddPosted(lBlock, _eOrigin))
+        return SettlePost(FALSE, _hBlock);
     return SettlePost(PostMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock), _hBlock);
 }
 

@@ -13,7 +13,8 @@ bool IsBusTarget(HWND _hWnd);
 
 // Copies the record into a fresh fixed block (at least 16384 + 2 characters, n + 2 above)
 // and posts or sends message 1151. Returns 0 for a missing window, an unreadable record,
-// a failed allocation or a failed post (the block is then freed), the SendMessage result
+// a failed allocation, a failed post or a post refused because too many of the host's
+// records wait already (the block is then freed), the SendMessage result
 // when synchronous, else 1.
 int PostBusRecord(HWND _hWnd, BOOL _bSynchronous, UINT _uType, const wchar_t* _pszRecord);
 // PostBusRecord for a record this process built in a buffer of its own, whose length

@@ -8,8 +8,14 @@ CBusRecordBuilder::CBusRecordBuilder(UINT _uType, size_t _cchCapacity)
     : m_uType(_uType), m_cchCapacity(_cchCapacity > 0 ? _cchCapacity : 1), m_pszBuffer(new wchar_t[m_cchCapacity])
 {
     m_pszBuffer[0] = L'\0';
+    BusBlocks().HoldBuffer(reinterpret_cast<LPARAM>(m_pszBuffer.get()));
     Append(L"%s", BUS_RECORD_HEADER);
     Append(BUS_FIELD_TYPE, _uType);
+}
+
+CBusRecordBuilder::~CBusRecordBuilder()
+{
+    BusBlocks().Forget(reinterpret_cast<LPARAM>(m_pszBuffer.get()));
 }
 
 void CBusRecordBuilder::AppendV(const wchar_t* _pszFormat, va_list _args)

@@ -9,7 +9,11 @@
 class CBusRecordBuilder
 {
 public:
+    // The buffer is on the block account while it lives: a message naming it is refused.
     CBusRecordBuilder(UINT _uType, size_t _cchCapacity);
+    ~CBusRecordBuilder();
+    CBusRecordBuilder(const CBusRecordBuilder&) = delete;
+    CBusRecordBuilder& operator=(const CBusRecordBuilder&) = delete;
     // Appends one field line built from the format (cut at the capacity).
     void AddField(const wchar_t* _pszFormat, ...);
     // Appends the footer; the finished record text.

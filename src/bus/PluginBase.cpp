@@ -2,13 +2,13 @@
 // bus messages to them, their module report lines and the host commands that act on them.
 #include "bus/PluginBase.h"
 
-#include <vector>
 #include <shlwapi.h>
 #include <strsafe.h>
 
 #include "base/Handle.h"
 #include "base/ProgramPath.h"
 #include "bus/BusRecord.h"
+#include "bus/BusRecordBuilder.h"
 #include "bus/PluginCall.h"
 #include "bus/PluginName.h"
 #include "bus/PluginSortRule.h"
@@ -249,12 +249,10 @@ int CallPluginBus(HMODULE _hModule, UINT _uType)
     if (!pfnBusProcess)
         return 0;
     // A buffer per call: the module may call back into the host before it returns.
-    std::vector<wchar_t> vecRecord(BUS_RECORD_CAPACITY);
-    BusRecordBegin(vecRecord.data(), vecRecord.size());
-    BusRecordAppend(vecRecord.data(), vecRecord.size(), BUS_FIELD_TYPE, _uType);
-    BusRecordEnd(vecRecord.data(), vecRecord.size());
+    CBusRecordBuilder record(_uType, BUS_RECORD_CAPACITY);
+    const wchar_t* pszRecord = record.Finish();
     CPluginCallScope call(_hModule, DLL_NAME_PLUGINBUSPROCESS);
-    return pfnBusProcess(_uType, vecRecord.data());
+    return pfnBusProcess(_uType, pszRecord);
 }
 
 // The module report of one list: one trace line per named module.

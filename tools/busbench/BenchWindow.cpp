@@ -20,7 +20,7 @@ LRESULT CALLBACK BenchWndProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lP
     {
         ++g_lDispatched;
         const UINT uType = static_cast<UINT>(_wParam);
-        const LPARAM lBlock = AcceptBusBlock(_lParam, uType);
+        const LPARAM lBlock = AcceptBusBlock(_lParam);
         RecordOfBlock(lBlock);   // the host reads it for the types it consumes or acts on
         return DistributeBusMessageToLists(uType, lBlock);
     }

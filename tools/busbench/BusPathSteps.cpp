@@ -56,7 +56,7 @@ void PrintBusPathSteps(HWND _hWnd, const wchar_t* _pszRecord)
     PrintStep("whole path without the queue", TimePerCall(CALLS, [_pszRecord] {
         const LPARAM lNew = reinterpret_cast<LPARAM>(NewRecordBlock(_pszRecord));
         BusBlocks().AddPending(lNew, CBusBlockRegistry::EOrigin::Host);
-        const LPARAM lAccepted = AcceptBusBlock(lNew, QEL_BUSMSG_TRACE);
+        const LPARAM lAccepted = AcceptBusBlock(lNew);
         RecordOfBlock(lAccepted);
         g_lSink += DistributeBusMessageToLists(QEL_BUSMSG_TRACE, lAccepted);
     }));
@@ -65,7 +65,7 @@ void PrintBusPathSteps(HWND _hWnd, const wchar_t* _pszRecord)
     PrintStep("account: add, accept, finish", TimePerCall(CALLS, [lBlock] {
         CBusBlockRegistry::EOrigin eOrigin;
         BusBlocks().AddPending(lBlock, CBusBlockRegistry::EOrigin::Host);
-        g_lSink += BusBlocks().Accept(lBlock, QEL_BUSMSG_TRACE);
+        g_lSink += BusBlocks().Accept(lBlock) == EBlockVerdict::Taken;
         g_lSink += BusBlocks().Finish(lBlock, &eOrigin);
     }));
     BusBlocks().AddPending(lBlock, CBusBlockRegistry::EOrigin::Host);

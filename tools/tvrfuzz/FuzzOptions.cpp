@@ -6,14 +6,15 @@
 const std::vector<std::wstring>& AllCategoryNames()
 {
     static const std::vector<std::wstring> s_vecNames = {
-        L"random", L"hostmsg", L"records", L"bustypes", L"hostcmd", L"sharedmem", L"burst", L"lifecycle", L"codeheap", L"windows"};
+        L"random", L"hostmsg", L"records", L"bustypes", L"hostcmd", L"sharedmem", L"burst", L"lifecycle", L"codeheap", L"windows",
+        L"cmdflood"};
     return s_vecNames;
 }
 
 void CFuzzOptions::PrintUsage()
 {
     std::fputs("usage: tvrfuzz [--seed N] [--count N] [--category NAME|all] [--pid N] [--restart] [--time-limit S]\n"
-               "categories: random hostmsg records bustypes hostcmd sharedmem burst lifecycle codeheap windows\n"
+               "categories: random hostmsg records bustypes hostcmd sharedmem burst lifecycle codeheap windows cmdflood\n"
                "exit code 0: no crash, no hang, no unwanted effect; 1: faults found; 2: usage or no host;\n"
                "3: the time limit ended the run early\n",
                stderr);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "BurstCategory.h"
+#include "CommandFloodCategory.h"
 #include "FuzzHost.h"
 #include "FuzzOptions.h"
 #include "FuzzRandom.h"
@@ -32,6 +33,7 @@ PFN_Category CategoryFunction(const std::wstring& _strName)
     if (_strName == L"hostcmd") return RunHostCommands;
     if (_strName == L"sharedmem") return RunSharedMemory;
     if (_strName == L"burst") return RunBurst;
+    if (_strName == L"cmdflood") return RunCommandFlood;
     if (_strName == L"lifecycle") return RunLifecycleMessages;
     if (_strName == L"windows") return RunHostWindows;
     return RunCodeAndHeapAddresses;

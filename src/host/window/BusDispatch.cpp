@@ -8,6 +8,7 @@
 #include "config/ResourceAccess.h"
 #include "diag/Trace.h"
 #include "host/report/StartupReport.h"
+#include "host/window/HostRequests.h"
 #include "host/window/MainWindow.h"
 #include "host/window/TrayActions.h"
 #include "ui/InfoIcon.h"
@@ -201,13 +202,37 @@ bool IsHandledForwardedType(UINT _uType)
     }
 }
 
+const wchar_t* RefusalReason(EBlockVerdict _eVerdict)
+{
+    switch (_eVerdict)
+    {
+    case EBlockVerdict::Busy: return L"already being handled";
+    case EBlockVerdict::Unterminated: return L"record without terminator in its block, freed";
+    default: return L"no record block of this process";
+    }
+}
+
+// A refused block, and the host's own records that could not be posted because too many
+// waited, each cost one rate-limited trace line.
+void TraceRefusals(UINT _uType, LPARAM _lBlock, EBlockVerdict _eVerdict)
+{
+    if (_lBlock != 0 && _eVerdict != EBlockVerdict::Taken)
+        HostRefusals().Refuse(L"Event.WM_QEL_BUS.Error.Block 0x%p of type %u refused: %s",
+                              reinterpret_cast<void*>(_lBlock), _uType, RefusalReason(_eVerdict));
+    if (const UINT uRefused = BusBlocks().TakeRefusedPosts())
+        HostRefusals().Refuse(L"Event.WM_QEL_BUS.Error.%u records not posted: %u were waiting", uRefused,
+                              static_cast<UINT>(CBusBlockRegistry::MAX_WAITING));
+}
+
 } // namespace
 
 LRESULT OnBusMessage(HWND _hWnd, UINT _uType, LPARAM _lBlock)
 {
     // From here on only a block the host may handle is used; any other value becomes 0,
     // an empty record that frees nothing.
-    const LPARAM lBlock = AcceptBusBlock(_lBlock, _uType);
+    EBlockVerdict eVerdict = EBlockVerdict::Taken;
+    const LPARAM lBlock = AcceptBusBlock(_lBlock, &eVerdict);
+    TraceRefusals(_uType, _lBlock, eVerdict);
     const wchar_t* pszRecord = RecordOfBlock(lBlock);
     if (ConsumeBusMessage(_uType, pszRecord))
     {

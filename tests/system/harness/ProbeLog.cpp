@@ -37,7 +37,10 @@ std::wstring FormatProbeIni(const std::wstring& _strLog, const ProbeSettings& _s
             strFields += (strFields.empty() ? L"" : L"|") + field.first + L"=" + field.second;
         strIni += IniLine(L"PostOn", _settings.strPostOn) + IniLine(L"PostType", _settings.uPostType) +
                   IniLine(L"PostSync", _settings.bPostSync ? 1 : 0) + IniLine(L"PostFields", strFields) +
-                  IniLine(L"PostMemBlock", _settings.uPostMemBlock);
+                  IniLine(L"PostMemBlock", _settings.uPostMemBlock) +
+                  IniLine(L"PostBlockChars", _settings.uPostBlockChars) + IniLine(L"PostCutAt", _settings.uPostCutAt) +
+                  IniLine(L"PostTypeLine", _settings.iPostTypeLine) + IniLine(L"PostFill", _settings.bPostFill) +
+                  IniLine(L"PostMemBlockMovable", _settings.bPostMemBlockMovable);
     }
     return strIni;
 }

@@ -34,6 +34,13 @@ struct ProbeSettings
     bool bPostSync = false;
     std::vector<std::pair<std::wstring, std::wstring>> vecPostFields;
     UINT uPostMemBlock = 0;          // >0: the posted record carries a fresh "MemBlock" of that size
+    // A posted block shaped as an independent plug-in may shape it (see the probe's
+    // configuration); the probe then logs "Posted" with "Live", how many of its blocks live.
+    UINT uPostBlockChars = 0;
+    UINT uPostCutAt = 0;
+    int iPostTypeLine = -1;
+    bool bPostFill = false;
+    bool bPostMemBlockMovable = false;
 };
 
 // Writes the configuration of the probe copy at _strDllPath; all copies given the same

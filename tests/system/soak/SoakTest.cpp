@@ -15,8 +15,8 @@
 
 namespace {
 
-const unsigned COUNT_PER_CATEGORY = 2200;   // ten categories
-const unsigned CATEGORIES = 10;
+const unsigned COUNT_PER_CATEGORY = 2200;   // eleven categories; the command flood posts at least 20,000
+const unsigned CATEGORIES = 11;
 const DWORD FUZZ_TIME_LIMIT_S = 360;
 const DWORD FUZZ_WAIT_MS = (FUZZ_TIME_LIMIT_S + 25) * 1000;
 

@@ -1,5 +1,5 @@
 // Which blocks of message 1151 the host reads and frees: its own posted blocks and plug-in
-// blocks holding a well-formed record, each once; never another live block of its heap.
+// record blocks, each once; never another live block of its heap.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +10,7 @@
 #include "TelvarinPlugin.h"
 #include "bus/BusBlockRegistry.h"
 #include "bus/BusRecord.h"
+#include "bus/BusRecordBuilder.h"
 
 namespace {
 
@@ -51,10 +52,12 @@ TEST(BusBlock, PluginRecordIsAcceptedOnceReadAndFreedWithItsMemBlock)
 {
     HGLOBAL hData = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 64);
     HGLOBAL hBlock = PluginBlock(Record(44, MemBlockField(hData)));
-    ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock), 44));
+    ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
     EXPECT_EQ(Record(44, MemBlockField(hData)), RecordOfBlock(L(hBlock)));
     // A second message naming the block while it is handled gets an empty record.
-    EXPECT_EQ(0, AcceptBusBlock(L(hBlock), 44));
+    EBlockVerdict eVerdict = EBlockVerdict::Taken;
+    EXPECT_EQ(0, AcceptBusBlock(L(hBlock), &eVerdict));
+    EXPECT_EQ(EBlockVerdict::Busy, eVerdict);
     ReleaseBusBlock(L(hBlock));
     EXPECT_FALSE(IsLive(hBlock));
     EXPECT_FALSE(IsLive(hData));
@@ -62,36 +65,119 @@ TEST(BusBlock, PluginRecordIsAcceptedOnceReadAndFreedWithItsMemBlock)
     EXPECT_STREQ(L"", RecordOfBlock(L(hBlock)));
 }
 
-TEST(BusBlock, LiveHeapBlocksThatAreNoRecordOfTheTypeAreRefusedAndKept)
+TEST(BusBlock, HarmlessVariationsOfPluginBlocksAreReadAsFarAsTheyGoAndFreed)
+{
+    const std::wstring strCut = std::wstring(BUS_RECORD_HEADER) +
+                                L" <value keyword=\"Type\">44</value>\r\n <value keyword=\"Level\">2</value>\r\n"
+                                L" <value keyword=\"Text\">cut her";
+    struct
+    {
+        const wchar_t* pszCase;
+        std::wstring strText;
+        size_t cchBlock;
+        const char* pszLevel;   // the Level value the host reads
+    } aCases[] = {
+        {L"two characters short", Record(44, L" <value keyword=\"Level\">3</value>\r\n"), BLOCK_CHARS - 2, "3"},
+        {L"just the record", Record(44, L" <value keyword=\"Level\">4</value>\r\n"), 0, "4"},
+        {L"cut record", strCut, BLOCK_CHARS, "2"},
+        {L"other type line", Record(45, L" <value keyword=\"Level\">5</value>\r\n"), BLOCK_CHARS, "5"},
+    };
+    for (auto& testCase : aCases)
+    {
+        SCOPED_TRACE(testCase.pszCase);
+        const size_t cchBlock = testCase.cchBlock ? testCase.cchBlock : testCase.strText.size() + 1;
+        HGLOBAL hBlock = PluginBlock(testCase.strText, cchBlock);
+        ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
+        EXPECT_EQ(testCase.strText, RecordOfBlock(L(hBlock)));
+        EXPECT_STREQ(L"", GetBusValue(RecordOfBlock(L(hBlock)), L"Text"));
+        EXPECT_EQ(atoi(testCase.pszLevel), GetBusNumber(RecordOfBlock(L(hBlock)), L"Level"));
+        ReleaseBusBlock(L(hBlock));
+        EXPECT_FALSE(IsLive(hBlock));
+    }
+}
+
+TEST(BusBlock, ValuesThatAreNoLiveFixedRecordBlockAreRefusedAndKept)
 {
     std::vector<wchar_t> vecRecordCopy(BLOCK_CHARS);
     const std::wstring strRecord = Record(44);
     std::copy(strRecord.begin(), strRecord.end(), vecRecordCopy.begin());
     auto pText = std::make_unique<wchar_t[]>(64);
     wcscpy(pText.get(), L"<heap text>");
-    HGLOBAL hWrongType = PluginBlock(Record(45));
-    HGLOBAL hSmall = PluginBlock(Record(44), 4096);
-    HGLOBAL hNoFooter = PluginBlock(std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">44</value>\r\n");
-    HGLOBAL hDirtyTail = PluginBlock(Record(44));
-    static_cast<wchar_t*>(hDirtyTail)[BLOCK_CHARS - 1] = L'x';
     HGLOBAL hPlain = PluginBlock(L"plain text");
     HGLOBAL hFreed = PluginBlock(Record(44));
     GlobalFree(hFreed);
+    // A movable block holding a record: neither its handle nor its block is a fixed block.
+    HGLOBAL hMovable = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, BLOCK_CHARS * sizeof(wchar_t));
+    wchar_t* pszMovable = static_cast<wchar_t*>(GlobalLock(hMovable));
+    ASSERT_NE(nullptr, pszMovable);
+    wcscpy(pszMovable, strRecord.c_str());
+    CBusRecordBuilder builder(44, BUS_RECORD_CAPACITY);
     HMODULE hExe = GetModuleHandleW(nullptr);
-    const LPARAM alCandidates[] = {L(vecRecordCopy.data()), L(pText.get()), L(hWrongType), L(hSmall),
-                                   L(hNoFooter), L(hDirtyTail), L(hPlain), L(hFreed),
-                                   L(hWrongType) + 16, L(hExe), reinterpret_cast<LPARAM>(&IsLive), 1, -1, 0x12345678};
+    const LPARAM alCandidates[] = {L(vecRecordCopy.data()), L(pText.get()), L(hPlain), L(hFreed), L(hMovable),
+                                   L(pszMovable), L(builder.Text()), L(hPlain) + 16, L(hExe),
+                                   reinterpret_cast<LPARAM>(&IsLive), 1, -1, 0x12345678};
     for (LPARAM lCandidate : alCandidates)
     {
-        EXPECT_EQ(0, AcceptBusBlock(lCandidate, 44)) << lCandidate;
+        EXPECT_EQ(0, AcceptBusBlock(lCandidate)) << lCandidate;
         ReleaseBusBlock(lCandidate);
     }
-    for (HGLOBAL hKept : {hWrongType, hSmall, hNoFooter, hDirtyTail, hPlain})
-    {
-        EXPECT_TRUE(IsLive(hKept));
-        GlobalFree(hKept);
-    }
+    EXPECT_TRUE(IsLive(hPlain));
+    EXPECT_TRUE(IsLive(pszMovable));
     EXPECT_EQ(strRecord, vecRecordCopy.data());
+    EXPECT_EQ(strRecord, pszMovable);
+    EXPECT_EQ(0, wcsncmp(builder.Text(), BUS_RECORD_HEADER, wcslen(BUS_RECORD_HEADER)));
+    GlobalFree(hPlain);
+    GlobalUnlock(hMovable);
+    GlobalFree(hMovable);
+}
+
+TEST(BusBlock, PluginBlockWithoutTerminatorIsRefusedAndFreed)
+{
+    HGLOBAL hBlock = PluginBlock(Record(44), 1024);
+    wchar_t* pszBlock = static_cast<wchar_t*>(hBlock);
+    std::fill(pszBlock + Record(44).size(), pszBlock + 1024, L'x');
+    EBlockVerdict eVerdict = EBlockVerdict::Taken;
+    EXPECT_EQ(0, AcceptBusBlock(L(hBlock), &eVerdict));
+    EXPECT_EQ(EBlockVerdict::Unterminated, eVerdict);
+    EXPECT_FALSE(IsLive(hBlock));
+}
+
+TEST(BusBlock, MemBlockIsFreedOnlyWhenItIsALiveGlobalHandleOfNoOtherMessage)
+{
+    HGLOBAL hMovable = GlobalAlloc(GMEM_MOVEABLE, 64);
+    void* pMovableData = GlobalLock(hMovable);
+    GlobalUnlock(hMovable);
+    HGLOBAL hOtherMovable = GlobalAlloc(GMEM_MOVEABLE, 64);
+    void* pOtherData = GlobalLock(hOtherMovable);
+    GlobalUnlock(hOtherMovable);
+    HGLOBAL hFixed = GlobalAlloc(GMEM_FIXED, 64);
+    HGLOBAL hStale = GlobalAlloc(GMEM_MOVEABLE, 64);
+    GlobalFree(hStale);
+    int iOnStack = 0;
+    struct
+    {
+        LPARAM lMemBlock;
+        const void* pData;   // the heap block behind it
+        bool bFreed;
+    } aCases[] = {
+        {L(hFixed), hFixed, true},
+        {L(hMovable), pMovableData, true},
+        {L(pOtherData), pOtherData, false},   // the block of a movable handle, not a handle
+        {L(&iOnStack), nullptr, false},
+        {L(hStale), nullptr, false},
+    };
+    for (auto& testCase : aCases)
+    {
+        HGLOBAL hBlock = PluginBlock(Record(44, MemBlockField(reinterpret_cast<HGLOBAL>(testCase.lMemBlock))));
+        ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
+        ReleaseBusBlock(L(hBlock));
+        if (testCase.pData)
+            EXPECT_EQ(!testCase.bFreed, IsLive(testCase.pData)) << testCase.lMemBlock;
+    }
+    EXPECT_EQ(0, iOnStack);
+    EXPECT_EQ(pOtherData, GlobalLock(hOtherMovable));
+    GlobalUnlock(hOtherMovable);
+    GlobalFree(hOtherMovable);
 }
 
 TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
@@ -100,8 +186,8 @@ TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
     // A record that arrived as window text: its MemBlock names the sender's memory.
     HGLOBAL hText = PluginBlock(Record(44, MemBlockField(hData)), 16384);
     BusBlocks().AddPending(L(hText), CBusBlockRegistry::EOrigin::ForeignText);
-    ASSERT_EQ(L(hText), AcceptBusBlock(L(hText), 44));
-    EXPECT_EQ(0, AcceptBusBlock(L(hText), 44));
+    ASSERT_EQ(L(hText), AcceptBusBlock(L(hText)));
+    EXPECT_EQ(0, AcceptBusBlock(L(hText)));
     ReleaseBusBlock(L(hText));
     EXPECT_FALSE(IsLive(hText));
     EXPECT_TRUE(IsLive(hData));
@@ -112,7 +198,7 @@ TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
     BusBlocks().AddPending(L(hOther), CBusBlockRegistry::EOrigin::Host);
     HGLOBAL hHost = PluginBlock(L"<host>" + MemBlockField(hOther) + L"</value>", 64);
     BusBlocks().AddPending(L(hHost), CBusBlockRegistry::EOrigin::Host);
-    ASSERT_EQ(L(hHost), AcceptBusBlock(L(hHost), 7));
+    ASSERT_EQ(L(hHost), AcceptBusBlock(L(hHost)));
     ReleaseBusBlock(L(hHost));
     EXPECT_FALSE(IsLive(hHost));
     EXPECT_TRUE(IsLive(hOther));
@@ -132,7 +218,7 @@ TEST(BusBlock, PostedBlocksOfThisProcessArePendingUntilHandled)
     ASSERT_TRUE(PeekMessageW(&msg, hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE));
     EXPECT_EQ(uBefore + 1, BusBlocks().PendingCount());
     EXPECT_TRUE(BusBlocks().IsKnown(msg.lParam));
-    ASSERT_EQ(msg.lParam, AcceptBusBlock(msg.lParam, 4));
+    ASSERT_EQ(msg.lParam, AcceptBusBlock(msg.lParam));
     EXPECT_STREQ(L"<any text>", RecordOfBlock(msg.lParam));
     ReleaseBusBlock(msg.lParam);
     EXPECT_EQ(uBefore, BusBlocks().PendingCount());
@@ -149,6 +235,6 @@ TEST(BusBlock, GuessesOverThisProcesssHeapAreRefusedWithoutFault)
     ASSERT_GT(vecGuesses.size(), 1000u);
     size_t uAccepted = 0;
     for (LPARAM lGuess : vecGuesses)
-        uAccepted += AcceptBusBlock(lGuess, 11) != 0;
+        uAccepted += AcceptBusBlock(lGuess) != 0;
     EXPECT_EQ(0u, uAccepted);
 }

@@ -126,7 +126,7 @@ TEST(BusBlockRead, KnownBlockWithoutTerminatorReadsAsEmptyRecord)
     ASSERT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 44, L"<record>"));
     MSG msg;
     ASSERT_TRUE(sink.TakePosted(WM_QEL_BUS, &msg));
-    ASSERT_EQ(msg.lParam, AcceptBusBlock(msg.lParam, 44));
+    ASSERT_EQ(msg.lParam, AcceptBusBlock(msg.lParam));
     EXPECT_STREQ(L"<record>", RecordOfBlock(msg.lParam));
     // Whoever filled the whole block left no terminator in it: nothing past it is read.
     wchar_t* pszBlock = reinterpret_cast<wchar_t*>(msg.lParam);

@@ -180,3 +180,34 @@ TEST(BusSetText, OtherTextsAreIgnored)
     sink.Pump();
     EXPECT_TRUE(sink.Sent().empty());
 }
+
+TEST(BusTransport, PostsBeyondTheWaitingCapAreRefusedCountedAndFreed)
+{
+    tvr::CCaptureWindow sink;
+    BusBlocks().TakeRefusedPosts();
+    const size_t uBefore = BusBlocks().WaitingCount();
+    const LPARAM lFake = 0x7000;   // entries only: the account never reads them
+    for (size_t i = uBefore; i < CBusBlockRegistry::MAX_WAITING; ++i)
+        ASSERT_TRUE(BusBlocks().AddPosted(lFake + i * 16, CBusBlockRegistry::EOrigin::Host));
+    EXPECT_FALSE(BusBlocks().AddPosted(lFake - 16, CBusBlockRegistry::EOrigin::Host));
+    // A real post is refused too: nothing reaches the window, and its block is freed.
+    const int iBlocksBefore = CountHeapBlocks(MIN_BLOCK_BYTES);
+    EXPECT_EQ(0, PostBusRecord(sink.Handle(), FALSE, 1, L"<refused>"));
+    EXPECT_EQ(iBlocksBefore, CountHeapBlocks(MIN_BLOCK_BYTES));
+    EXPECT_EQ(2u, BusBlocks().TakeRefusedPosts());
+    EXPECT_EQ(0u, BusBlocks().TakeRefusedPosts());
+    // A send waits for its answer, so it is never refused; taking one block makes room.
+    sink.SetBusResult(7);
+    EXPECT_EQ(7, PostBusRecord(sink.Handle(), TRUE, 5, L"<sent>"));
+    ASSERT_EQ(1u, sink.Sent().size());
+    EXPECT_EQ(EBlockVerdict::Taken, BusBlocks().Accept(sink.Sent()[0].lParam));
+    EXPECT_EQ(CBusBlockRegistry::MAX_WAITING, BusBlocks().WaitingCount());
+    EXPECT_EQ(EBlockVerdict::Taken, BusBlocks().Accept(lFake + uBefore * 16));
+    EXPECT_TRUE(BusBlocks().AddPosted(lFake - 16, CBusBlockRegistry::EOrigin::Host));
+    for (size_t i = uBefore; i < CBusBlockRegistry::MAX_WAITING; ++i)
+        BusBlocks().Forget(lFake + i * 16);
+    BusBlocks().Forget(lFake - 16);
+    EXPECT_EQ(uBefore, BusBlocks().WaitingCount());
+    std::wstring strRecord;
+    EXPECT_FALSE(sink.TakeRecord(1, &strRecord));
+}

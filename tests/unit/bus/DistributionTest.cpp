@@ -22,7 +22,7 @@ LPARAM RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
     BusRecordAppend(pszBlock, cchBlock, BUS_FIELD_TYPE, _uType);
     BusRecordAppend(pszBlock, cchBlock, L"%s", _strExtraLines.c_str());
     BusRecordEnd(pszBlock, cchBlock);
-    return AcceptBusBlock(reinterpret_cast<LPARAM>(pszBlock), _uType);
+    return AcceptBusBlock(reinterpret_cast<LPARAM>(pszBlock));
 }
 
 class DistributionTest : public GlobalListsTest
