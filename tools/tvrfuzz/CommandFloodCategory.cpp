@@ -34,7 +34,8 @@ void RunCommandFlood(CFuzzSession& _Session, CFuzzRandom& _Random, unsigned _uCo
         if (i % SAMPLE_EVERY == 0)
             cbPeak = std::max(cbPeak, _Session.Host().PrivateUsage());
     }
-    _Session.Post(WM_COMMAND, uId, 0, L"WM_COMMAND flood");
+    if (!IsHostCommand(uId))
+        _Session.Post(WM_COMMAND, uId, 0, L"WM_COMMAND flood");
     // The host forwards the commands as fast as they come; their records wait behind them.
     for (unsigned i = 0; i < SETTLE_SAMPLES && _Session.CanGoOn(); ++i)
     {
