@@ -295,8 +295,9 @@ void CPluginBase::PrintFileInfos()
         wchar_t szLine[512];
         FormatModuleLine(i, szLine, ARRAYSIZE(szLine));
         WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.Info.Module: %s", szLine);
+        // A note, not a fault: such a module (or one without DLL_IsUnicode) works all the same.
         if (m_Slots[i].IsUnicode() == 0)
-            WriteTraceNote(LEVEL_REPORT, L"Func.PrintFileInfos.Error.UNICODE:%s", GetModuleName(i));   // a note: the module works
+            WriteTraceNote(LEVEL_REPORT, L"Func.PrintFileInfos.Error.UNICODE:%s", GetModuleName(i));
     }
     WriteTrace(LEVEL_REPORT, L"Func.PrintFileInfos.End");
 }

@@ -69,7 +69,10 @@ struct GuardRegistration
     GuardRegistration* pNext;
     PEXCEPTION_ROUTINE pfnHandler;
     SGuardFrame* pFrame;
+    LONG lTryLevel;   // where the C library's setjmp reads a compiler frame's try level: -1, none
 };
+
+const LONG NO_TRY_LEVEL = -1;
 
 EXCEPTION_DISPOSITION NTAPI GuardFrameHandler(EXCEPTION_RECORD* _pRecord, PVOID _pEstablisherFrame,
                                               CONTEXT* _pContext, PVOID /*_pDispatcherContext*/)
@@ -89,7 +92,7 @@ void UnwindToGuard(SGuardFrame* _pFrame, PVOID _pEstablisherFrame, EXCEPTION_REC
 void CallInGuardFrame(SGuardFrame* _pFrame)
 {
     volatile GuardRegistration registration = {reinterpret_cast<GuardRegistration*>(__readfsdword(0)),
-                                               GuardFrameHandler, _pFrame};
+                                               GuardFrameHandler, _pFrame, NO_TRY_LEVEL};
     __writefsdword(0, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(&registration)));
     if (setjmp(_pFrame->resume) == 0)
         _pFrame->pfnEntry(_pFrame);
