@@ -13,6 +13,7 @@ const size_t TEXT_SHOWN = 80;
 const int POST_RETRIES = 250;
 const DWORD BLOCKED_MS = 750;
 const DWORD IDLE_ANSWER_MS = 100;
+const UINT WM_SYSTIMER_MESSAGE = 0x0118;
 
 std::wstring Hex(UINT_PTR _uValue)
 {
@@ -153,9 +154,26 @@ void CFuzzSession::Remember(const wchar_t* _pszHow, UINT _uMsg, WPARAM _wParam, 
     m_Last.hWnd = nullptr;
 }
 
+// Plug-in code is what message 1156 and a timer's procedure exist to call, as plug-ins rely
+// on: an address in it (which image data and other classes can hit) is no refusal to test.
+// The canary's function is sent all the same: its helper is no plug-in of the lists.
+bool CFuzzSession::CallsPluginCode(UINT _uMsg, LPARAM _lParam) const
+{
+    const UINT_PTR uAddress = static_cast<UINT_PTR>(_lParam);
+    if ((_uMsg != WM_QEL_CALLFUNCTION && _uMsg != WM_TIMER && _uMsg != WM_SYSTIMER_MESSAGE) ||
+        uAddress == m_Canary.Function())
+        return false;
+    for (const AddressRange& range : m_Map.PluginCode())
+    {
+        if (uAddress >= range.uStart && uAddress < range.uEnd)
+            return true;
+    }
+    return false;
+}
+
 bool CFuzzSession::SendTo(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
 {
-    if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)))
+    if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)) || CallsPluginCode(_uMsg, _lParam))
         return false;
     Remember(L"send", _uMsg, _wParam, _lParam, _pszLabel);
     m_Last.hWnd = _hWnd;
@@ -196,7 +214,7 @@ bool CFuzzSession::SendText(const std::wstring& _strText, WPARAM _wParam, const 
 
 bool CFuzzSession::PostTo(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel)
 {
-    if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)))
+    if (!CanGoOn() || IsSuppressed(KindKey(_uMsg, _pszLabel)) || CallsPluginCode(_uMsg, _lParam))
         return false;
     Remember(L"post", _uMsg, _wParam, _lParam, _pszLabel);
     m_Last.hWnd = _hWnd;

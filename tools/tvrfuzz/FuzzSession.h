@@ -73,6 +73,7 @@ private:
     };
 
     bool IsSuppressed(const std::wstring& _strKind) const;
+    bool CallsPluginCode(UINT _uMsg, LPARAM _lParam) const;
     void Remember(const wchar_t* _pszHow, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, const wchar_t* _pszLabel);
     void AfterMessage();
     void CheckCheap();
