@@ -172,7 +172,9 @@ TEST(BusBlock, MemBlockIsFreedOnlyWhenItIsALiveGlobalHandleOfNoOtherMessage)
         ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
         ReleaseBusBlock(L(hBlock));
         if (testCase.pData)
+        {
             EXPECT_EQ(!testCase.bFreed, IsLive(testCase.pData)) << testCase.lMemBlock;
+        }
     }
     EXPECT_EQ(0, iOnStack);
     EXPECT_EQ(pOtherData, GlobalLock(hOtherMovable));
