@@ -1,9 +1,9 @@
 #include "bus/MessageFilter.h"
 
 #include <atomic>
-#include <vector>
 
 #include "TelvarinPlugin.h"
+#include "base/SentMessage.h"
 #include "bus/CodeAddress.h"
 
 namespace {
@@ -28,25 +28,6 @@ bool IsQueuedMessageOfMainWindow(UINT _uMsg)
 }
 
 std::atomic<HWND> g_hWndDispatchMain{nullptr};
-
-// For each sent message being handled on this thread, innermost last: true when another
-// thread or process sent it.
-thread_local std::vector<bool> t_vecSentFromOtherThread;
-
-// The hooks' wParam is nonzero when the current thread sent the message.
-LRESULT CALLBACK BeforeSentMessage(int _iCode, WPARAM _wParam, LPARAM _lParam)
-{
-    if (_iCode == HC_ACTION)
-        t_vecSentFromOtherThread.push_back(_wParam == 0);
-    return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);
-}
-
-LRESULT CALLBACK AfterSentMessage(int _iCode, WPARAM _wParam, LPARAM _lParam)
-{
-    if (_iCode == HC_ACTION && !t_vecSentFromOtherThread.empty())
-        t_vecSentFromOtherThread.pop_back();
-    return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);
-}
 
 } // namespace
 
@@ -78,14 +59,7 @@ bool IsOwnThreadMessage(UINT _uMsg)
 
 bool IsRefusedFromOtherThread(UINT _uMsg)
 {
-    // A message without a hook call around it was dispatched from the queue or called directly.
-    return IsOwnThreadMessage(_uMsg) && !t_vecSentFromOtherThread.empty() && t_vecSentFromOtherThread.back();
-}
-
-CSenderWatch::CSenderWatch()
-    : m_hBefore(SetWindowsHookExW(WH_CALLWNDPROC, BeforeSentMessage, nullptr, GetCurrentThreadId())),
-      m_hAfter(SetWindowsHookExW(WH_CALLWNDPROCRET, AfterSentMessage, nullptr, GetCurrentThreadId()))
-{
+    return IsOwnThreadMessage(_uMsg) && IsSentFromOtherThread();
 }
 
 bool IsDispatchable(const MSG& _msg, HWND _hWndMain)

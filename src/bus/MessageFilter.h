@@ -9,8 +9,6 @@
 #pragma once
 #include <windows.h>
 
-#include "base/Handle.h"
-
 #ifndef WM_SYSTIMER
 #define WM_SYSTIMER 0x0118
 #endif
@@ -29,19 +27,5 @@ HWND GetDispatchMainWindow();
 bool IsOwnThreadMessage(UINT _uMsg);
 
 // True when a window procedure of the host must refuse the message it handles: one that only
-// its own thread sends, sent by another thread or process. Known per sent message through
-// the hooks of CSenderWatch; InSendMessageEx cannot tell, since a message the thread sends
-// itself while it handles another thread's message reports that outer message.
+// its own thread sends, sent by another thread or process (IsSentFromOtherThread).
 bool IsRefusedFromOtherThread(UINT _uMsg);
-
-// While the object lives, the thread's window procedures learn for each sent message whether
-// their own thread sent it (the system tells the hooks around every sent message).
-class CSenderWatch
-{
-public:
-    CSenderWatch();
-
-private:
-    CHookHandle m_hBefore;
-    CHookHandle m_hAfter;
-};

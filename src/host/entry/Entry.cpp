@@ -13,7 +13,7 @@
 #include "base/Account.h"
 #include "base/Handle.h"
 #include "base/ProgramPath.h"
-#include "bus/MessageFilter.h"
+#include "base/SentMessage.h"
 #include "bus/PluginSortRule.h"
 #include "bus/SharedMem.h"
 #include "config/RegIniAccess.h"

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/SentMessage.h"
 #include "bus/MessageFilter.h"
 
 namespace {
