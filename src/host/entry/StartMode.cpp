@@ -22,6 +22,10 @@
 namespace {
 
 const UINT HANDOVER_WAIT_MS = 2000;
+// How long the running host may take to pick the record up. A host that reads no messages is
+// given up at once (SMTO_ABORTIFHUNG); a merely busy one, as on a loaded machine, still gets
+// the record, which the system withdraws when the time runs out.
+const UINT HANDOVER_SEND_TIMEOUT_MS = 10000;
 
 // Account name of the process's token user; false when it cannot be had.
 bool GetProcessAccountName(HANDLE _hProcess, wchar_t (&_szName)[128])
@@ -190,10 +194,10 @@ StartDecision DecideTrayStart(const wchar_t* _pszProgramFile)
 void HandOverToRunningHost()
 {
     // A memory block of this process would mean nothing in the running host: the record
-    // crosses as window text, and a host that does not answer cannot hold this start up.
+    // crosses as window text, and a hung host cannot hold this start up.
     HWND hWndHost = FindForeignHostWindow(GetDesktopWindow(), HOST_WINDOW_ID, GetCurrentProcessId());
     if (hWndHost != nullptr)
-        SendShowConfigText(hWndHost, 0, HANDOVER_WAIT_MS);
+        SendShowConfigText(hWndHost, 0, HANDOVER_SEND_TIMEOUT_MS);
     Sleep(HANDOVER_WAIT_MS);
 }
 
