@@ -158,7 +158,7 @@ int HostEntry(HINSTANCE _hInstance, const wchar_t* _pszCommandLine)
     switch (DecideTrayStart(szProgram))
     {
     case START_HANDOVER:
-        HandOverToRunningHost();
+        HandOverToRunningHost(szProgram);
         return -1;
     case START_REFUSE:
         RefuseToRun();

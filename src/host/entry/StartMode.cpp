@@ -76,17 +76,36 @@ DWORD ProcessOfWindow(HWND _hWnd)
     return dwProcessId;
 }
 
+// True when the process's image path contains the upper-cased program file, as the instance
+// count has it. Limited query rights suffice, so a service's process is recognised too.
+bool RunsProgramFile(DWORD _dwProcessId, const wchar_t* _pszUpperProgram)
+{
+    const CKernelHandle hProcess(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, _dwProcessId));
+    wchar_t szImage[512] = L"";
+    DWORD cchImage = ARRAYSIZE(szImage);
+    if (!hProcess || !QueryFullProcessImageNameW(hProcess.Get(), 0, szImage, &cchImage))
+        return false;
+    CharUpperW(szImage);
+    return wcsstr(szImage, _pszUpperProgram) != nullptr;
+}
+
 struct SHostWindowSearch
 {
     DWORD dwIdentifier;
-    DWORD dwExcludedProcess;   // 0 accepts windows of every process
+    DWORD dwExcludedProcess;          // 0 accepts windows of every process
+    const wchar_t* pszUpperProgram;   // null accepts windows of every program file
     HWND hFound;
 };
 
 bool IsSoughtWindow(HWND _hWnd, const SHostWindowSearch& _search)
 {
-    return HasIdentifier(_hWnd, _search.dwIdentifier) &&
-           (_search.dwExcludedProcess == 0 || ProcessOfWindow(_hWnd) != _search.dwExcludedProcess);
+    if (!HasIdentifier(_hWnd, _search.dwIdentifier))
+        return false;
+    if (_search.dwExcludedProcess == 0)
+        return true;
+    const DWORD dwProcessId = ProcessOfWindow(_hWnd);
+    return dwProcessId != _search.dwExcludedProcess &&
+           (_search.pszUpperProgram == nullptr || RunsProgramFile(dwProcessId, _search.pszUpperProgram));
 }
 
 BOOL CALLBACK MatchHostWindow(HWND _hWnd, LPARAM _lSearch)
@@ -101,9 +120,10 @@ BOOL CALLBACK MatchHostWindow(HWND _hWnd, LPARAM _lSearch)
 // Depth-first search of the window and its descendants. The system enumerates them from a
 // list taken at the start: a walk from window to window would end early at a window that
 // another process destroys meanwhile, and miss every window behind it.
-HWND SearchHostWindow(HWND _hWnd, DWORD _dwIdentifier, DWORD _dwExcludedProcess)
+HWND SearchHostWindow(HWND _hWnd, DWORD _dwIdentifier, DWORD _dwExcludedProcess,
+                      const wchar_t* _pszUpperProgram = nullptr)
 {
-    SHostWindowSearch search = {_dwIdentifier, _dwExcludedProcess, nullptr};
+    SHostWindowSearch search = {_dwIdentifier, _dwExcludedProcess, _pszUpperProgram, nullptr};
     if (IsSoughtWindow(_hWnd, search))
         return _hWnd;
     EnumChildWindows(_hWnd, MatchHostWindow, reinterpret_cast<LPARAM>(&search));
@@ -175,6 +195,20 @@ HWND FindForeignHostWindow(HWND _hWndStart, DWORD _dwIdentifier, DWORD _dwProces
     return SearchHostWindow(_hWndStart, _dwIdentifier, _dwProcessId);
 }
 
+HWND FindProgramHostWindow(HWND _hWndStart, DWORD _dwIdentifier, const wchar_t* _pszProgramFile)
+{
+    // Hosts of other install folders may run beside this one (and other tests' hosts do);
+    // the record goes to an instance of this program file. When none of the host windows can
+    // be told to be one (a process that does not let itself be queried), the first other
+    // host's window is taken, as before.
+    wchar_t szUpperProgram[512];
+    CopyUpper(_pszProgramFile, szUpperProgram);
+    const DWORD dwOwnProcess = GetCurrentProcessId();
+    if (HWND hWndHost = SearchHostWindow(_hWndStart, _dwIdentifier, dwOwnProcess, szUpperProgram))
+        return hWndHost;
+    return FindForeignHostWindow(_hWndStart, _dwIdentifier, dwOwnProcess);
+}
+
 StartDecision DecideTrayStart(const wchar_t* _pszProgramFile)
 {
     if (CountInstances(_pszProgramFile) > 1)
@@ -191,11 +225,11 @@ StartDecision DecideTrayStart(const wchar_t* _pszProgramFile)
     return (dwState == 0 || dwState == SERVICE_STOPPED) ? START_REFUSE : START_HANDOVER;
 }
 
-void HandOverToRunningHost()
+void HandOverToRunningHost(const wchar_t* _pszProgramFile)
 {
     // A memory block of this process would mean nothing in the running host: the record
     // crosses as window text, and a hung host cannot hold this start up.
-    HWND hWndHost = FindForeignHostWindow(GetDesktopWindow(), HOST_WINDOW_ID, GetCurrentProcessId());
+    HWND hWndHost = FindProgramHostWindow(GetDesktopWindow(), HOST_WINDOW_ID, _pszProgramFile);
     if (hWndHost != nullptr)
         SendShowConfigText(hWndHost, 0, HANDOVER_SEND_TIMEOUT_MS);
     Sleep(HANDOVER_WAIT_MS);

@@ -11,10 +11,13 @@ int CountInstances(const wchar_t* _pszProgramFile);
 HWND FindHostWindow(HWND _hWndStart, DWORD _dwIdentifier);
 // The same, but only windows of processes other than the given one count.
 HWND FindForeignHostWindow(HWND _hWndStart, DWORD _dwIdentifier, DWORD _dwProcessId);
+// The host window of another running instance of this program file; when no host window can
+// be told to be one, the first host window of another process.
+HWND FindProgramHostWindow(HWND _hWndStart, DWORD _dwIdentifier, const wchar_t* _pszProgramFile);
 // Decision for a start under a normal account (not SYSTEM).
 StartDecision DecideTrayStart(const wchar_t* _pszProgramFile);
-// Asks the running host to open its settings window, then waits 2000 ms.
-void HandOverToRunningHost();
+// Asks the running host of this program file to open its settings window, then waits 2000 ms.
+void HandOverToRunningHost(const wchar_t* _pszProgramFile);
 // Shows the "run as a service" message unless the maker's test state silences it.
 void RefuseToRun();
 // Service mode: sets the flag and starts the service dispatcher thread; false when it cannot.

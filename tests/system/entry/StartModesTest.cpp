@@ -91,6 +91,13 @@ TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
         return _call.strType == "4" && _call.Field("Text").find("Func.CServiceWindow.End") != std::string::npos;
     }, START_TIMEOUT_MS));
 
+    // A host of another install folder, started later, runs beside it: the hand-over is not its.
+    CInstallFolder otherFolder;
+    CHostProcess other;
+    ASSERT_TRUE(other.Start(OwnReportProgram(otherFolder)));
+    HWND hWndOther = other.WaitForWindow(START_TIMEOUT_MS);
+    ASSERT_NE(nullptr, hWndOther);
+
     CHostProcess second;
     const ULONGLONG ullStart = GetTickCount64();
     ASSERT_TRUE(second.Start(strExe));
@@ -106,6 +113,8 @@ TEST(StartModes, SecondStartHandsOverAndEndsWhileTheFirstRuns)
     WaitUntil([&] { return StatusReportValue(folder, L"PrgMsg", L"Type") == L"9"; }, 10000);
     EXPECT_EQ(L"9", StatusReportValue(folder, L"PrgMsg", L"Type"));
     EXPECT_EQ(std::to_wstring(first.Pid()), StatusReportValue(folder, L"PrgMsg", L"ProcID"));
+    EXPECT_EQ(L"", StatusReportValue(otherFolder, L"PrgMsg", L"Type"));
+    CloseAndExpectExitCodeZero(other, hWndOther);
 
     // It goes on serving records of every size and ends in order.
     for (size_t cchValue : {size_t(10), size_t(16000), size_t(100000)})
