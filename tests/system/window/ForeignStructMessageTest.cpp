@@ -54,17 +54,18 @@ protected:
         StartHost();
         DWORD_PTR dwResult = 0;
         ASSERT_NE(0, SendMessageTimeoutW(m_hWnd, WM_COMMAND, CMD_SHOWCONFIG, 0, SMTO_NORMAL, 10000, &dwResult));
+        // The window is complete once its page holds the module list and its title and tree
+        // selection are set: it can be found while it is still being built.
         ASSERT_TRUE(tvr::WaitUntil(
             [&] {
                 m_hWndSettings = tvr::FindProcessWindow(m_Host.Pid(), L"#32770");
                 m_hWndPage = m_hWndSettings ? FindWindowExW(m_hWndSettings, nullptr, L"#32770", nullptr) : nullptr;
-                return m_hWndPage != nullptr;
+                m_hWndTree = m_hWndSettings ? GetDlgItem(m_hWndSettings, IDC_SETTINGS_TREE) : nullptr;
+                m_hWndList = m_hWndPage ? GetDlgItem(m_hWndPage, IDC_MODULE_LIST) : nullptr;
+                return m_hWndTree && m_hWndList && !Title().empty() &&
+                       SendMessageW(m_hWndTree, TVM_GETNEXTITEM, TVGN_CARET, 0) != 0;
             },
             10000));
-        m_hWndTree = GetDlgItem(m_hWndSettings, IDC_SETTINGS_TREE);
-        m_hWndList = GetDlgItem(m_hWndPage, IDC_MODULE_LIST);
-        ASSERT_NE(nullptr, m_hWndTree);
-        ASSERT_NE(nullptr, m_hWndList);
         m_strTitle = Title();
         m_lSelected = SendMessageW(m_hWndTree, TVM_GETNEXTITEM, TVGN_CARET, 0);
     }
