@@ -16,11 +16,18 @@ const int PLUGIN_ID = 4200;
 HINSTANCE g_hInstance = nullptr;
 SSchemeChoice g_Applied;
 
-// Runs on the host's main thread after the settings window finished its Apply: the host
-// then closes and reopens the window, which it must not do while Apply still runs.
+// Runs on the host's main thread once the host is free to take the choice: after the
+// settings window finished its Apply (the host closes and reopens the window, which it must
+// not do while Apply still runs), and at start once the host's start is over (while it
+// starts, the host leaves message 1157 unhandled).
 void SendAppliedChoice()
 {
     SendChoice(g_Applied);
+}
+
+void SendChoiceLater()
+{
+    PostMessageW(FindHostMainWindow(), WM_QEL_CALLFUNCTION, 0, reinterpret_cast<LPARAM>(&SendAppliedChoice));
 }
 
 void ApplyPage()
@@ -28,7 +35,7 @@ void ApplyPage()
     if (!GetPageChoice(&g_Applied))
         return;
     KeepChoice(g_Applied);
-    PostMessageW(FindHostMainWindow(), WM_QEL_CALLFUNCTION, 0, reinterpret_cast<LPARAM>(&SendAppliedChoice));
+    SendChoiceLater();
 }
 
 } // namespace
@@ -45,7 +52,11 @@ BOOL WINAPI DllMain(HINSTANCE _hInstance, DWORD _dwReason, LPVOID)
 int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
 {
     if (_uType == QEL_BUSMSG_SCHEME)
+    {
+        // A change of the host's look reopens the settings window before it is announced.
         TakeAnnouncedLook(_pszRecord);
+        ShowLookOnPage();
+    }
     else if (_uType == QEL_BUSMSG_APPLYCONFIG)
         ApplyPage();
     return 1;
@@ -53,9 +64,8 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
 
 void WINAPI DLL_PluginAfterLoad(void)
 {
-    SSchemeChoice kept;
-    if (LoadKeptChoice(&kept))
-        SendChoice(kept);
+    if (LoadKeptChoice(&g_Applied))
+        SendChoiceLater();
 }
 
 int WINAPI DLL_GetPluginID(void) { return PLUGIN_ID; }

@@ -70,15 +70,19 @@ std::vector<std::wstring> ListFontNames()
     return vecNames;
 }
 
-// Fills a combo box and selects the current name (or, when it is not offered, adds it).
-void FillCombo(HWND _hWndCombo, const std::vector<std::wstring>& _vecNames, const wchar_t* _pszCurrent)
+// Selects the current name (or, when it is not offered, adds it).
+void SelectInCombo(HWND _hWndCombo, const wchar_t* _pszCurrent)
 {
-    for (const std::wstring& strName : _vecNames)
-        SendMessageW(_hWndCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strName.c_str()));
     LRESULT lIndex = SendMessageW(_hWndCombo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(_pszCurrent));
     if (lIndex == CB_ERR && _pszCurrent[0] != 0)
         lIndex = SendMessageW(_hWndCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(_pszCurrent));
     SendMessageW(_hWndCombo, CB_SETCURSEL, lIndex == CB_ERR ? 0 : static_cast<WPARAM>(lIndex), 0);
+}
+
+void FillCombo(HWND _hWndCombo, const std::vector<std::wstring>& _vecNames)
+{
+    for (const std::wstring& strName : _vecNames)
+        SendMessageW(_hWndCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strName.c_str()));
 }
 
 void CreateControls(HINSTANCE _hInstance)
@@ -88,7 +92,7 @@ void CreateControls(HINSTANCE _hInstance)
     SetWindowLongPtrW(hWndHeading, GWLP_USERDATA, USERDATA_HIGHLIGHT);
     AddControl(_hInstance, L"STATIC", PageText(TEXT_LANGUAGE), 0, LABEL_X, 44, 150, 22, -1);
     const HWND hWndLanguage = AddControl(_hInstance, L"COMBOBOX", L"", dwCombo, FIELD_X, 40, FIELD_WIDTH, 200, ID_LANGUAGE);
-    FillCombo(hWndLanguage, ListLanguageNames(), CurrentLanguageName().c_str());
+    FillCombo(hWndLanguage, ListLanguageNames());
 
     AddControl(_hInstance, L"STATIC", PageText(TEXT_SCHEME), 0, LABEL_X, 82, 150, 22, -1);
     const HWND hWndScheme = AddControl(_hInstance, L"LISTBOX", L"",
@@ -96,12 +100,11 @@ void CreateControls(HINSTANCE _hInstance)
                                        FIELD_WIDTH, SCHEME_ITEM_HEIGHT * TELVARIN_SCHEME_COUNT + 4, ID_SCHEME);
     for (int i = 0; i < TELVARIN_SCHEME_COUNT; ++i)
         SendMessageW(hWndScheme, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PageText(TEXT_SCHEME_FIRST + i)));
-    SendMessageW(hWndScheme, LB_SETCURSEL, CurrentLook().uScheme < TELVARIN_SCHEME_COUNT ? CurrentLook().uScheme : 0, 0);
 
     const int yFont = 80 + SCHEME_ITEM_HEIGHT * TELVARIN_SCHEME_COUNT + 20;
     AddControl(_hInstance, L"STATIC", PageText(TEXT_FONT), 0, LABEL_X, yFont + 4, 150, 22, -1);
     const HWND hWndFont = AddControl(_hInstance, L"COMBOBOX", L"", dwCombo, FIELD_X, yFont, FIELD_WIDTH, 300, ID_FONT);
-    FillCombo(hWndFont, ListFontNames(), CurrentLook().szFont);
+    FillCombo(hWndFont, ListFontNames());
     AddControl(_hInstance, L"STATIC", PageText(TEXT_NOTE), 0, LABEL_X, yFont + 50, 460, 40, -1);
 }
 
@@ -216,7 +219,18 @@ HWND CreateSchemePage(HINSTANCE _hInstance, HWND _hWndParent)
         return nullptr;
     }
     CreateControls(_hInstance);
+    ShowLookOnPage();
     return g_hWndPage;
+}
+
+void ShowLookOnPage()
+{
+    if (!g_hWndPage)
+        return;
+    SelectInCombo(GetDlgItem(g_hWndPage, ID_LANGUAGE), CurrentLanguageName().c_str());
+    SelectInCombo(GetDlgItem(g_hWndPage, ID_FONT), CurrentLook().szFont);
+    const UINT uScheme = CurrentLook().uScheme;
+    SendMessageW(GetDlgItem(g_hWndPage, ID_SCHEME), LB_SETCURSEL, uScheme < TELVARIN_SCHEME_COUNT ? uScheme : 0, 0);
 }
 
 bool GetPageChoice(SSchemeChoice* _pChoice)
