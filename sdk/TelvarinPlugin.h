@@ -8,7 +8,8 @@
 
 // Version of this plug-in interface: major in the high byte, minor in the low byte.
 // 1.1: bus type table with names, host window search, record writer.
-#define TELVARIN_SDK_VERSION 0x0101
+// 1.2: settings of a plug-in kept by the host, colours of the schemes.
+#define TELVARIN_SDK_VERSION 0x0102
 
 // ---------------------------------------------------------------------------
 // The host's main window
@@ -489,3 +490,121 @@ private:
     wchar_t* m_pszFields;   // the field lines added so far, terminated
     size_t m_cchFields;
 };
+
+// ---------------------------------------------------------------------------
+// Colour schemes
+// ---------------------------------------------------------------------------
+// The host draws its windows in one of five colour schemes, 0 to 4 (0 at start), chosen with
+// WM_QEL_SCHEME and announced to the plug-ins as QEL_BUSMSG_SCHEME. The host takes its
+// colours from this table, so a plug-in can show or draw a scheme the way the host does.
+
+#define TELVARIN_SCHEME_COUNT 5
+
+// The colours of a scheme, in the order of the table's rows.
+enum ETelvarinSchemeColor
+{
+    SCHEME_COLOR_BACKGROUND,          // windows, dialogs and static controls
+    SCHEME_COLOR_HIGHLIGHTTEXT,       // static controls marked as highlighted (user data 2)
+    SCHEME_COLOR_TEXT,                // normal text
+    SCHEME_COLOR_DISABLEDTEXT,        // text of disabled controls
+    SCHEME_COLOR_FOCUSFRAME,          // frame around the edit control with the focus
+    SCHEME_COLOR_FRAME,               // frame around other edit controls
+    SCHEME_COLOR_FIELDBACK,           // edit controls, list boxes and combo boxes
+    SCHEME_COLOR_BUTTONFACE,          // push buttons
+    SCHEME_COLOR_BUTTONPRESSED,       // push buttons while pressed
+    SCHEME_COLOR_PANEBACK,            // the settings tree and the strip beside it
+    SCHEME_COLOR_NODETEXT,            // settings tree: category nodes
+    SCHEME_COLOR_MODULETEXT,          // settings tree: active plug-ins
+    SCHEME_COLOR_DISABLEDMODULETEXT,  // settings tree: disabled plug-ins
+    SCHEME_COLOR_LISTBACK,            // lists and their odd rows
+    SCHEME_COLOR_LISTALTBACK,         // even rows of lists
+    SCHEME_COLOR_LISTTEXT,            // text of lists, list boxes and combo boxes
+    SCHEME_COLOR_OTHERVERSIONTEXT,    // module rows whose version differs from the host's
+    SCHEME_COLOR_COUNT
+};
+
+// A colour of a scheme as COLORREF (0x00BBGGRR), before the host maps it to the screen's
+// nearest colour; 0 for a scheme or colour outside the table.
+inline COLORREF GetSchemeColor(UINT _uScheme, int _iColor)
+{
+    static const COLORREF s_acrSchemes[SCHEME_COLOR_COUNT][TELVARIN_SCHEME_COUNT] = {
+        {0xFFFFFF, 0x3F3F3F, 0xFCFCFC, 0x8C3F28, 0x3F3F7F},   // background
+        {0xC04040, 0xC08080, 0xFF8080, 0xFF8080, 0xFF8080},   // highlighted text
+        {0x000000, 0xFAFAFF, 0x3F3F3F, 0xFFFFC0, 0xC0FFC0},   // text
+        {0xA0A0A0, 0x7F7F7F, 0x7F7F7F, 0xC0C080, 0x80C080},   // disabled text
+        {0xD77800, 0x3F3F3F, 0xFCFCFC, 0x8C3F28, 0x3F3F7F},   // focus frame
+        {0xC0C0C0, 0x3F3F3F, 0xFCFCFC, 0x8C3F28, 0x3F3F7F},   // frame
+        {0xFFFFFF, 0x8C8C8C, 0xFFFFFF, 0xFFFAF5, 0xFAFAFF},   // field background
+        {0xCCCCCC, 0x2D2D2D, 0xF5F5F5, 0x803F3F, 0x64648C},   // button face
+        {0x808080, 0x555555, 0xDEDEDE, 0xC07F7F, 0x8080C0},   // button pressed
+        {0xF0F0F0, 0x8C8C8C, 0xFFFFFF, 0xFFFAF5, 0xFAFAFF},   // pane background
+        {0x000000, 0x20FFFF, 0xFF3F3F, 0xFF0000, 0x008080},   // node text
+        {0x000000, 0xE6FFFF, 0x3F3F3F, 0x553F3F, 0x004040},   // module text
+        {0x7F7F7F, 0xC0C0C0, 0x7F7F7F, 0x7F7F7F, 0x7F7F7F},   // disabled module text
+        {0xF5F5F5, 0x646464, 0xF0F0FA, 0xFFEBE6, 0xF0F0FF},   // list background
+        {0xFCFCFC, 0x8C8C8C, 0xFFFFFF, 0xFFFAF5, 0xFAFAFF},   // list alternate rows
+        {0x000000, 0xE6FFFF, 0x3F3F3F, 0x553F3F, 0x004040},   // list text
+        {0x0000FF, 0x00C0C0, 0x0000FF, 0x0000FF, 0x0000FF},   // other version text
+    };
+    if (_uScheme >= TELVARIN_SCHEME_COUNT || _iColor < 0 || _iColor >= SCHEME_COLOR_COUNT)
+        return 0;
+    return s_acrSchemes[_iColor][_uScheme];
+}
+
+// ---------------------------------------------------------------------------
+// Settings of a plug-in
+// ---------------------------------------------------------------------------
+// The host keeps a plug-in's settings where and how it keeps its own, under the plug-in's
+// module name (its file name without folder and extension):
+// - in the registry, HKEY_CURRENT_USER\SOFTWARE\orvex\<program>\<module>\<section>, when
+//   the host keeps its own settings there;
+// - otherwise in "<module>.INI" in the user's configuration folder (the host's CFG folder),
+//   falling back to "<module>.INI" beside the plug-in; without a user (service mode, or the
+//   environment variable QelConfig=1) beside the plug-in only.
+// Values are texts of at most PLUGIN_SETTING_MAX_CHARS characters, kept whole whatever their
+// characters. The program exports the two functions below; ReadPluginSetting and
+// WritePluginSetting find them. They answer on the host's main thread once its main window
+// exists (from DLL_PluginAfterLoad on, and in every later call the host makes), for a module
+// of the six plug-in lists, and refuse elsewhere.
+
+#define PLUGIN_SETTING_MAX_CHARS 8191
+
+// Exported by the program under these undecorated names, __cdecl on both architectures.
+// Read: copies the value into _pszValue (cut to _cchValue - 1 characters; empty when not
+// stored) and returns 1; 0 when refused. Write: 1 when stored, 0 when refused or failed.
+#define TVR_EXPORT_READPLUGINSETTING  "TVR_ReadPluginSetting"
+#define TVR_EXPORT_WRITEPLUGINSETTING "TVR_WritePluginSetting"
+typedef int (__cdecl* PFN_TVR_ReadPluginSetting)(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey,
+                                                  wchar_t* _pszValue, int _cchValue);
+typedef int (__cdecl* PFN_TVR_WritePluginSetting)(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey,
+                                                   const wchar_t* _pszValue);
+
+// The module that holds the calling code: the plug-in itself.
+inline HMODULE GetPluginModule()
+{
+    HMODULE hModule = NULL;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&GetPluginModule), &hModule);
+    return hModule;
+}
+
+// Reads one of this plug-in's settings into _pszValue (empty when not stored). False when
+// the host refused or has no settings store for plug-ins; _pszValue is then empty.
+inline bool ReadPluginSetting(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszValue, size_t _cchValue)
+{
+    if (_pszValue == NULL || _cchValue == 0)
+        return false;
+    _pszValue[0] = L'\0';
+    const PFN_TVR_ReadPluginSetting pfnRead = reinterpret_cast<PFN_TVR_ReadPluginSetting>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(NULL), TVR_EXPORT_READPLUGINSETTING)));
+    const int cchValue = _cchValue > PLUGIN_SETTING_MAX_CHARS + 1 ? PLUGIN_SETTING_MAX_CHARS + 1 : static_cast<int>(_cchValue);
+    return pfnRead != NULL && pfnRead(GetPluginModule(), _pszSection, _pszKey, _pszValue, cchValue) != 0;
+}
+
+// Stores one of this plug-in's settings. False when refused or not stored.
+inline bool WritePluginSetting(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue)
+{
+    const PFN_TVR_WritePluginSetting pfnWrite = reinterpret_cast<PFN_TVR_WritePluginSetting>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(NULL), TVR_EXPORT_WRITEPLUGINSETTING)));
+    return pfnWrite != NULL && pfnWrite(GetPluginModule(), _pszSection, _pszKey, _pszValue) != 0;
+}

@@ -17,7 +17,7 @@ namespace {
 const SPagePlugin ZETA = {L"PluginTelephony", L"PluginSettingsPageZ", L"Zeta phone", 501, 1, 0};
 const SPagePlugin ALPHA = {L"PluginTelephony", L"PluginSettingsPageA", L"Alpha phone", 502, 1, 1};
 const SPagePlugin NAMELESS = {L"PluginSearch", L"PluginSettingsPageN", L"", 503, 0, 0};
-const SPagePlugin SCHEME = {L"PluginExtra", L"PluginSettingsPageS", L"Scheme config", 504, 0, 0};
+const SPagePlugin NOTES = {L"PluginExtra", L"PluginSettingsPageS", L"Notes", 504, 0, 0};
 
 class SettingsWindow : public CSettingsHostTest
 {
@@ -27,7 +27,7 @@ protected:
         CSettingsHostTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        for (const SPagePlugin& page : {ZETA, ALPHA, NAMELESS, SCHEME})
+        for (const SPagePlugin& page : {ZETA, ALPHA, NAMELESS, NOTES})
             AddPage(page);
     }
     // Starts the host and opens its settings window on the module info page.
@@ -127,7 +127,8 @@ TEST_F(SettingsWindow, TreeHasModuleInfoThenCategoriesInOrderWithSortedPluginNam
     // The search plug-in has no name: its category gets no node; the debug list brings "Trace".
     EXPECT_EQ((std::vector<std::wstring>{L"Module info", L"Telephony", L"Extra", L"Trace"}), ChildTexts(nullptr));
     EXPECT_EQ((std::vector<std::wstring>{L"Alpha phone", L"Zeta phone"}), ChildTexts(FindItem(L"Telephony")));
-    EXPECT_EQ((std::vector<std::wstring>{L"Scheme config"}), ChildTexts(FindItem(L"Extra")));
+    // The shipped "Scheme config" plug-in beside the test page.
+    EXPECT_EQ((std::vector<std::wstring>{L"Notes", L"Scheme config"}), ChildTexts(FindItem(L"Extra")));
     wchar_t szText[128] = L"";
     GetWindowTextW(Title(), szText, ARRAYSIZE(szText));
     EXPECT_STREQ(L"Module info", szText);
@@ -339,7 +340,7 @@ TEST_F(SettingsWindow, PageChangeAsksAboutAPendingChange)
 TEST_F(SettingsWindow, CloseAsksAboutAPendingChange)
 {
     Open();
-    OpenPage(L"Extra", L"Scheme config");
+    OpenPage(L"Extra", L"Notes");
     ReportChange();
     const HWND hWndPage = Page();
     PostMessageW(m_hWndSettings, WM_COMMAND, IDCANCEL, 0);
@@ -370,7 +371,7 @@ TEST_F(SettingsWindow, CloseAsksAboutAPendingChange)
     EXPECT_FALSE(HasLog("PluginSettingsPageS|Bus|5"));
     // Yes applies before the window closes.
     ASSERT_NE(nullptr, OpenSettings());
-    OpenPage(L"Extra", L"Scheme config");
+    OpenPage(L"Extra", L"Notes");
     ReportChange();
     PostMessageW(m_hWndSettings, WM_COMMAND, IDCANCEL, 0);
     hWndBox = WaitForQuestion();

@@ -14,7 +14,6 @@ namespace {
 
 const SPagePlugin ZETA = {L"PluginTelephony", L"PluginSettingsPageZ", L"Zeta phone", 501, 1, 0};
 const SPagePlugin ALPHA = {L"PluginTelephony", L"PluginSettingsPageA", L"Alpha phone", 502, 1, 1};
-const SPagePlugin SCHEME = {L"PluginExtra", L"PluginSettingsPageS", L"Scheme config", 504, 0, 0};
 
 class SettingsLook : public CSettingsHostTest
 {
@@ -24,7 +23,7 @@ protected:
         CSettingsHostTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        for (const SPagePlugin& page : {ZETA, ALPHA, SCHEME})
+        for (const SPagePlugin& page : {ZETA, ALPHA})
             AddPage(page);
         StartHost();
         ASSERT_NE(nullptr, OpenSettings());
@@ -59,7 +58,7 @@ protected:
             }
         return iDarkest;
     }
-    // The window reopened by the change, on the "Scheme config" page below "Extra".
+    // The window reopened by the change, on the page of the shipped "Scheme config" plug-in.
     void Reopen(int _iScheme, const std::wstring& _strLanguage)
     {
         const HWND hWndOld = m_hWndSettings;
