@@ -226,17 +226,17 @@ int CPluginBase::GetDisableState(int _iSlot) const
 }
 
 // Delivery of bus messages to the plug-in lists.
-int DistributeBusMessageToLists(UINT _uType, LPARAM _lBlock)
+int DistributeBusMessageToLists(UINT _uType, CBusBlock _block)
 {
-    // RecordOfBlock gives a terminated text even for a block that is not the host's own.
-    const wchar_t* pszRecord = RecordOfBlock(_lBlock);
+    // An empty owner reads as an empty record.
+    const wchar_t* pszRecord = _block.Record();
     g_PluginDebug.DeliverBusMessage(_uType, pszRecord);
     const int iExtra = g_PluginExtra.DeliverBusMessage(_uType, pszRecord);
     g_PluginSearch.DeliverBusMessage(_uType, pszRecord);
     g_PluginInfo.DeliverBusMessage(_uType, pszRecord);
     const int iSave = g_PluginSave.DeliverBusMessage(_uType, pszRecord);
     const int iTelephony = g_PluginTelephony.DeliverBusMessage(_uType, pszRecord);
-    ReleaseBusBlock(_lBlock);
+    _block.Release();
     return (iExtra && iSave && iTelephony) ? 1 : 0;
 }
 

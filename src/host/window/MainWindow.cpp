@@ -20,6 +20,8 @@
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 
+#include <utility>
+
 // Construction and destruction of the main window object: plug-ins loaded, start-up
 // report, monitor thread, timers, version check; and the ordered close of all lists.
 CServiceWindow* g_pServiceWindow = nullptr;
@@ -133,9 +135,9 @@ CServiceWindow::~CServiceWindow()
     UnregisterClassW(L"Telvarin", g_hInstance);
 }
 
-int CServiceWindow::DistributeBusMessage(UINT _uType, LPARAM _lBlock)
+int CServiceWindow::DistributeBusMessage(UINT _uType, CBusBlock _block)
 {
-    return DistributeBusMessageToLists(_uType, _lBlock);
+    return DistributeBusMessageToLists(_uType, std::move(_block));
 }
 
 void CServiceWindow::ReopenAllModules()

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "bus/BusBlock.h"
 #include "config/RunMode.h"
 
 // Process-wide values of the entry and the main window (written by the main thread only).
@@ -29,7 +30,7 @@ public:
     virtual ~CServiceWindow();
 
     // Hands a bus message to every plug-in list; frees the record block. 1 = all accepted.
-    virtual int DistributeBusMessage(UINT _uType, LPARAM _lBlock);
+    virtual int DistributeBusMessage(UINT _uType, CBusBlock _block);
     virtual void OnTrayNotify(UINT _uMouseMessage);
     virtual void OnCommand(UINT _uCommand);
 
