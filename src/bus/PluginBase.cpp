@@ -240,19 +240,29 @@ int DistributeBusMessageToLists(UINT _uType, CBusBlock _block)
     return (iExtra && iSave && iTelephony) ? 1 : 0;
 }
 
-int CallPluginBus(HMODULE _hModule, UINT _uType)
+int CallPluginBus(const CPluginModule* _pModule, UINT _uType)
 {
-    if (!_hModule)
-        return 0;
-    const auto pfnBusProcess =
-        reinterpret_cast<PFN_DLL_PluginBusProcess>(GetProcAddress(_hModule, DLL_NAME_PLUGINBUSPROCESS));
-    if (!pfnBusProcess)
+    if (_pModule == nullptr || !_pModule->HasBusProcess())
         return 0;
     // A buffer per call: the module may call back into the host before it returns.
     CBusRecordBuilder record(_uType, BUS_RECORD_CAPACITY);
-    const wchar_t* pszRecord = record.Finish();
-    CPluginCallScope call(_hModule, DLL_NAME_PLUGINBUSPROCESS);
-    return pfnBusProcess(_uType, pszRecord);
+    return _pModule->BusProcess(_uType, record.Finish());
+}
+
+const CPluginModule* FindListedModule(HMODULE _hModule)
+{
+    if (_hModule == nullptr)
+        return nullptr;
+    for (const CPluginBase* pList : {&g_PluginDebug, &g_PluginExtra, &g_PluginSearch, &g_PluginInfo, &g_PluginSave,
+                                     &g_PluginTelephony})
+    {
+        for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
+        {
+            if (pList->GetModuleHandle(i) == _hModule)
+                return &pList->GetSlot(i);
+        }
+    }
+    return nullptr;
 }
 
 // The module report of one list: one trace line per named module.

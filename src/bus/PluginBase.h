@@ -58,5 +58,9 @@ extern CPluginBase g_PluginTelephony;
 int DistributeBusMessageToLists(UINT _uType, CBusBlock _block);
 // Host command of bus type 8 (CMD compared case-sensitively).
 void RunHostCommand(const wchar_t* _pszCmd, const wchar_t* _pszArg);
-// Calls DLL_PluginBusProcess of one module with a Type-only record; 0 when missing.
-int CallPluginBus(HMODULE _hModule, UINT _uType);
+// Calls DLL_PluginBusProcess of one module with a Type-only record; 0 without a module or
+// when it lacks the export.
+int CallPluginBus(const CPluginModule* _pModule, UINT _uType);
+// The loaded plug-in of one of the six lists with this handle, else null: a handle kept by
+// a window may outlive its module (a host command can unload a list meanwhile).
+const CPluginModule* FindListedModule(HMODULE _hModule);

@@ -208,7 +208,6 @@ void CreateHostWindow()
     if (g_hWndParent)
     {
         SetWindowLongPtrW(g_hWndParent, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
-        SetDispatchMainWindow(g_hWndParent);
         ShowWindow(g_hWndParent, SW_HIDE);
     }
 }
@@ -290,7 +289,6 @@ void CompletePendingUpdate()
 HINSTANCE g_hInstance = nullptr;
 wchar_t g_szHelpFile[512] = L"";
 HANDLE g_hServiceThread = nullptr;
-HWND g_hWndParent = nullptr;
 
 DWORD g_dwSchemeIndex = 0;
 wchar_t g_szFontName[128] = L"Segoe UI";
