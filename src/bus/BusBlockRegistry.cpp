@@ -206,17 +206,6 @@ void CBusBlockRegistry::EraseLocked(std::unordered_map<LPARAM, SEntry>::iterator
     m_mapBlocks.erase(_it);
 }
 
-LPARAM AcceptBusBlock(LPARAM _lBlock, EBlockVerdict* _peVerdict)
-{
-    EBlockVerdict eVerdict = _lBlock != 0 ? BusBlocks().Accept(_lBlock) : EBlockVerdict::NoRecordBlock;
-    // The plug-in handed the block over: it is freed although its text cannot be read.
-    if (eVerdict == EBlockVerdict::Unterminated)
-        GlobalFree(reinterpret_cast<HGLOBAL>(_lBlock));
-    if (_peVerdict != nullptr)
-        *_peVerdict = eVerdict;
-    return eVerdict == EBlockVerdict::Taken ? _lBlock : 0;
-}
-
 const wchar_t* RecordOfBlock(LPARAM _lBlock)
 {
     // A message's block is one the host allocated or found as a live fixed block, and it
@@ -227,18 +216,4 @@ const wchar_t* RecordOfBlock(LPARAM _lBlock)
     const wchar_t* pszRecord = reinterpret_cast<const wchar_t*>(_lBlock);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(_lBlock)) / sizeof(wchar_t);
     return BoundedTextLength(pszRecord, cchBlock) < cchBlock ? pszRecord : L"";
-}
-
-void ReleaseBusBlock(LPARAM _lBlock)
-{
-    CBusBlockRegistry::EOrigin eOrigin = CBusBlockRegistry::EOrigin::Host;
-    const INT_PTR iMemBlock = GetBusHandle(RecordOfBlock(_lBlock), L"MemBlock");
-    if (!BusBlocks().Finish(_lBlock, &eOrigin))
-        return;
-    // A "MemBlock" in window text names a block of the process that sent the text; a block
-    // that is itself a record on its way, or a record buffer, is not this message's to free.
-    if (eOrigin != CBusBlockRegistry::EOrigin::ForeignText && iMemBlock != 0 && iMemBlock != _lBlock &&
-        !BusBlocks().IsKnown(iMemBlock) && IsOwnGlobalHandle(iMemBlock))
-        GlobalFree(reinterpret_cast<HGLOBAL>(iMemBlock));
-    GlobalFree(reinterpret_cast<HGLOBAL>(_lBlock));
 }

@@ -84,15 +84,6 @@ bool IsOwnGlobalHandle(LPARAM _lHandle);
 // far as it goes.
 EBlockVerdict CheckRecordBlock(LPARAM _lBlock);
 
-// The block of an arriving message 1151 when it may be handled (a block the host gave its
-// own window, or a plug-in's record block), else 0, which reads as an empty record and
-// frees nothing. A block is handed out once. A plug-in's unterminated record block is
-// freed here. The verdict, when asked for, says why.
-LPARAM AcceptBusBlock(LPARAM _lBlock, EBlockVerdict* _peVerdict = nullptr);
 // The record text of a message's block the host knows (on its way or accepted), else an
 // empty record. Never faults.
 const wchar_t* RecordOfBlock(LPARAM _lBlock);
-// Frees a known block and its record's "MemBlock" (a fixed or movable global handle); the
-// latter only when it is a live handle of this process that no other message holds and the
-// record did not arrive as window text from another process.
-void ReleaseBusBlock(LPARAM _lBlock);

@@ -10,8 +10,10 @@
 
 namespace {
 
-const size_t MIN_BLOCK_CHARS = 16384;        // a posted block holds at least this many characters + 2
-const size_t SETTEXT_BLOCK_CHARS = 16384;    // WM_SETTEXT records keep at most 16383 characters
+// A posted block holds at least the SDK's smallest block; a longer record gets its length + 2.
+const size_t MIN_BLOCK_CHARS = BUS_BLOCK_MIN_CHARS - 2;
+// A record handed over as window text keeps at most the SDK's record capacity.
+const size_t SETTEXT_BLOCK_CHARS = BUS_RECORD_CAPACITY + 1;
 
 // A fixed, zero-filled block of _cchBlock characters (at least _cchText + 1) holding the first
 // _cchText characters of the text, which has at least that many before its terminator.

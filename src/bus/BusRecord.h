@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "TelvarinPlugin.h"
+#include "bus/BusBlock.h"
 #include "bus/BusBlockRegistry.h"
 #include "bus/BusSenders.h"
 

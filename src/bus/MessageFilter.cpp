@@ -1,60 +1,13 @@
 #include "bus/MessageFilter.h"
 
-#include <atomic>
-
-#include "TelvarinPlugin.h"
 #include "base/SentMessage.h"
 #include "bus/CodeAddress.h"
-
-namespace {
-
-// The system messages the main window may find in its queue: the system's own timer,
-// paint and quit handling, and the lifecycle messages the host or a remove switch posts.
-bool IsQueuedMessageOfMainWindow(UINT _uMsg)
-{
-    switch (_uMsg)
-    {
-    case WM_NULL:
-    case WM_DESTROY:
-    case WM_CLOSE:
-    case WM_TIMER:
-    case WM_PAINT:
-    case WM_COMMAND:
-    case WM_QUERYENDSESSION:
-    case WM_ENDSESSION:
-    case WM_POWERBROADCAST: return true;
-    default: return false;
-    }
-}
-
-std::atomic<HWND> g_hWndDispatchMain{nullptr};
-
-} // namespace
-
-void SetDispatchMainWindow(HWND _hWndMain)
-{
-    g_hWndDispatchMain = _hWndMain;
-}
-
-HWND GetDispatchMainWindow()
-{
-    return g_hWndDispatchMain;
-}
+#include "bus/MainWindowMessages.h"
 
 bool IsOwnThreadMessage(UINT _uMsg)
 {
-    switch (_uMsg)
-    {
-    case WM_INITDIALOG:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_DELETEITEM:
-    case WM_COMPAREITEM:
-    case WM_HELP:
-    case WM_GETMINMAXINFO: return true;
-    default: return false;
-    }
+    const SMainWindowMessage* pRow = FindMainWindowMessage(_uMsg);
+    return pRow != nullptr && !pRow->bFromOtherThread;
 }
 
 bool IsRefusedFromOtherThread(UINT _uMsg)
@@ -73,9 +26,8 @@ bool IsDispatchable(const MSG& _msg, HWND _hWndMain)
         return IsPluginCodeAddress(reinterpret_cast<const void*>(_msg.lParam));
     if (_msg.hwnd == nullptr || _msg.hwnd != _hWndMain)
         return true;
-    if (_msg.message < WM_USER)
-        return IsQueuedMessageOfMainWindow(_msg.message);
-    // A scheme record must stay valid until the host has read it, so plug-in code sends it;
-    // a posted one points at memory that nobody vouches for once it is handled.
-    return _msg.message != WM_QEL_SCHEME;
+    // The main window takes from its queue what its table lets arrive posted, and the
+    // messages of plug-ins and the shell above WM_USER that it has no row for.
+    const SMainWindowMessage* pRow = FindMainWindowMessage(_msg.message);
+    return pRow != nullptr ? pRow->bMayArrivePosted : _msg.message >= WM_USER;
 }

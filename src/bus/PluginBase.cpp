@@ -226,33 +226,43 @@ int CPluginBase::GetDisableState(int _iSlot) const
 }
 
 // Delivery of bus messages to the plug-in lists.
-int DistributeBusMessageToLists(UINT _uType, LPARAM _lBlock)
+int DistributeBusMessageToLists(UINT _uType, CBusBlock _block)
 {
-    // RecordOfBlock gives a terminated text even for a block that is not the host's own.
-    const wchar_t* pszRecord = RecordOfBlock(_lBlock);
+    // An empty owner reads as an empty record.
+    const wchar_t* pszRecord = _block.Record();
     g_PluginDebug.DeliverBusMessage(_uType, pszRecord);
     const int iExtra = g_PluginExtra.DeliverBusMessage(_uType, pszRecord);
     g_PluginSearch.DeliverBusMessage(_uType, pszRecord);
     g_PluginInfo.DeliverBusMessage(_uType, pszRecord);
     const int iSave = g_PluginSave.DeliverBusMessage(_uType, pszRecord);
     const int iTelephony = g_PluginTelephony.DeliverBusMessage(_uType, pszRecord);
-    ReleaseBusBlock(_lBlock);
+    _block.Release();
     return (iExtra && iSave && iTelephony) ? 1 : 0;
 }
 
-int CallPluginBus(HMODULE _hModule, UINT _uType)
+int CallPluginBus(const CPluginModule* _pModule, UINT _uType)
 {
-    if (!_hModule)
-        return 0;
-    const auto pfnBusProcess =
-        reinterpret_cast<PFN_DLL_PluginBusProcess>(GetProcAddress(_hModule, DLL_NAME_PLUGINBUSPROCESS));
-    if (!pfnBusProcess)
+    if (_pModule == nullptr || !_pModule->HasBusProcess())
         return 0;
     // A buffer per call: the module may call back into the host before it returns.
     CBusRecordBuilder record(_uType, BUS_RECORD_CAPACITY);
-    const wchar_t* pszRecord = record.Finish();
-    CPluginCallScope call(_hModule, DLL_NAME_PLUGINBUSPROCESS);
-    return pfnBusProcess(_uType, pszRecord);
+    return _pModule->BusProcess(_uType, record.Finish());
+}
+
+const CPluginModule* FindListedModule(HMODULE _hModule)
+{
+    if (_hModule == nullptr)
+        return nullptr;
+    for (const CPluginBase* pList : {&g_PluginDebug, &g_PluginExtra, &g_PluginSearch, &g_PluginInfo, &g_PluginSave,
+                                     &g_PluginTelephony})
+    {
+        for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
+        {
+            if (pList->GetModuleHandle(i) == _hModule)
+                return &pList->GetSlot(i);
+        }
+    }
+    return nullptr;
 }
 
 // The module report of one list: one trace line per named module.

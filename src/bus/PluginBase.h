@@ -1,6 +1,7 @@
 // One plug-in module list per category, 32 slots each.
 #pragma once
 #include <windows.h>
+#include "bus/BusBlock.h"
 #include "bus/PluginModule.h"
 
 class CPluginBase
@@ -52,9 +53,14 @@ extern CPluginBase g_PluginExtra;
 extern CPluginBase g_PluginTelephony;
 
 // Fan-out of a bus message to all lists (Debug, Extra, Search, Info, Save, Telephony),
-// then release of the block. Returns 1 unless the Extra, Save or Telephony list gave 0.
-int DistributeBusMessageToLists(UINT _uType, LPARAM _lBlock);
+// then release of the block, which the distribution takes over. Returns 1 unless the Extra,
+// Save or Telephony list gave 0.
+int DistributeBusMessageToLists(UINT _uType, CBusBlock _block);
 // Host command of bus type 8 (CMD compared case-sensitively).
 void RunHostCommand(const wchar_t* _pszCmd, const wchar_t* _pszArg);
-// Calls DLL_PluginBusProcess of one module with a Type-only record; 0 when missing.
-int CallPluginBus(HMODULE _hModule, UINT _uType);
+// Calls DLL_PluginBusProcess of one module with a Type-only record; 0 without a module or
+// when it lacks the export.
+int CallPluginBus(const CPluginModule* _pModule, UINT _uType);
+// The loaded plug-in of one of the six lists with this handle, else null: a handle kept by
+// a window may outlive its module (a host command can unload a list meanwhile).
+const CPluginModule* FindListedModule(HMODULE _hModule);

@@ -24,7 +24,7 @@ CPluginModule& CPluginModule::operator=(CPluginModule&& _other) noexcept
     if (this == &_other)
         return *this;
     m_hModule = std::move(_other.m_hModule);
-    m_Exports = std::exchange(_other.m_Exports, SExports());
+    m_Exports = std::exchange(_other.m_Exports, SPluginExports());
     m_iPluginID = _other.m_iPluginID;
     m_iCanDisable = _other.m_iCanDisable;
     m_iIsBeta = _other.m_iIsBeta;
@@ -56,6 +56,8 @@ void CPluginModule::ResolveExports()
     m_Exports.pfnCanDisable = Export<PFN_DLL_CanDisable>(hModule, DLL_NAME_CANDISABLE);
     m_Exports.pfnGetDisableState = Export<PFN_DLL_GetDisableState>(hModule, DLL_NAME_GETDISABLESTATE);
     m_Exports.pfnIsUnicode = Export<PFN_DLL_IsUnicode>(hModule, DLL_NAME_ISUNICODE);
+    m_Exports.pfnSetDisableState = Export<PFN_DLL_SetDisableState>(hModule, DLL_NAME_SETDISABLESTATE);
+    m_Exports.pfnShowConfig = Export<PFN_DLL_ShowConfig>(hModule, DLL_NAME_SHOWCONFIG);
 }
 
 void CPluginModule::AskLoadTimeQuestions()
@@ -71,7 +73,7 @@ void CPluginModule::AskLoadTimeQuestions()
 
 void CPluginModule::Unload()
 {
-    m_Exports = SExports();
+    m_Exports = SPluginExports();
     m_hModule.Reset();
 }
 

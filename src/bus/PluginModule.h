@@ -6,6 +6,23 @@
 #include "TelvarinPlugin.h"
 #include "base/Handle.h"
 
+// The exports of a loaded plug-in, looked up once when it loads; a missing one is null.
+struct SPluginExports
+{
+    PFN_DLL_PluginBusProcess pfnPluginBusProcess = nullptr;
+    PFN_DLL_GetPluginID pfnGetPluginID = nullptr;
+    PFN_DLL_PluginAfterLoad pfnPluginAfterLoad = nullptr;
+    PFN_DLL_IsBetaVersion pfnIsBetaVersion = nullptr;
+    PFN_DLL_IsSupportedVersion pfnIsSupportedVersion = nullptr;
+    PFN_DLL_PluginBeforeClose pfnPluginBeforeClose = nullptr;
+    PFN_DLL_GetPluginName pfnGetPluginName = nullptr;
+    PFN_DLL_CanDisable pfnCanDisable = nullptr;
+    PFN_DLL_GetDisableState pfnGetDisableState = nullptr;
+    PFN_DLL_SetDisableState pfnSetDisableState = nullptr;
+    PFN_DLL_IsUnicode pfnIsUnicode = nullptr;
+    PFN_DLL_ShowConfig pfnShowConfig = nullptr;
+};
+
 class CPluginModule
 {
 public:
@@ -24,6 +41,9 @@ public:
     bool IsLoaded() const { return static_cast<bool>(m_hModule); }
     HMODULE GetHandle() const { return m_hModule.Get(); }
     bool HasBusProcess() const { return m_Exports.pfnPluginBusProcess != nullptr; }
+    // For the settings window and the module list, which call them through the call scope
+    // (PluginCall.h) with GetHandle().
+    const SPluginExports& GetExports() const { return m_Exports; }
     int GetPluginID() const { return m_iPluginID; }
     int GetCanDisable() const { return m_iCanDisable; }
     int IsBeta() const { return m_iIsBeta; }
@@ -42,25 +62,11 @@ public:
     void RefreshCanDisable();
 
 private:
-    struct SExports
-    {
-        PFN_DLL_PluginBusProcess pfnPluginBusProcess = nullptr;
-        PFN_DLL_GetPluginID pfnGetPluginID = nullptr;
-        PFN_DLL_PluginAfterLoad pfnPluginAfterLoad = nullptr;
-        PFN_DLL_IsBetaVersion pfnIsBetaVersion = nullptr;
-        PFN_DLL_IsSupportedVersion pfnIsSupportedVersion = nullptr;
-        PFN_DLL_PluginBeforeClose pfnPluginBeforeClose = nullptr;
-        PFN_DLL_GetPluginName pfnGetPluginName = nullptr;
-        PFN_DLL_CanDisable pfnCanDisable = nullptr;
-        PFN_DLL_GetDisableState pfnGetDisableState = nullptr;
-        PFN_DLL_IsUnicode pfnIsUnicode = nullptr;
-    };
-
     void ResolveExports();
     void AskLoadTimeQuestions();
 
     CModuleHandle m_hModule;
-    SExports m_Exports;
+    SPluginExports m_Exports;
     int m_iPluginID = 0;
     int m_iCanDisable = 0;
     int m_iIsBeta = 0;

@@ -23,7 +23,7 @@ LONG CRegTool::Open(HKEY _hRoot, const wchar_t* _pszSubKey)
     if (lResult != ERROR_SUCCESS)
         lResult = RegOpenKeyExW(_hRoot, _pszSubKey, 0, KEY_READ | m_dwViewFlags, &hKey);
     if (lResult == ERROR_SUCCESS)
-        m_hKey = hKey;
+        TakeKey(hKey);
     return lResult;
 }
 
@@ -38,8 +38,14 @@ LONG CRegTool::OpenOrCreate(HKEY _hRoot, const wchar_t* _pszSubKey)
     if (lResult != ERROR_SUCCESS)
         lResult = RegOpenKeyExW(_hRoot, _pszSubKey, 0, KEY_READ | m_dwViewFlags, &hKey);
     if (lResult == ERROR_SUCCESS)
-        m_hKey = hKey;
+        TakeKey(hKey);
     return lResult;
+}
+
+void CRegTool::TakeKey(HKEY _hKey)
+{
+    Close();
+    m_hKey = _hKey;
 }
 
 LONG CRegTool::Close()

@@ -10,6 +10,8 @@ public:
     CRegTool(const CRegTool&) = delete;
     CRegTool& operator=(const CRegTool&) = delete;
 
+    // An opened key takes the place of the one held before, which is closed; a failed open
+    // keeps it.
     LONG Open(HKEY _hRoot, const wchar_t* _pszSubKey);
     LONG OpenOrCreate(HKEY _hRoot, const wchar_t* _pszSubKey);
     LONG Close();
@@ -21,6 +23,9 @@ public:
     HKEY GetKey() const { return m_hKey; }
     DWORD GetDisposition() const { return m_dwDisposition; }
 protected:
+    // Closes the key held and holds the new one.
+    void TakeKey(HKEY _hKey);
+
     HKEY m_hRoot = nullptr;
     HKEY m_hKey = nullptr;
     DWORD m_dwDisposition = 0;

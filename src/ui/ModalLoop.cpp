@@ -1,10 +1,11 @@
 #include "ui/ModalLoop.h"
 
+#include "bus/MainWindowHandle.h"
 #include "bus/MessageFilter.h"
 
 void DispatchInModalLoop(MSG& _msg, HWND _hWndDialog)
 {
-    if (!IsDispatchable(_msg, GetDispatchMainWindow()))
+    if (!IsDispatchable(_msg, g_hWndParent))
         return;
     if (_hWndDialog && IsWindow(_hWndDialog) && IsDialogMessageW(_hWndDialog, &_msg))
         return;
@@ -27,7 +28,7 @@ LRESULT CALLBACK SystemLoopFilterProc(int _iCode, WPARAM _wParam, LPARAM _lParam
     if (_iCode >= 0 && _lParam != 0)
     {
         const MSG& msg = *reinterpret_cast<const MSG*>(_lParam);
-        if (!IsLoopInput(msg.message) && !IsDispatchable(msg, GetDispatchMainWindow()))
+        if (!IsLoopInput(msg.message) && !IsDispatchable(msg, g_hWndParent))
             return 1;
     }
     return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);

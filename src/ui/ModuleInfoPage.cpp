@@ -72,28 +72,13 @@ HWND List()
     return g_ModuleInfoPage.hWndList;
 }
 
-// True when the handle is a module of one of the six lists right now: a row may outlive its
-// module (a host command can unload a list while the page is open).
-bool IsListedModule(HMODULE _hModule)
+// The exports of a module of one of the six lists right now; none otherwise: a row may
+// outlive its module (a host command can unload a list while the page is open).
+const SPluginExports& ListedExports(HMODULE _hModule)
 {
-    if (!_hModule)
-        return false;
-    for (const CPluginBase* pList : LISTS_IN_ROW_ORDER)
-    {
-        for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
-        {
-            if (pList->GetModuleHandle(i) == _hModule)
-                return true;
-        }
-    }
-    return false;
-}
-
-// An export of a listed module; null when the module is gone or lacks it.
-template <typename T>
-T ListedEntry(HMODULE _hModule, const char* _pszName)
-{
-    return IsListedModule(_hModule) ? reinterpret_cast<T>(GetProcAddress(_hModule, _pszName)) : nullptr;
+    static const SPluginExports s_none;
+    const CPluginModule* pModule = FindListedModule(_hModule);
+    return pModule != nullptr ? pModule->GetExports() : s_none;
 }
 
 int CheckImage(int _iCanDisable, bool _bDisabled)
@@ -132,7 +117,7 @@ void FillList()
 
 bool IsBetaModule(HMODULE _hModule)
 {
-    return CallPluginFunction(_hModule, ListedEntry<PFN_DLL_IsBetaVersion>(_hModule, DLL_NAME_ISBETAVERSION),
+    return CallPluginFunction(_hModule, ListedExports(_hModule).pfnIsBetaVersion,
                               DLL_NAME_ISBETAVERSION, 0) != 0;
 }
 
@@ -418,8 +403,9 @@ void ApplyModuleStates()
     for (int i = 0; i < ListView_GetItemCount(List()); ++i)
     {
         const HMODULE hModule = GetModuleRowModule(List(), i);
-        const auto pfnGet = ListedEntry<PFN_DLL_GetDisableState>(hModule, DLL_NAME_GETDISABLESTATE);
-        const auto pfnSet = ListedEntry<PFN_DLL_SetDisableState>(hModule, DLL_NAME_SETDISABLESTATE);
+        const SPluginExports& exports = ListedExports(hModule);
+        const auto pfnGet = exports.pfnGetDisableState;
+        const auto pfnSet = exports.pfnSetDisableState;
         if (!pfnGet || !pfnSet)
             continue;
         const int iImage = GetModuleRowImage(List(), i);

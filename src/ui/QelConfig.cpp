@@ -9,6 +9,7 @@
 #include "TelvarinPlugin.h"
 #include "base/ProgramPath.h"
 #include "bus/BusRecord.h"
+#include "bus/MainWindowHandle.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/SharedMem.h"
@@ -115,9 +116,8 @@ void CQelConfig::ValidatePosition()
         m_rcPosition = DEFAULT_POSITION;
 }
 
-void CQelConfig::SetHost(HWND _hWndHost, const wchar_t* _pszHelpFile)
+void CQelConfig::SetHelpFile(const wchar_t* _pszHelpFile)
 {
-    m_hWndHost = _hWndHost;
     StringCchCopyW(m_szHelpFile, ARRAYSIZE(m_szHelpFile), _pszHelpFile ? _pszHelpFile : L"");
 }
 
@@ -439,9 +439,9 @@ void CQelConfig::Apply()
     CloseTopmostWindows();
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     if (m_hSelectedModule == GetModuleHandleW(nullptr))
-        SendBusType(m_hWndHost, TRUE, QEL_BUSMSG_APPLYHOSTCONFIG);
+        SendBusType(g_hWndParent, TRUE, QEL_BUSMSG_APPLYHOSTCONFIG);
     else if (m_hSelectedModule)
-        CallPluginBus(m_hSelectedModule, QEL_BUSMSG_APPLYCONFIG);
+        CallPluginBus(FindListedModule(m_hSelectedModule), QEL_BUSMSG_APPLYCONFIG);
     m_bChanged = FALSE;
     UpdateButtons();
     InvalidateRect(GetTree(), nullptr, TRUE);

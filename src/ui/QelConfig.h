@@ -23,8 +23,8 @@ public:
     const wchar_t* GetLoadSortRule() const { return m_szLoadSortRule; }
     const RECT& GetPosition() const { return m_rcPosition; }
 
-    // The main window that bus messages go to and the help file name (without folder).
-    void SetHost(HWND _hWndHost, const wchar_t* _pszHelpFile);
+    // The help file name (without folder).
+    void SetHelpFile(const wchar_t* _pszHelpFile);
     // Brings an open window forward, else opens it at the module's node (a module value
     // without a node, 0 included, opens the module info page).
     void ShowConfig(UINT_PTR _uModule);
@@ -68,7 +68,6 @@ private:
     void PlaceWindow();
     HWND Control(ESettingsControl _eControl) const { return m_ahWndControls[_eControl]; }
 
-    HWND m_hWndHost = nullptr;
     wchar_t m_szHelpFile[512] = L"";
     HWND m_hWndDlg = nullptr;
     HWND m_ahWndControls[SETTINGS_CONTROL_COUNT] = {};   // the page is SETTINGS_PAGE

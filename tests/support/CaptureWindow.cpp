@@ -28,13 +28,13 @@ CCaptureWindow::~CCaptureWindow()
     for (const SentMessage& message : m_vecSent)
     {
         if (message.uMsg == WM_QEL_BUS)
-            ReleaseBusBlock(message.lParam);
+            CBusBlock::Accept(message.lParam).Release();
     }
     MSG msg;
     while (PeekMessageW(&msg, m_hWnd, 0, 0, PM_REMOVE))
     {
         if (msg.message == WM_QEL_BUS)
-            ReleaseBusBlock(msg.lParam);
+            CBusBlock::Accept(msg.lParam).Release();
     }
     DestroyWindow(m_hWnd);
 }
@@ -68,7 +68,7 @@ bool CCaptureWindow::TakeRecord(UINT _uType, std::wstring* _pstrRecord)
         const bool bMatch = msg.wParam == _uType;
         if (bMatch)
             *_pstrRecord = RecordOfBlock(msg.lParam);
-        ReleaseBusBlock(msg.lParam);
+        CBusBlock::Accept(msg.lParam).Release();
         if (bMatch)
             return true;
     }
@@ -85,7 +85,7 @@ std::vector<PostedRecord> CCaptureWindow::TakeRecords()
         const UINT uType = static_cast<UINT>(msg.wParam);
         vecRecords.push_back({uType, GetBusValue(pszRecord, uType == QEL_BUSMSG_LASTERROR ? L"LastErr" : L"Text"),
                               GetBusValue2(pszRecord, L"Level"), GetBusValue2(pszRecord, L"Thread")});
-        ReleaseBusBlock(msg.lParam);
+        CBusBlock::Accept(msg.lParam).Release();
     }
     return vecRecords;
 }

@@ -5,6 +5,8 @@
 #include "bus/BusRecord.h"
 #include "bus/PluginBase.h"
 
+#include <utility>
+
 namespace {
 
 LONG g_lDispatched = 0;
@@ -20,9 +22,9 @@ LRESULT CALLBACK BenchWndProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lP
     {
         ++g_lDispatched;
         const UINT uType = static_cast<UINT>(_wParam);
-        const LPARAM lBlock = AcceptBusBlock(_lParam);
-        RecordOfBlock(lBlock);   // the host reads it for the types it consumes or acts on
-        return DistributeBusMessageToLists(uType, lBlock);
+        CBusBlock block = CBusBlock::Accept(_lParam);
+        block.Record();   // the host reads it for the types it consumes or acts on
+        return DistributeBusMessageToLists(uType, std::move(block));
     }
     return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
 }

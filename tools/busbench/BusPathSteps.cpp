@@ -9,6 +9,8 @@
 #include "bus/BusRecord.h"
 #include "bus/PluginBase.h"
 
+#include <utility>
+
 namespace {
 
 const int CALLS = 20000;
@@ -56,9 +58,9 @@ void PrintBusPathSteps(HWND _hWnd, const wchar_t* _pszRecord)
     PrintStep("whole path without the queue", TimePerCall(CALLS, [_pszRecord] {
         const LPARAM lNew = reinterpret_cast<LPARAM>(NewRecordBlock(_pszRecord));
         BusBlocks().AddPending(lNew, CBusBlockRegistry::EOrigin::Host);
-        const LPARAM lAccepted = AcceptBusBlock(lNew);
-        RecordOfBlock(lAccepted);
-        g_lSink += DistributeBusMessageToLists(QEL_BUSMSG_TRACE, lAccepted);
+        CBusBlock block = CBusBlock::Accept(lNew);
+        block.Record();
+        g_lSink += DistributeBusMessageToLists(QEL_BUSMSG_TRACE, std::move(block));
     }));
     HGLOBAL hBlock = NewRecordBlock(_pszRecord);
     const LPARAM lBlock = reinterpret_cast<LPARAM>(hBlock);

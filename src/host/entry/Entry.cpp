@@ -126,7 +126,7 @@ int Run()
     // The shared word is 32 bits wide; window handles fit in 32 bits on 64-bit Windows too.
     SetSharedWord(SHM_MAINWINDOW, static_cast<LONG>(reinterpret_cast<LONG_PTR>(g_hWndParent)));
     SetSharedWord(SHM_HOSTRUNNING, 1);
-    g_QelConfig.SetHost(g_hWndParent, g_szHelpFile);
+    g_QelConfig.SetHelpFile(g_szHelpFile);
     // The loops the system runs on this thread (the tray menu, a window moved or sized)
     // dispatch what they take from the queue: they meet the main loop's filter too.
     const CSystemLoopFilter loopFilter;

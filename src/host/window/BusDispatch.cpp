@@ -14,6 +14,8 @@
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 
+#include <utility>
+
 // The bus type table of the main window.
 namespace {
 
@@ -129,46 +131,47 @@ void OnVersionInfo(const wchar_t* _pszRecord)
     WriteTrace(1, L"Event.QEL_BUSMSG_VERSIONINFO.End");
 }
 
-// Types the host consumes: true when the type is one of them (its action has run). They all
-// answer 0; those that open or close the settings window answer a sender on another thread
-// first (what they read is read before), since closing it can ask the person about a
-// pending change.
-bool ConsumeBusMessage(UINT _uType, const wchar_t* _pszRecord)
+// Types the host consumes: true when the type is one of them (its action has run; the block
+// is freed when its owner goes). They all answer 0; those that open or close the settings
+// window answer a sender on another thread first (what they read is read before), since
+// closing it can ask the person about a pending change.
+bool ConsumeBusMessage(UINT _uType, const CBusBlock& _block)
 {
+    const wchar_t* pszRecord = _block.Record();
     const bool bTray = !IsServiceMode();
     switch (_uType)
     {
     case QEL_BUSMSG_MENUENABLE:
         if (bTray)
-            g_InfoIcon.EnableItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Enable"));
+            g_InfoIcon.EnableItem(ReadId(pszRecord, L"ID"), ReadFlag(pszRecord, L"Enable"));
         return true;
-    case QEL_BUSMSG_HOSTCOMMAND: OnHostCommand(_pszRecord); return true;
-    case QEL_BUSMSG_SHOWCONFIG: OnShowConfig(_pszRecord); return true;
+    case QEL_BUSMSG_HOSTCOMMAND: OnHostCommand(pszRecord); return true;
+    case QEL_BUSMSG_SHOWCONFIG: OnShowConfig(pszRecord); return true;
     case QEL_BUSMSG_EXIT:
         AnswerWaitingSender(0);
         OnExit();
         return true;
     case QEL_BUSMSG_MENUADD:
         if (bTray)
-            OnMenuAdd(_pszRecord);
+            OnMenuAdd(pszRecord);
         return true;
-    case QEL_BUSMSG_SETICON: OnSetIcon(_pszRecord); return true;
+    case QEL_BUSMSG_SETICON: OnSetIcon(pszRecord); return true;
     case QEL_BUSMSG_CLOSECONFIG:
         AnswerWaitingSender(0);
         g_QelConfig.CloseConfig();
         return true;
     case QEL_BUSMSG_MENUITEM:
         if (bTray)
-            OnMenuItem(_pszRecord);
+            OnMenuItem(pszRecord);
         return true;
     case QEL_BUSMSG_MENUTEXT:
         if (bTray)
-            OnMenuText(_pszRecord);
+            OnMenuText(pszRecord);
         return true;
-    case QEL_BUSMSG_LASTERROR: OnLastError(_pszRecord); return true;
-    case QEL_BUSMSG_MENUSEPARATOR: OnMenuSeparator(_pszRecord); return true;
-    case QEL_BUSMSG_MENUCHECK: OnMenuCheck(_pszRecord); return true;
-    case QEL_BUSMSG_VERSIONINFO: OnVersionInfo(_pszRecord); return true;
+    case QEL_BUSMSG_LASTERROR: OnLastError(pszRecord); return true;
+    case QEL_BUSMSG_MENUSEPARATOR: OnMenuSeparator(pszRecord); return true;
+    case QEL_BUSMSG_MENUCHECK: OnMenuCheck(pszRecord); return true;
+    case QEL_BUSMSG_VERSIONINFO: OnVersionInfo(pszRecord); return true;
     default: return false;
     }
 }
@@ -231,16 +234,12 @@ LRESULT OnBusMessage(HWND _hWnd, UINT _uType, LPARAM _lBlock)
     // From here on only a block the host may handle is used; any other value becomes 0,
     // an empty record that frees nothing.
     EBlockVerdict eVerdict = EBlockVerdict::Taken;
-    const LPARAM lBlock = AcceptBusBlock(_lBlock, &eVerdict);
+    CBusBlock block = CBusBlock::Accept(_lBlock, &eVerdict);
     TraceRefusals(_uType, _lBlock, eVerdict);
-    const wchar_t* pszRecord = RecordOfBlock(lBlock);
-    if (ConsumeBusMessage(_uType, pszRecord))
-    {
-        ReleaseBusBlock(lBlock);
+    if (ConsumeBusMessage(_uType, block))
         return 0;
-    }
-    ActBeforeDistribution(_uType, pszRecord);
-    const int iResult = g_pServiceWindow->DistributeBusMessage(_uType, lBlock);
+    ActBeforeDistribution(_uType, block.Record());
+    const int iResult = g_pServiceWindow->DistributeBusMessage(_uType, std::move(block));
     if (_uType == QEL_BUSMSG_MODULECHANGED || _uType == QEL_BUSMSG_MODULECHANGED2)
         PostMessageW(_hWnd, WM_QEL_MODULESCHANGED, 0, 0);
     return IsHandledForwardedType(_uType) ? 0 : iResult;

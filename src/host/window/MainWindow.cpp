@@ -20,6 +20,8 @@
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 
+#include <utility>
+
 // Construction and destruction of the main window object: plug-ins loaded, start-up
 // report, monitor thread, timers, version check; and the ordered close of all lists.
 CServiceWindow* g_pServiceWindow = nullptr;
@@ -133,9 +135,9 @@ CServiceWindow::~CServiceWindow()
     UnregisterClassW(L"Telvarin", g_hInstance);
 }
 
-int CServiceWindow::DistributeBusMessage(UINT _uType, LPARAM _lBlock)
+int CServiceWindow::DistributeBusMessage(UINT _uType, CBusBlock _block)
 {
-    return DistributeBusMessageToLists(_uType, _lBlock);
+    return DistributeBusMessageToLists(_uType, std::move(_block));
 }
 
 void CServiceWindow::ReopenAllModules()
@@ -206,7 +208,6 @@ void CreateHostWindow()
     if (g_hWndParent)
     {
         SetWindowLongPtrW(g_hWndParent, GWLP_USERDATA, static_cast<LONG_PTR>(HOST_WINDOW_ID));
-        SetDispatchMainWindow(g_hWndParent);
         ShowWindow(g_hWndParent, SW_HIDE);
     }
 }
@@ -288,7 +289,6 @@ void CompletePendingUpdate()
 HINSTANCE g_hInstance = nullptr;
 wchar_t g_szHelpFile[512] = L"";
 HANDLE g_hServiceThread = nullptr;
-HWND g_hWndParent = nullptr;
 
 DWORD g_dwSchemeIndex = 0;
 wchar_t g_szFontName[128] = L"Segoe UI";

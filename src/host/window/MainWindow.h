@@ -3,13 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include "bus/BusBlock.h"
+#include "bus/MainWindowHandle.h"
 #include "config/RunMode.h"
 
 // Process-wide values of the entry and the main window (written by the main thread only).
 extern HINSTANCE g_hInstance;        // the program's module handle
 extern wchar_t g_szHelpFile[512];    // help file name, fixed at start
 extern HANDLE g_hServiceThread;      // handle of ServiceThread (service mode)
-extern HWND g_hWndParent;            // the hidden main window, target of every bus message
 
 // State of the main window procedure (main thread only): the colour scheme, font and
 // language last announced, the module that reported the last error, the last error text
@@ -29,7 +30,7 @@ public:
     virtual ~CServiceWindow();
 
     // Hands a bus message to every plug-in list; frees the record block. 1 = all accepted.
-    virtual int DistributeBusMessage(UINT _uType, LPARAM _lBlock);
+    virtual int DistributeBusMessage(UINT _uType, CBusBlock _block);
     virtual void OnTrayNotify(UINT _uMouseMessage);
     virtual void OnCommand(UINT _uCommand);
 

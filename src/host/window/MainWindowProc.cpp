@@ -7,6 +7,7 @@
 #include "base/RateLimit.h"
 #include "base/SentMessage.h"
 #include "bus/BusRecord.h"
+#include "bus/MainWindowMessages.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/SharedMem.h"
@@ -76,6 +77,154 @@ void OnConfigChanged()
 
 } // namespace
 
+namespace {
+
+// The handlers of the window procedure: each takes the message's parameters and gives its
+// answer.
+
+// The tray menu, the settings window and the information dialog wait for a person: a
+// sender on another thread is answered before any of them opens.
+LRESULT HandleTrayNotify(HWND, WPARAM, LPARAM _lParam)
+{
+    AnswerWaitingSender(0);
+    g_pServiceWindow->OnTrayNotify(static_cast<UINT>(_lParam));
+    return 0;
+}
+
+LRESULT HandleCommand(HWND, WPARAM _wParam, LPARAM)
+{
+    AnswerWaitingSender(0);
+    g_pServiceWindow->OnCommand(static_cast<UINT>(_wParam));
+    return 0;
+}
+
+LRESULT HandleService(HWND, WPARAM _wParam, LPARAM)
+{
+    DispatchServiceMessages(_wParam);
+    return 0;
+}
+
+LRESULT HandleTrace(HWND _hWnd, WPARAM _wParam, LPARAM _lParam)
+{
+    OnTraceRequest(_hWnd, _wParam, _lParam);
+    return 0;
+}
+
+LRESULT HandleBus(HWND _hWnd, WPARAM _wParam, LPARAM _lParam)
+{
+    return OnBusMessage(_hWnd, static_cast<UINT>(_wParam), _lParam);
+}
+
+LRESULT HandleConfigChanged(HWND, WPARAM, LPARAM)
+{
+    OnConfigChanged();
+    return 0;
+}
+
+LRESULT HandleModulesChanged(HWND, WPARAM, LPARAM)
+{
+    OnModulesChanged();
+    return 0;
+}
+
+LRESULT HandleCallFunction(HWND, WPARAM, LPARAM _lParam)
+{
+    OnCallFunction(_lParam);
+    return 0;
+}
+
+LRESULT HandleScheme(HWND _hWnd, WPARAM, LPARAM _lParam)
+{
+    OnSchemeChange(_hWnd, _lParam);
+    return 0;
+}
+
+LRESULT HandleSetText(HWND _hWnd, WPARAM _wParam, LPARAM _lParam)
+{
+    OnSetTextRecord(_hWnd, _wParam, _lParam);
+    return 0;
+}
+
+LRESULT HandleClose(HWND _hWnd, WPARAM, LPARAM)
+{
+    DestroyWindow(_hWnd);
+    return 1;
+}
+
+LRESULT HandleQueryEndSession(HWND, WPARAM, LPARAM)
+{
+    OnQueryEndSession();
+    return 0;
+}
+
+LRESULT HandleEndSession(HWND, WPARAM _wParam, LPARAM)
+{
+    OnEndSession(_wParam);
+    return 0;
+}
+
+LRESULT HandlePowerBroadcast(HWND, WPARAM _wParam, LPARAM _lParam)
+{
+    OnPowerBroadcast(_wParam, _lParam);
+    return 0;
+}
+
+LRESULT HandleTimer(HWND, WPARAM _wParam, LPARAM)
+{
+    OnWindowTimer(_wParam);
+    return 0;
+}
+
+LRESULT HandleDestroy(HWND, WPARAM, LPARAM)
+{
+    OnDestroy();
+    return 0;
+}
+
+// One handler per row of the main window's table that names the procedure. A handler's
+// answer stands unless the row lets the default handling run after it.
+struct SMessageHandler
+{
+    UINT uMsg;
+    LRESULT (*pfnHandle)(HWND _hWnd, WPARAM _wParam, LPARAM _lParam);
+};
+
+const SMessageHandler s_aHandlers[] = {
+    {WM_QEL_TRAYNOTIFY, HandleTrayNotify},
+    {WM_QEL_SERVICE, HandleService},
+    {WM_QEL_TRACE, HandleTrace},
+    {WM_QEL_BUS, HandleBus},
+    {WM_QEL_CONFIGCHANGED, HandleConfigChanged},
+    {WM_QEL_MODULESCHANGED, HandleModulesChanged},
+    {WM_QEL_CALLFUNCTION, HandleCallFunction},
+    {WM_QEL_SCHEME, HandleScheme},
+    {WM_COMMAND, HandleCommand},
+    {WM_SETTEXT, HandleSetText},
+    {WM_CLOSE, HandleClose},
+    {WM_QUERYENDSESSION, HandleQueryEndSession},
+    {WM_ENDSESSION, HandleEndSession},
+    {WM_POWERBROADCAST, HandlePowerBroadcast},
+    {WM_TIMER, HandleTimer},
+    {WM_DESTROY, HandleDestroy},
+};
+
+const SMessageHandler* FindHandler(UINT _uMsg)
+{
+    for (const SMessageHandler& handler : s_aHandlers)
+    {
+        if (handler.uMsg == _uMsg)
+            return &handler;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool HasMainWindowHandler(UINT _uMsg)
+{
+    return FindHandler(_uMsg) != nullptr;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
     LRESULT lResult = 0;
@@ -84,45 +233,22 @@ LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _
     // Messages that arrive before the main window object exists get the default handling.
     if (!g_pServiceWindow)
         return _uMsg == WM_SETTEXT ? 0 : DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
-    switch (_uMsg)
+    const SMainWindowMessage* pRow = FindMainWindowMessage(_uMsg);
+    const SMessageHandler* pHandler =
+        pRow != nullptr && pRow->eHandledBy == EHandledBy::Procedure ? FindHandler(_uMsg) : nullptr;
+    if (pHandler != nullptr)
     {
-    // The tray menu, the settings window and the information dialog wait for a person: a
-    // sender on another thread is answered before any of them opens.
-    case WM_QEL_TRAYNOTIFY:
-        AnswerWaitingSender(0);
-        g_pServiceWindow->OnTrayNotify(static_cast<UINT>(_lParam));
-        return 0;
-    case WM_QEL_SERVICE: DispatchServiceMessages(_wParam); return 0;
-    case WM_QEL_TRACE: OnTraceRequest(_hWnd, _wParam, _lParam); return 0;
-    case WM_QEL_BUS: return OnBusMessage(_hWnd, static_cast<UINT>(_wParam), _lParam);
-    case WM_QEL_CONFIGCHANGED: OnConfigChanged(); return 0;
-    case WM_QEL_MODULESCHANGED: OnModulesChanged(); break;
-    case WM_QEL_CALLFUNCTION: OnCallFunction(_lParam); break;
-    case WM_QEL_SCHEME: OnSchemeChange(_hWnd, _lParam); break;
-    case WM_COMMAND:
-        AnswerWaitingSender(0);
-        g_pServiceWindow->OnCommand(static_cast<UINT>(_wParam));
-        return 0;
-    case WM_SETTEXT: OnSetTextRecord(_hWnd, _wParam, _lParam); return 0;
-    case WM_CLOSE: DestroyWindow(_hWnd); return 1;
-    case WM_QUERYENDSESSION: OnQueryEndSession(); break;
-    case WM_ENDSESSION: OnEndSession(_wParam); return 0;
-    case WM_POWERBROADCAST: OnPowerBroadcast(_wParam, _lParam); break;
-    case WM_TIMER: OnWindowTimer(_wParam); break;
-    case WM_DESTROY: OnDestroy(); return 0;
-    default:
-        // After the shell restarts it broadcasts "TaskbarCreated": the tray icon goes back at once.
-        if (g_InfoIcon.OnTaskbarCreated(_uMsg))
-            return 0;
-        break;
+        lResult = pHandler->pfnHandle(_hWnd, _wParam, _lParam);
+        if (!pRow->bDefaultHandling)
+            return lResult;
     }
+    // After the shell restarts it broadcasts "TaskbarCreated": the tray icon goes back at once.
+    else if (g_InfoIcon.OnTaskbarCreated(_uMsg))
+        return 0;
     return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
 }
 
 namespace {
-
-// The undocumented message that pops the system menu up (its default handling runs the menu).
-const UINT WM_POPUPSYSTEMMENU = 0x0313;
 
 // A position change may move or size the window but never show it.
 void KeepHidden(LPARAM _lPosition)
@@ -150,44 +276,14 @@ bool GuardMainWindow(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, LRE
     // The default handling reads or fills what such a message's lParam points to.
     if (IsRefusedFromOtherThread(_uMsg))
         return true;
-    switch (_uMsg)
+    const SMainWindowMessage* pRow = FindMainWindowMessage(_uMsg);
+    switch (pRow != nullptr ? pRow->eGuard : EGuard::None)
     {
-    case WM_SYSCOMMAND:
-        // Closing stays possible, as through WM_CLOSE; restore, maximise, minimise,
-        // move, size, hot keys and the rest would only show or activate the window.
-        return (_wParam & 0xFFF0) != SC_CLOSE;
-    case WM_NCCREATE:
-    case WM_CREATE:
-    case WM_NCDESTROY:
-    case WM_SETREDRAW:
-    case WM_SHOWWINDOW:
-    case WM_SETHOTKEY:
-        return true;
-    case WM_POPUPSYSTEMMENU:
-    case WM_CONTEXTMENU:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONUP:
-    case WM_NCRBUTTONDBLCLK:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCMBUTTONDBLCLK:
-    case WM_NCXBUTTONDOWN:
-    case WM_NCXBUTTONDBLCLK:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-    case WM_SYSCHAR:
-        // Their default handling opens the system menu or tracks a frame button in a modal
-        // loop of its own, which would hold the main thread until a click that never comes.
-        return true;
-    case WM_WINDOWPOSCHANGING:
-        KeepHidden(_lParam);
-        return false;
-    case WM_STYLECHANGING:
-        KeepStyleHidden(_wParam, _lParam);
-        return false;
-    default:
-        return false;
+    case EGuard::Refuse: return true;
+    case EGuard::CloseOnly: return (_wParam & 0xFFF0) != SC_CLOSE;
+    case EGuard::KeepHidden: KeepHidden(_lParam); return false;
+    case EGuard::KeepStyleHidden: KeepStyleHidden(_wParam, _lParam); return false;
+    default: return false;
     }
 }
 

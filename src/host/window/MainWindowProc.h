@@ -39,5 +39,10 @@ void OnEndSession(WPARAM _wEnding);
 // The timer that stands in for a WM_ENDSESSION that never came.
 void OnSessionAnswerTimer();
 
-// Window procedure of the main window.
+// True when the window procedure has a handler for the message (each row of the main
+// window's table handled by the procedure has one).
+bool HasMainWindowHandler(UINT _uMsg);
+
+// Window procedure of the main window: a message whose row names the procedure goes to its
+// handler; the guard, the table's default handling and "TaskbarCreated" take the rest.
 LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);

@@ -4,11 +4,13 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HostMemory.h"
 #include "TelvarinPlugin.h"
-#include "bus/BusBlockRegistry.h"
+#include "bus/BusBlock.h"
+#include "bus/PluginBase.h"
 #include "bus/BusRecord.h"
 #include "bus/BusRecordBuilder.h"
 
@@ -52,13 +54,14 @@ TEST(BusBlock, PluginRecordIsAcceptedOnceReadAndFreedWithItsMemBlock)
 {
     HGLOBAL hData = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 64);
     HGLOBAL hBlock = PluginBlock(Record(44, MemBlockField(hData)));
-    ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
-    EXPECT_EQ(Record(44, MemBlockField(hData)), RecordOfBlock(L(hBlock)));
+    CBusBlock block = CBusBlock::Accept(L(hBlock));
+    ASSERT_EQ(L(hBlock), block.Value());
+    EXPECT_EQ(Record(44, MemBlockField(hData)), block.Record());
     // A second message naming the block while it is handled gets an empty record.
     EBlockVerdict eVerdict = EBlockVerdict::Taken;
-    EXPECT_EQ(0, AcceptBusBlock(L(hBlock), &eVerdict));
+    EXPECT_EQ(0, CBusBlock::Accept(L(hBlock), &eVerdict).Value());
     EXPECT_EQ(EBlockVerdict::Busy, eVerdict);
-    ReleaseBusBlock(L(hBlock));
+    block.Release();
     EXPECT_FALSE(IsLive(hBlock));
     EXPECT_FALSE(IsLive(hData));
     // After the release the value names nothing the host knows.
@@ -87,11 +90,12 @@ TEST(BusBlock, HarmlessVariationsOfPluginBlocksAreReadAsFarAsTheyGoAndFreed)
         SCOPED_TRACE(testCase.pszCase);
         const size_t cchBlock = testCase.cchBlock ? testCase.cchBlock : testCase.strText.size() + 1;
         HGLOBAL hBlock = PluginBlock(testCase.strText, cchBlock);
-        ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
-        EXPECT_EQ(testCase.strText, RecordOfBlock(L(hBlock)));
-        EXPECT_STREQ(L"", GetBusValue(RecordOfBlock(L(hBlock)), L"Text"));
-        EXPECT_EQ(atoi(testCase.pszLevel), GetBusNumber(RecordOfBlock(L(hBlock)), L"Level"));
-        ReleaseBusBlock(L(hBlock));
+        CBusBlock block = CBusBlock::Accept(L(hBlock));
+        ASSERT_EQ(L(hBlock), block.Value());
+        EXPECT_EQ(testCase.strText, block.Record());
+        EXPECT_STREQ(L"", GetBusValue(block.Record(), L"Text"));
+        EXPECT_EQ(atoi(testCase.pszLevel), GetBusNumber(block.Record(), L"Level"));
+        block.Release();
         EXPECT_FALSE(IsLive(hBlock));
     }
 }
@@ -118,8 +122,7 @@ TEST(BusBlock, ValuesThatAreNoLiveFixedRecordBlockAreRefusedAndKept)
                                    reinterpret_cast<LPARAM>(&IsLive), 1, -1, 0x12345678};
     for (LPARAM lCandidate : alCandidates)
     {
-        EXPECT_EQ(0, AcceptBusBlock(lCandidate)) << lCandidate;
-        ReleaseBusBlock(lCandidate);
+        EXPECT_EQ(0, CBusBlock::Accept(lCandidate).Value()) << lCandidate;
     }
     EXPECT_TRUE(IsLive(hPlain));
     EXPECT_TRUE(IsLive(pszMovable));
@@ -137,7 +140,7 @@ TEST(BusBlock, PluginBlockWithoutTerminatorIsRefusedAndFreed)
     wchar_t* pszBlock = static_cast<wchar_t*>(hBlock);
     std::fill(pszBlock + Record(44).size(), pszBlock + 1024, L'x');
     EBlockVerdict eVerdict = EBlockVerdict::Taken;
-    EXPECT_EQ(0, AcceptBusBlock(L(hBlock), &eVerdict));
+    EXPECT_EQ(0, CBusBlock::Accept(L(hBlock), &eVerdict).Value());
     EXPECT_EQ(EBlockVerdict::Unterminated, eVerdict);
     EXPECT_FALSE(IsLive(hBlock));
 }
@@ -169,8 +172,9 @@ TEST(BusBlock, MemBlockIsFreedOnlyWhenItIsALiveGlobalHandleOfNoOtherMessage)
     for (auto& testCase : aCases)
     {
         HGLOBAL hBlock = PluginBlock(Record(44, MemBlockField(reinterpret_cast<HGLOBAL>(testCase.lMemBlock))));
-        ASSERT_EQ(L(hBlock), AcceptBusBlock(L(hBlock)));
-        ReleaseBusBlock(L(hBlock));
+        CBusBlock block = CBusBlock::Accept(L(hBlock));
+        ASSERT_EQ(L(hBlock), block.Value());
+        block.Release();
         if (testCase.pData)
         {
             EXPECT_EQ(!testCase.bFreed, IsLive(testCase.pData)) << testCase.lMemBlock;
@@ -188,9 +192,10 @@ TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
     // A record that arrived as window text: its MemBlock names the sender's memory.
     HGLOBAL hText = PluginBlock(Record(44, MemBlockField(hData)), 16384);
     BusBlocks().AddPending(L(hText), CBusBlockRegistry::EOrigin::ForeignText);
-    ASSERT_EQ(L(hText), AcceptBusBlock(L(hText)));
-    EXPECT_EQ(0, AcceptBusBlock(L(hText)));
-    ReleaseBusBlock(L(hText));
+    CBusBlock text = CBusBlock::Accept(L(hText));
+    ASSERT_EQ(L(hText), text.Value());
+    EXPECT_EQ(0, CBusBlock::Accept(L(hText)).Value());
+    text.Release();
     EXPECT_FALSE(IsLive(hText));
     EXPECT_TRUE(IsLive(hData));
 
@@ -200,12 +205,13 @@ TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
     BusBlocks().AddPending(L(hOther), CBusBlockRegistry::EOrigin::Host);
     HGLOBAL hHost = PluginBlock(L"<host>" + MemBlockField(hOther) + L"</value>", 64);
     BusBlocks().AddPending(L(hHost), CBusBlockRegistry::EOrigin::Host);
-    ASSERT_EQ(L(hHost), AcceptBusBlock(L(hHost)));
-    ReleaseBusBlock(L(hHost));
+    CBusBlock host = CBusBlock::Accept(L(hHost));
+    ASSERT_EQ(L(hHost), host.Value());
+    host.Release();
     EXPECT_FALSE(IsLive(hHost));
     EXPECT_TRUE(IsLive(hOther));
     EXPECT_TRUE(BusBlocks().IsKnown(L(hOther)));
-    ReleaseBusBlock(L(hOther));
+    CBusBlock::Accept(L(hOther)).Release();
     EXPECT_FALSE(IsLive(hOther));
     GlobalFree(hData);
 }
@@ -220,9 +226,10 @@ TEST(BusBlock, PostedBlocksOfThisProcessArePendingUntilHandled)
     ASSERT_TRUE(PeekMessageW(&msg, hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE));
     EXPECT_EQ(uBefore + 1, BusBlocks().PendingCount());
     EXPECT_TRUE(BusBlocks().IsKnown(msg.lParam));
-    ASSERT_EQ(msg.lParam, AcceptBusBlock(msg.lParam));
-    EXPECT_STREQ(L"<any text>", RecordOfBlock(msg.lParam));
-    ReleaseBusBlock(msg.lParam);
+    CBusBlock block = CBusBlock::Accept(msg.lParam);
+    ASSERT_EQ(msg.lParam, block.Value());
+    EXPECT_STREQ(L"<any text>", block.Record());
+    block.Release();
     EXPECT_EQ(uBefore, BusBlocks().PendingCount());
     DestroyWindow(hWnd);
 }
@@ -237,6 +244,44 @@ TEST(BusBlock, GuessesOverThisProcesssHeapAreRefusedWithoutFault)
     ASSERT_GT(vecGuesses.size(), 1000u);
     size_t uAccepted = 0;
     for (LPARAM lGuess : vecGuesses)
-        uAccepted += AcceptBusBlock(lGuess) != 0;
+        uAccepted += CBusBlock::Accept(lGuess).Value() != 0;
     EXPECT_EQ(0u, uAccepted);
+}
+
+TEST(BusBlock, EveryPathOfAnAcceptedBlockTakesItOffTheAccountAndFreesIt)
+{
+    // Each path gets a host block as the main window receives it: posted and accepted.
+    struct
+    {
+        const char* pszPath;
+        void (*pfnPath)(CBusBlock&&);
+    } aPaths[] = {
+        {"consumed: the owner ends", [](CBusBlock&& _block) { CBusBlock consumed = std::move(_block); }},
+        {"distributed", [](CBusBlock&& _block) { DistributeBusMessageToLists(44, std::move(_block)); }},
+        {"replaced by another owner", [](CBusBlock&& _block) {
+             CBusBlock held = std::move(_block);
+             held = CBusBlock();
+         }},
+        {"named again while handled", [](CBusBlock&& _block) {
+             EXPECT_EQ(0, CBusBlock::Accept(_block.Value()).Value());
+             CBusBlock consumed = std::move(_block);
+         }},
+    };
+    HWND hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hWnd);
+    for (auto& path : aPaths)
+    {
+        SCOPED_TRACE(path.pszPath);
+        const size_t uBefore = BusBlocks().PendingCount();
+        ASSERT_EQ(1, PostBusRecord(hWnd, FALSE, 44, Record(44).c_str()));
+        MSG msg = {};
+        ASSERT_TRUE(PeekMessageW(&msg, hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE));
+        CBusBlock block = CBusBlock::Accept(msg.lParam);
+        ASSERT_EQ(msg.lParam, block.Value());
+        path.pfnPath(std::move(block));
+        EXPECT_EQ(0, block.Value());
+        EXPECT_EQ(uBefore, BusBlocks().PendingCount());
+        EXPECT_FALSE(IsLive(reinterpret_cast<void*>(msg.lParam)));
+    }
+    DestroyWindow(hWnd);
 }

@@ -126,8 +126,9 @@ TEST(BusBlockRead, KnownBlockWithoutTerminatorReadsAsEmptyRecord)
     ASSERT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 44, L"<record>"));
     MSG msg;
     ASSERT_TRUE(sink.TakePosted(WM_QEL_BUS, &msg));
-    ASSERT_EQ(msg.lParam, AcceptBusBlock(msg.lParam));
-    EXPECT_STREQ(L"<record>", RecordOfBlock(msg.lParam));
+    CBusBlock block = CBusBlock::Accept(msg.lParam);
+    ASSERT_EQ(msg.lParam, block.Value());
+    EXPECT_STREQ(L"<record>", block.Record());
     // Whoever filled the whole block left no terminator in it: nothing past it is read.
     wchar_t* pszBlock = reinterpret_cast<wchar_t*>(msg.lParam);
     const size_t cchBlock = GlobalSize(reinterpret_cast<HGLOBAL>(msg.lParam)) / sizeof(wchar_t);
@@ -135,7 +136,7 @@ TEST(BusBlockRead, KnownBlockWithoutTerminatorReadsAsEmptyRecord)
     EXPECT_STREQ(L"", RecordOfBlock(msg.lParam));
     pszBlock[cchBlock - 1] = L'\0';
     EXPECT_EQ(cchBlock - 1, wcslen(RecordOfBlock(msg.lParam)));
-    ReleaseBusBlock(msg.lParam);
+    block.Release();
     EXPECT_STREQ(L"", RecordOfBlock(msg.lParam));
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 // A record in a fresh fixed block, as a sender hands it to the main window and the main
 // window accepts it for distribution.
-LPARAM RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
+CBusBlock RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
 {
     const SIZE_T cchBlock = 16384 + 2;
     auto* pszBlock = static_cast<wchar_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, cchBlock * sizeof(wchar_t)));
@@ -22,7 +22,7 @@ LPARAM RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
     BusRecordAppend(pszBlock, cchBlock, BUS_FIELD_TYPE, _uType);
     BusRecordAppend(pszBlock, cchBlock, L"%s", _strExtraLines.c_str());
     BusRecordEnd(pszBlock, cchBlock);
-    return AcceptBusBlock(reinterpret_cast<LPARAM>(pszBlock));
+    return CBusBlock::Accept(reinterpret_cast<LPARAM>(pszBlock));
 }
 
 class DistributionTest : public GlobalListsTest
@@ -132,7 +132,7 @@ TEST_F(DistributionTest, MemBlockLivesThroughTheLastListAndIsFreedAfterIt)
 TEST_F(DistributionTest, BlockNotOwnedByTheProcessReadsAsAnEmptyRecord)
 {
     LoadOneProbePerList();
-    EXPECT_EQ(DistributeBusMessageToLists(4, static_cast<LPARAM>(0x12345678)), 1);
+    EXPECT_EQ(DistributeBusMessageToLists(4, CBusBlock::Accept(0x12345678)), 1);
     const std::vector<tvr::ProbeCall> vecLog = BusCalls();
     ASSERT_EQ(vecLog.size(), 6u);
     for (const tvr::ProbeCall& call : vecLog)

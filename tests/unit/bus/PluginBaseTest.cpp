@@ -257,7 +257,7 @@ TEST_F(PluginListTest, CallPluginBusHandsATypeOnlyRecord)
     AddProbe(L"PluginProbeA.DLL", settings);
     List().LoadAllModules();
 
-    EXPECT_EQ(CallPluginBus(List().GetModuleHandle(0), 5), 42);
+    EXPECT_EQ(CallPluginBus(&List().GetSlot(0), 5), 42);
     const std::vector<ProbeCall> vecLog = Log();
     ASSERT_FALSE(vecLog.empty());
     const ProbeCall& call = vecLog.back();
@@ -266,5 +266,5 @@ TEST_F(PluginListTest, CallPluginBusHandsATypeOnlyRecord)
     EXPECT_EQ(call.vecFields, (std::vector<std::pair<std::string, std::string>>{{"Type", "5"}, {"Sender", "Unknown"}}));
 
     EXPECT_EQ(CallPluginBus(nullptr, 5), 0);
-    EXPECT_EQ(CallPluginBus(GetModuleHandleW(L"kernel32.dll"), 5), 0);
+    EXPECT_EQ(CallPluginBus(FindListedModule(GetModuleHandleW(L"kernel32.dll")), 5), 0);
 }

@@ -47,6 +47,20 @@ TEST_F(RegTool, OpenOrCreateCreatesThenOpens)
     EXPECT_STREQ(L"value", szValue);
 }
 
+TEST_F(RegTool, OpeningAnotherKeyClosesTheOneHeldAndAFailedOpenKeepsIt)
+{
+    ASSERT_EQ(ERROR_SUCCESS, m_tool.OpenOrCreate(HKEY_CURRENT_USER, m_strKey.c_str()));
+    const HKEY hFirst = m_tool.GetKey();
+    ASSERT_EQ(ERROR_SUCCESS, m_tool.Open(HKEY_CURRENT_USER, L"SOFTWARE"));
+    EXPECT_NE(ERROR_SUCCESS, RegCloseKey(hFirst)) << "the first key was closed by the second open";
+    const HKEY hSecond = m_tool.GetKey();
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, m_tool.Open(HKEY_CURRENT_USER, (m_strKey + L"\\missing").c_str()));
+    EXPECT_EQ(hSecond, m_tool.GetKey());
+    DWORD cSubKeys = 0;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(hSecond, nullptr, nullptr, nullptr, &cSubKeys, nullptr, nullptr,
+                                              nullptr, nullptr, nullptr, nullptr, nullptr));
+}
+
 TEST_F(RegTool, ReadOnlyFallBackOpensKeysThatRefuseFullAccess)
 {
     ASSERT_EQ(ERROR_SUCCESS, m_tool.OpenOrCreate(HKEY_CURRENT_USER, m_strKey.c_str()));

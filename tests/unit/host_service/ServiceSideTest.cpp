@@ -54,7 +54,7 @@ protected:
         {
             vecPosted.push_back({msg.message, msg.wParam});
             if (msg.message == WM_QEL_BUS)
-                ReleaseBusBlock(msg.lParam);
+                CBusBlock::Accept(msg.lParam).Release();
         }
         return vecPosted;
     }
@@ -123,7 +123,7 @@ TEST_F(CServiceSideTest, ServiceModePauseAndContinueOnlyReportToTheSystem)
             vecBusTypes.push_back(msg.wParam);
         else if (nAt != std::wstring::npos)
             vecStates.push_back(strText.substr(nAt + strStatePrefix.size()));
-        ReleaseBusBlock(msg.lParam);
+        CBusBlock::Accept(msg.lParam).Release();
     }
     EXPECT_EQ((std::vector<std::wstring>{L"6", L"7", L"5", L"4"}), vecStates);
     EXPECT_TRUE(vecBusTypes.empty());   // no 62 or 63 for the plug-ins

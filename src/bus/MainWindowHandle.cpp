@@ -1,0 +1,3 @@
+#include "bus/MainWindowHandle.h"
+
+HWND g_hWndParent = nullptr;
