@@ -27,7 +27,8 @@ SCheckRun RunChecker(const std::wstring& _strPlugin, const std::wstring& _strMor
     {
         const size_t cbStart = i + strName.size();
         const std::string strCheck = strOut.substr(cbStart, strOut.find('"', cbStart) - cbStart);
-        if (strOut.compare(strOut.find('"', cbStart) + 1, 20, ", \"result\": \"fail\"") == 0)
+        static const std::string s_strFail = ", \"result\": \"fail\"";
+        if (strOut.compare(strOut.find('"', cbStart) + 1, s_strFail.size(), s_strFail) == 0)
             run.setFailed.insert(strCheck);
     }
     return run;

@@ -5,6 +5,8 @@
 
 namespace {
 
+const char NOT_RUN[] = "not run: an earlier call did not return";
+
 const char* ResultText(ECheckResult _eResult)
 {
     switch (_eResult)
@@ -82,11 +84,11 @@ void CCheckReport::PrintText(const std::vector<std::string>& _vecNotRun) const
     for (const SCheck& check : m_vecChecks)
         printf("%-4s  %-18s %s\n", ResultText(check.eResult), check.strName.c_str(), check.strReason.c_str());
     for (const std::string& strName : _vecNotRun)
-        printf("%-4s  %-18s %s\n", "FAIL", strName.c_str(), "not run: an earlier call did not return");
-    const size_t cFailed = Count(ECheckResult::Fail) + _vecNotRun.size();
+        printf("%-4s  %-18s %s\n", "n/a", strName.c_str(), NOT_RUN);
+    const size_t cFailed = Count(ECheckResult::Fail);
     printf("%s: %zu checks, %zu passed, %zu failed, %zu warnings, %zu not applicable: %s\n", m_strPlugin.c_str(),
            m_vecChecks.size() + _vecNotRun.size(), Count(ECheckResult::Pass), cFailed, Count(ECheckResult::Warn),
-           Count(ECheckResult::Skip), cFailed == 0 ? "PASSED" : "FAILED");
+           Count(ECheckResult::Skip) + _vecNotRun.size(), cFailed == 0 ? "PASSED" : "FAILED");
 }
 
 void CCheckReport::PrintJson(const std::vector<std::string>& _vecNotRun) const
@@ -101,11 +103,11 @@ void CCheckReport::PrintJson(const std::vector<std::string>& _vecNotRun) const
     }
     for (const std::string& strName : _vecNotRun)
     {
-        printf("%s  {\"name\": %s, \"result\": \"fail\", \"reason\": \"not run: an earlier call did not return\"}",
-               pszSeparator, JsonText(strName).c_str());
+        printf("%s  {\"name\": %s, \"result\": \"n/a\", \"reason\": \"%s\"}", pszSeparator, JsonText(strName).c_str(),
+               NOT_RUN);
         pszSeparator = ",\n";
     }
-    const size_t cFailed = Count(ECheckResult::Fail) + _vecNotRun.size();
+    const size_t cFailed = Count(ECheckResult::Fail);
     printf("\n], \"passed\": %zu, \"failed\": %zu, \"warnings\": %zu, \"result\": \"%s\"}\n", Count(ECheckResult::Pass),
            cFailed, Count(ECheckResult::Warn), cFailed == 0 ? "passed" : "failed");
 }

@@ -182,7 +182,10 @@ void CPluginChecks::CheckBusRecords(const char* _pszCheck, const std::vector<STe
         const CGuardedText text(record.strText);
         int iResult = 1;
         if (!Call(_pszCheck, record.strWhat, [&] { iResult = m_Plugin.BusProcess(record.uType, text.Text()); }))
+        {
+            m_bBusFaulted = true;
             return;
+        }
         if (iResult == 0)
             vecRefused.push_back(Format("%u", record.uType));
         m_pHost->Pump();
@@ -193,9 +196,10 @@ void CPluginChecks::CheckBusRecords(const char* _pszCheck, const std::vector<STe
 
 void CPluginChecks::CheckResources()
 {
-    if (!m_Plugin.HasBusProcess())
+    if (!m_Plugin.HasBusProcess() || m_bBusFaulted)
     {
-        m_Report.Add("resources", ECheckResult::Skip, "DLL_PluginBusProcess not exported");
+        m_Report.Add("resources", ECheckResult::Skip,
+                     m_bBusFaulted ? "not measured: DLL_PluginBusProcess faulted above" : "DLL_PluginBusProcess not exported");
         return;
     }
     const std::vector<STestRecord> vecRecords = TableTypeRecords();

@@ -47,4 +47,5 @@ private:
     CCallWatch& m_Watch;
     CPluginModule m_Plugin;
     CCheckerHost* m_pHost = nullptr;
+    bool m_bBusFaulted = false;
 };
