@@ -1,7 +1,7 @@
 // A plug-in with a settings page. "<own base name>.ini" beside the module, section "Page",
 // gives Name, ID, CanDisable, Disabled and Log (the log file; default "<base name>.log"
 // beside the module). The log gets one line "<base name>|<event>|<value>" for the after-load
-// call, the page's creation, its WM_COMMAND 1 and WM_HELP, DLL_SetDisableState and the apply
+// call, the page's creation, its WM_COMMAND 1 (or 2) and WM_HELP, DLL_SetDisableState and the apply
 // bus types.
 #include <windows.h>
 
@@ -84,7 +84,7 @@ LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
     case WM_DRAWITEM: return SendMessageW(GetParent(_hWnd), _uMsg, _wParam, _lParam);
     case WM_HELP: Log(L"Help", 0); return TRUE;
     case WM_COMMAND:
-        if (LOWORD(_wParam) == IDOK)
+        if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
         {
             Log(L"Close", 0);
             DestroyWindow(_hWnd);

@@ -1,6 +1,7 @@
-// The example plug-in of docs/plugins.md, built from plugins/example, in the real host: its
-// trace record, written with the SDK's record writer and posted to the window the SDK found,
-// reaches the plug-ins after it as the host's own trace lines do.
+// The example plug-in of docs/plugins.md in the real host, as the project builds it and as an
+// author builds it from the SDK package alone: its trace record, written with the SDK's
+// record writer and posted to the window the SDK found, reaches the plug-ins after it as the
+// host's own trace lines do.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,13 +23,16 @@ std::vector<std::string> KeysOf(const tvr::ProbeCall& _call)
     return vecKeys;
 }
 
+// The DLL, relative to the test plug-in folder.
+class SdkExample : public ::testing::TestWithParam<const wchar_t*> {};
+
 } // namespace
 
-TEST(SdkExample, PostsATraceRecordThatTheHostHandsToThePlugIns)
+TEST_P(SdkExample, PostsATraceRecordThatTheHostHandsToThePlugIns)
 {
     tvr::CInstallFolder folder;
     const std::wstring strLog = folder.Child(L"calls.log");
-    ASSERT_TRUE(folder.AddPlugin(L"PluginExtra", L"PluginExample.dll", L"PluginExample.dll"));
+    ASSERT_TRUE(folder.AddPlugin(L"PluginExtra", GetParam(), L"PluginExample.dll"));
     ASSERT_TRUE(tvr::InstallProbe(folder, L"PluginTelephony", L"PluginTelephonyP.DLL", strLog, {}));
     tvr::CHostProcess host;
     ASSERT_TRUE(host.Start(folder.ExePath(), L"", {{L"QelConfig", L"1"}}));
@@ -67,3 +71,7 @@ TEST(SdkExample, PostsATraceRecordThatTheHostHandsToThePlugIns)
     DWORD dwExit = 0;
     EXPECT_TRUE(host.WaitForExit(10000, &dwExit));
 }
+INSTANTIATE_TEST_SUITE_P(Built, SdkExample, ::testing::Values(L"PluginExample.dll", TVR_SDK_EXAMPLE_FROM_PACKAGE),
+                         [](const ::testing::TestParamInfo<const wchar_t*>& _info) {
+                             return std::string(_info.index == 0 ? "InTheProject" : "FromThePackage");
+                         });
