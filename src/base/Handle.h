@@ -94,6 +94,25 @@ struct GdiObjectTraits
     static Type Invalid() { return nullptr; }
     static void Close(Type _h) { DeleteObject(_h); }
 };
+struct IconTraits
+{
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type _h) { DestroyIcon(_h); }
+};
+struct MenuTraits
+{
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type _h) { DestroyMenu(_h); }
+};
+// A view of a file mapping, unmapped when its owner goes.
+struct MappedViewTraits
+{
+    using Type = void*;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type _p) { UnmapViewOfFile(_p); }
+};
 struct HookTraits
 {
     using Type = HHOOK;
@@ -109,6 +128,9 @@ using CScHandle = CHandle<ServiceHandleTraits>;
 using CModuleHandle = CHandle<ModuleTraits>;
 using CGdiObject = CHandle<GdiObjectTraits>;
 using CHookHandle = CHandle<HookTraits>;
+using CIconHandle = CHandle<IconTraits>;
+using CMenuHandle = CHandle<MenuTraits>;
+using CMappedView = CHandle<MappedViewTraits>;
 
 // Opens a registry key; the owner is empty when the key cannot be opened.
 inline CRegKey OpenRegKey(HKEY _hRoot, const wchar_t* _pszSubKey, REGSAM _samAccess)

@@ -1,5 +1,7 @@
 #include "bus/SharedMem.h"
 
+#include <utility>
+
 #include <lmcons.h>
 #include <strsafe.h>
 
@@ -33,10 +35,7 @@ volatile LONG* g_pSharedMem = nullptr;
 CSharedMem::~CSharedMem()
 {
     if (m_bMapped)
-    {
         g_pSharedMem = nullptr;
-        CloseHandle(m_hMapping);
-    }
 }
 
 void CSharedMem::FormatName(wchar_t* _pszName, size_t _cchName, const wchar_t* _pszFolder, const wchar_t* _pszUser)
@@ -82,20 +81,19 @@ void CSharedMem::OpenSharedMem()
     wchar_t szName[NAME_CHARS];
     BuildName(szName, NAME_CHARS);
     bool bCreated = false;
-    HANDLE hMapping = OpenOrCreateMapping(szName, &bCreated);
-    void* pView = hMapping ? MapViewOfFile(hMapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0) : nullptr;
-    if (pView == nullptr)
+    CKernelHandle hMapping(OpenOrCreateMapping(szName, &bCreated));
+    CMappedView view(hMapping ? MapViewOfFile(hMapping.Get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0) : nullptr);
+    if (!view)
     {
-        if (hMapping != nullptr)
-            CloseHandle(hMapping);
         g_pSharedMem = s_SectionWords;
         return;
     }
     if (bCreated)
-        ZeroMemory(pView, BLOCK_BYTES);
-    m_hMapping = hMapping;
+        ZeroMemory(view.Get(), BLOCK_BYTES);
+    m_hMapping = std::move(hMapping);
+    m_View = std::move(view);
     m_bMapped = 1;
-    g_pSharedMem = static_cast<volatile LONG*>(pView);
+    g_pSharedMem = static_cast<volatile LONG*>(m_View.Get());
 }
 
 void SetSharedWord(SharedMemWord _eWord, LONG _lValue)

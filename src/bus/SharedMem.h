@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/Handle.h"
+
 // Word indexes of the block.
 enum SharedMemWord { SHM_REQUEST = 0, SHM_PLUGINID = 1, SHM_HOSTRUNNING = 2, SHM_MAINWINDOW = 3 };
 
@@ -30,7 +32,8 @@ private:
     HANDLE OpenOrCreateMapping(const wchar_t* _pszName, bool* _pbCreated) const;
 
     DWORD m_bMapped = 0;
-    HANDLE m_hMapping = nullptr;
+    CKernelHandle m_hMapping;
+    CMappedView m_View;   // unmapped after g_pSharedMem no longer points into it
 };
 
 // Current view: four 32-bit words (never null once OpenSharedMem has run).

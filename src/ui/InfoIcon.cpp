@@ -39,8 +39,8 @@ HFONT CreateLinkFont()
 
 CInfoIcon::CInfoIcon()
 {
-    m_hMenuResource = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAYMENU));
-    m_hMenu = m_hMenuResource ? GetSubMenu(m_hMenuResource, 0) : nullptr;
+    m_hMenuResource.Reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAYMENU)));
+    m_hMenu = m_hMenuResource ? GetSubMenu(m_hMenuResource.Get(), 0) : nullptr;
     m_hCursorHand = LoadCursorW(nullptr, IDC_HAND);
     m_hCursorArrow = LoadCursorW(nullptr, IDC_ARROW);
     m_crButtonFace = GetSysColor(COLOR_BTNFACE);
@@ -51,8 +51,6 @@ CInfoIcon::CInfoIcon()
 
 CInfoIcon::~CInfoIcon()
 {
-    if (m_hMenuResource)
-        DestroyMenu(m_hMenuResource);
     m_hMenu = nullptr;
 }
 

@@ -42,7 +42,7 @@ public:
     static void BuildErrorTip(const wchar_t* _pszProductName, const wchar_t* _pszText, const wchar_t* _pszHint,
                               wchar_t* _pszOut, size_t _cchOut);
 private:
-    HMENU m_hMenuResource = nullptr;
+    CMenuHandle m_hMenuResource;   // the tray menu's resource; m_hMenu is its first submenu
     HCURSOR m_hCursorHand = nullptr;
     HCURSOR m_hCursorArrow = nullptr;
     COLORREF m_crButtonFace = 0;

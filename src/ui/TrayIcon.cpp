@@ -16,12 +16,6 @@ HICON LoadSmallIcon(HINSTANCE _hInstance, WORD _wResource)
     return static_cast<HICON>(LoadImageW(_hInstance, MAKEINTRESOURCEW(_wResource), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
 }
 
-void DestroyIconIfAny(HICON _hIcon)
-{
-    if (_hIcon)
-        DestroyIcon(_hIcon);
-}
-
 } // namespace
 
 CTrayIcon::CTrayIcon() : m_bEnabled(FALSE), m_bShown(FALSE)
@@ -32,9 +26,6 @@ CTrayIcon::CTrayIcon() : m_bEnabled(FALSE), m_bShown(FALSE)
 CTrayIcon::~CTrayIcon()
 {
     Show(FALSE);
-    DestroyIconIfAny(m_hIconState1);
-    DestroyIconIfAny(m_hIconState0);
-    DestroyIconIfAny(m_hIconState2);
 }
 
 void CTrayIcon::Create(HINSTANCE _hInstance, HWND _hWndOwner, UINT _uCallbackMessage, UINT _uId,
@@ -47,10 +38,10 @@ void CTrayIcon::Create(HINSTANCE _hInstance, HWND _hWndOwner, UINT _uCallbackMes
     m_NotifyData.uCallbackMessage = _uCallbackMessage;
     m_NotifyData.uID = _uId;
     m_NotifyData.uFlags = TRAY_FLAGS;
-    m_hIconState1 = LoadSmallIcon(_hInstance, _wIconState1);
-    m_hIconState0 = LoadSmallIcon(_hInstance, _wIconState0);
+    m_hIconState1.Reset(LoadSmallIcon(_hInstance, _wIconState1));
+    m_hIconState0.Reset(LoadSmallIcon(_hInstance, _wIconState0));
     if (_wIconState2)
-        m_hIconState2 = LoadSmallIcon(_hInstance, _wIconState2);
+        m_hIconState2.Reset(LoadSmallIcon(_hInstance, _wIconState2));
     m_uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 }
 
@@ -58,7 +49,7 @@ void CTrayIcon::SetState(int _iState)
 {
     if (!m_bEnabled)
         return;
-    m_NotifyData.hIcon = _iState == 0 ? m_hIconState0 : _iState == 1 ? m_hIconState1 : m_hIconState2;
+    m_NotifyData.hIcon = (_iState == 0 ? m_hIconState0 : _iState == 1 ? m_hIconState1 : m_hIconState2).Get();
     Show(TRUE);
 }
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/Handle.h"
+
 #include <atomic>
 
 class CTrayIcon
@@ -28,7 +30,7 @@ public:
     void ShowMenu();
     // Non-zero while the shell knows the icon (right + bottom of its rectangle).
     int IsPresent() const;
-    HICON GetIcon() const { return m_hIconState1; }
+    HICON GetIcon() const { return m_hIconState1.Get(); }
     // The shell's "TaskbarCreated" broadcast (sent after the shell restarts) adds the icon
     // again at once; true when the message was that broadcast.
     bool OnTaskbarCreated(UINT _uMsg);
@@ -40,9 +42,9 @@ protected:
 private:
     std::atomic<BOOL> m_bEnabled;
     std::atomic<BOOL> m_bShown;
-    HICON m_hIconState1 = nullptr;
-    HICON m_hIconState0 = nullptr;
-    HICON m_hIconState2 = nullptr;
+    CIconHandle m_hIconState1;
+    CIconHandle m_hIconState0;
+    CIconHandle m_hIconState2;
     HINSTANCE m_hInstance = nullptr;
     NOTIFYICONDATAW m_NotifyData;
     UINT m_uTaskbarCreated = 0;
