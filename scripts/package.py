@@ -46,23 +46,13 @@ CHOICES = [
     ("DefaultNoStartup", "STARTUP", "0", "NOT STARTUP"),
     ("DefaultConfigLocation", "CONFIGLOCATION", "user", "NOT CONFIGLOCATION"),
 ]
-# Folders, right after CostFinalize: the install location for Programs and Features, and the
-# folder properties of the RemoveFile rows (a row whose property is empty removes nothing).
-FOLDERS = [
-    ("SetInstallLocation", "ARPINSTALLLOCATION", "[INSTALLDIR]", "NOT REMOVE"),
-    ("SetCfgDir", "CFGDIR", "[INSTALLDIR]CFG", 'REMOVE = "ALL"'),
-    ("SetPurgeDir", "PURGEDIR", "[INSTALLDIR]", PURGING),
-    ("SetPurgeCfgDir", "PURGECFGDIR", "[INSTALLDIR]CFG", PURGING),
-    ("SetPurgeLogDir", "PURGELOGDIR", "[INSTALLDIR]LOG", PURGING),
-]
-# RemoveFile rows (key, file name or None for the folder itself, folder property), removed with
-# the product. CFG is removed when empty: the program, run as the system by the actions below,
-# makes it beside itself.
-REMOVALS = [
-    ("PurgeFiles", "*", "PURGEDIR"), ("PurgeCfgFiles", "*", "PURGECFGDIR"), ("PurgeLogFiles", "*", "PURGELOGDIR"),
-    ("PurgeCfg", None, "PURGECFGDIR"), ("PurgeLog", None, "PURGELOGDIR"), ("PurgeFolder", None, "PURGEDIR"),
-    ("RemoveCfg", None, "CFGDIR"),
-]
+# Right after CostFinalize: the install location for Programs and Features.
+FOLDERS = [("SetInstallLocation", "ARPINSTALLLOCATION", "[INSTALLDIR]", "NOT REMOVE")]
+# PURGE=1, once the package's own files are gone: what the program wrote beside itself
+# (settings, status report, logs, dumps). A command, not RemoveFile rows with wildcards:
+# Wine's installer deletes a file named "*" literally.
+PURGE_COMMAND = 'cmd.exe /c del /f /q "[INSTALLDIR]*" & rd /s /q "[INSTALLDIR]LOG" & rd /s /q "[INSTALLDIR]CFG"'
+PURGE_TYPE = 34 + 64 + 1024 + 2048   # command line in a folder, ignore exit code, deferred, no impersonation
 # The installed program's switches, deferred, as the system, exit code ignored (they return 0):
 # -U ends the service and a running tray host, and waits for both, before any file is removed;
 # -I and -D install and start the service once the files and registry values are in.
@@ -228,8 +218,9 @@ def tables(msi):
     q.append(insert("Environment", Environment="QelConfig", Name="=-*QelConfig", Value="1", Component_="ConfigProgram"))
     q.append(step("InstallExecuteSequence", "RemoveEnvironmentStrings", None, execute["RemoveRegistryValues"] + 1))
     q.append(step("InstallExecuteSequence", "WriteEnvironmentStrings", None, execute["WriteRegistryValues"] + 1))
-    for key, name, prop in REMOVALS:
-        q.append(insert("RemoveFile", FileKey=key, Component_="Choices", FileName=name, DirProperty=prop, InstallMode=2))
+    q.append(insert("CustomAction", Action="PurgeProgramFolder", Type=PURGE_TYPE, Source="TARGETDIR",
+                    Target=PURGE_COMMAND))
+    q.append(step("InstallExecuteSequence", "PurgeProgramFolder", PURGING, execute["RemoveFiles"] + 1))
     for action, prop, value, _ in CHOICES + FOLDERS:
         q.append(insert("CustomAction", Action=action, Type=51, Source=prop, Target=value))
     for action, switch, _, _ in RUNS:
