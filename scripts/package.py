@@ -48,11 +48,15 @@ CHOICES = [
 ]
 # Right after CostFinalize: the install location for Programs and Features.
 FOLDERS = [("SetInstallLocation", "ARPINSTALLLOCATION", "[INSTALLDIR]", "NOT REMOVE")]
-# PURGE=1, once the package's own files are gone: what the program wrote beside itself
-# (settings, status report, logs, dumps). A command, not RemoveFile rows with wildcards:
-# Wine's installer deletes a file named "*" literally.
+# After the package's files and folders are removed: with PURGE=1 what the program wrote
+# beside itself (settings, status report, logs, dumps), then the program folder and the maker's
+# folder when they are empty (Wine's installer leaves the maker's folder). Commands, not
+# RemoveFile rows with wildcards: Wine's installer deletes a file named "*" literally.
 PURGE_COMMAND = 'cmd.exe /c del /f /q "[INSTALLDIR]*" & rd /s /q "[INSTALLDIR]LOG" & rd /s /q "[INSTALLDIR]CFG"'
-PURGE_TYPE = 34 + 64 + 1024 + 2048   # command line in a folder, ignore exit code, deferred, no impersonation
+FOLDERS_COMMAND = 'cmd.exe /c rd "[INSTALLDIR]" & rd "[MAKERDIR]"'
+# A command line run in the system folder (not in a folder it removes), exit code ignored,
+# deferred, as the system.
+PURGE_TYPE = 34 + 64 + 1024 + 2048
 # The installed program's switches, deferred, as the system, exit code ignored (they return 0):
 # -U ends the service and a running tray host, and waits for both, before any file is removed;
 # -I and -D install and start the service once the files and registry values are in.
@@ -178,6 +182,7 @@ class Source:
         o('        </Directory>')
         o('      </Directory>')
         o('      <Directory Id="ProgramMenuFolder"/>')
+        o('      <Directory Id="SystemFolder"/>')
         o('    </Directory>')
         o('    <Feature Id="Product" Title=%s Level="1">' % quoteattr(self.product))
         for cid in self.components:
@@ -218,9 +223,11 @@ def tables(msi):
     q.append(insert("Environment", Environment="QelConfig", Name="=-*QelConfig", Value="1", Component_="ConfigProgram"))
     q.append(step("InstallExecuteSequence", "RemoveEnvironmentStrings", None, execute["RemoveRegistryValues"] + 1))
     q.append(step("InstallExecuteSequence", "WriteEnvironmentStrings", None, execute["WriteRegistryValues"] + 1))
-    q.append(insert("CustomAction", Action="PurgeProgramFolder", Type=PURGE_TYPE, Source="TARGETDIR",
-                    Target=PURGE_COMMAND))
-    q.append(step("InstallExecuteSequence", "PurgeProgramFolder", PURGING, execute["RemoveFiles"] + 1))
+    for number, (action, command, condition) in enumerate((
+            ("PurgeProgramFolder", PURGE_COMMAND, PURGING),
+            ("RemoveEmptyFolders", FOLDERS_COMMAND, 'REMOVE = "ALL" AND NOT UPGRADINGPRODUCTCODE'))):
+        q.append(insert("CustomAction", Action=action, Type=PURGE_TYPE, Source="SystemFolder", Target=command))
+        q.append(step("InstallExecuteSequence", action, condition, execute["RemoveFolders"] + 1 + number))
     for action, prop, value, _ in CHOICES + FOLDERS:
         q.append(insert("CustomAction", Action=action, Type=51, Source=prop, Target=value))
     for action, switch, _, _ in RUNS:

@@ -71,7 +71,8 @@ program_dir="$WINEPREFIX/drive_c/Program Files/orvex/Telvarin"
 program_win='C:\Program Files\orvex\Telvarin\Telvarin.exe'
 wine() { "$WINELOADER" "$@" </dev/null 2>/dev/null; }
 winpath() { echo "Z:${1//\//\\}"; }
-msiexec() { local rc=0; wine msiexec "$@" /qn /l*v "$(winpath "$work/msiexec-$1.log")" >/dev/null || rc=$?; echo "$rc"; }
+msiexec() { local rc=0; wine msiexec "$@" /qn /l*v "$(winpath "$work/msiexec-${1#/}.log")" >/dev/null || rc=$?; echo "$rc"; }
+utf16_grep() { iconv -f UTF-16 -t UTF-8 "$2" 2>/dev/null | grep -q "$1"; }
 reg_value() { wine reg query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" | tr -d '\r'; }
 has_key() { wine reg query "$1" >/dev/null; }
 service_state() { wine sc query Telvarin | sed -n 's/.*STATE *: *\([0-9]\).*/\1/p'; }
@@ -136,15 +137,17 @@ service)
     wait_for 30 bash -c "grep -qs 'CServiceWindow.End' '$program_dir'/LOG/Trace_*.log"
   expect "no per-user start with a service" [ -z "$(reg_value "$run_key" Telvarin)" ]
   expect "the registry marker for every user" has_key "$marker_key"
-  # A setting the service host keeps beside itself.
-  wait_for 30 test -f "$program_dir/Telvarin.INI"
-  printf '[Test]\r\nKept=yes\r\n' >>"$program_dir/Telvarin.INI"
+  # Settings beside the program and in the registry, as a host would have written them.
+  printf '[General]\r\nKept=yes\r\n' >"$program_dir/Telvarin.INI"
+  wine reg add 'HKCU\SOFTWARE\orvex\Telvarin\Telvarin\General' /v Kept /d yes /f >/dev/null
 
   higher_msi=$(build_package "$higher" "$work/higher")
   expect "upgrade without properties succeeds" [ "$(msiexec /i "$(winpath "$higher_msi")")" = 0 ]
   expect "the higher version is the one installed" \
     [ "$(reg_value "$uninstall_key\\$(installed_code)" DisplayVersion)" = "$higher" ]
-  expect "the upgrade keeps the settings" grep -q 'Kept=yes' "$program_dir/Telvarin.INI"
+  expect "the upgrade keeps the settings and the program's own files" bash -c "
+    grep -q 'Kept=yes' '$program_dir/Telvarin.INI' && [ -f '$program_dir/LOG/StatusReport.ini' ] &&
+    [ '$(reg_value 'HKCU\SOFTWARE\orvex\Telvarin\Telvarin\General' Kept)' = yes ] && [ '$(has_key "$marker_key" && echo 1)' = 1 ]"
   expect "the upgrade keeps the service, running" bash -c "
     [ '$(reg_value "$service_key" ImagePath)' = '\"$program_win\"' ] && [ '$(service_state)' = 4 ]"
   expect "the upgrade keeps the choices" bash -c "
@@ -158,13 +161,16 @@ service)
   expect "uninstall succeeds" [ "$(msiexec /x "$(installed_code)")" = 0 ]
   expect "uninstall leaves nothing the package installed" nothing_installed
   expect "without PURGE=1 the program's own settings stay" grep -q 'Kept=yes' "$program_dir/Telvarin.INI"
+  wine reg delete 'HKCU\SOFTWARE\orvex\Telvarin' /f >/dev/null || true
   ;;
 tray)
   expect "install with CONFIGLOCATION=program succeeds" [ "$(msiexec /i "$(winpath "$base")" CONFIGLOCATION=program)" = 0 ]
   expect "the host starts at log-on for every user" [ "$(reg_value "$run_key" Telvarin)" = "\"$program_win\"" ]
   expect "QelConfig=1 for the machine" [ "$(reg_value "$environment_key" QelConfig)" = 1 ]
   expect "no service" [ -z "$(service_state)" ]
-  # Start the host as the log-on would; it keeps its settings and logs beside itself.
+  # Start the host as the log-on would; it keeps its settings beside itself, its logs per user.
+  trace="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/orvex/Telvarin/TelvarinHost/LOG/Trace_$(date +%Y-%m-%d).log"
+  traced=$(cat "$trace" 2>/dev/null | wc -l)
   "$WINELOADER" "$program_win" </dev/null >/dev/null 2>&1 &
   host=$!
   expect "the installed host starts" wine "$build/tools/tvrctl.exe" wait 30
@@ -172,11 +178,15 @@ tray)
   expect "the installed host takes a record" wine "$build/tools/tvrctl.exe" debuglevel 4
   wine "$build/tools/tvrctl.exe" close || true
   expect "the host ends" wait_for 30 test ! -d "/proc/$host"
-  expect "the host served the record (its end traced at level 4)" grep -qs 'Event.WM_DESTROY.Begin' "$program_dir"/LOG/Trace_*.log
-  expect "settings beside the program" grep -qs 'HighestVersion' "$program_dir/Telvarin.INI"
+  expect "the host served the record (its end traced at level 4)" \
+    bash -c "tail -n +$((traced + 1)) '$trace' | grep -q 'Event.WM_DESTROY.Begin'"
+  expect "settings beside the program" utf16_grep HighestVersion "$program_dir/Telvarin.INI"
+  mkdir -p "$program_dir/LOG"
+  echo dump >"$program_dir/Telvarin.dmp"
+  echo log >"$program_dir/LOG/ErrorLog.txt"
   expect "uninstall with PURGE=1 succeeds" [ "$(msiexec /x "$(installed_code)" PURGE=1)" = 0 ]
   expect "uninstall leaves nothing the package installed" nothing_installed
-  expect "with PURGE=1 nothing at all stays" [ ! -e "$program_dir" ]
+  expect "with PURGE=1 nothing at all stays" [ ! -e "$(dirname "$program_dir")" ]
   ;;
 esac
 exit $((failures > 0))
