@@ -31,9 +31,18 @@ build_package() {  # version, output folder; more environment may come before th
 
 case $case in
 reproducible)
+  # The SDK archive from a build folder with the repository's SDK as its sdk folder; the
+  # second run sees other file times.
+  export TVR_BUILD=$work/build
+  mkdir -p "$TVR_BUILD"
+  cp -r "$src/sdk" "$TVR_BUILD/sdk"
   first=$(build_package "$version" "$work/first")
+  touch "$TVR_BUILD/sdk"/*
   second=$(build_package "$version" "$work/second")
   expect "two runs give the same sha256" [ "$(sha256sum <"$first")" = "$(sha256sum <"$second")" ]
+  expect "two runs give the same SDK archive" \
+    cmp -s "$work/first/TelvarinSDK-$version.zip" "$work/second/TelvarinSDK-$version.zip"
+  unset TVR_BUILD
   # A changed file gives another package (and package code).
   cp -a "$build/dist" "$work/dist"
   echo extra >"$work/dist/PluginExtra/readme.txt"
