@@ -111,7 +111,8 @@ class Source:
 
     def component(self, cid, body, indent):
         self.components.append(cid)
-        self.lines.append('%s<Component Id="%s" Guid="%s"%s>' % (indent, cid, guid("component:" + cid), self.win64))
+        self.lines.append('%s<Component Id="%s" Guid="%s"%s>'
+                          % (indent, cid, guid("component:%s:%s" % (self.platform, cid)), self.win64))
         self.lines += [indent + "  " + line for line in body]
         self.lines.append(indent + "</Component>")
 
