@@ -15,15 +15,15 @@ cannot express (component conditions, the machine's environment variable, the re
 what the program wrote beside itself, custom actions in the sequences) is added as SQL to the
 package wixl built, at places read from its own sequence tables.
 """
+import ctypes
 import hashlib
 import os
 import struct
 import subprocess
 import sys
+import time
 import uuid
 import zipfile
-import ctypes
-import time
 from xml.sax.saxutils import quoteattr
 
 # Namespace of every code derived here; the upgrade code never changes.
@@ -56,7 +56,7 @@ PURGE_COMMAND = 'cmd.exe /c del /f /q "[INSTALLDIR]*" & rd /s /q "[INSTALLDIR]LO
 FOLDERS_COMMAND = 'cmd.exe /c rd "[INSTALLDIR]" & rd "[MAKERDIR]"'
 # A command line run in the system folder (not in a folder it removes), exit code ignored,
 # deferred, as the system.
-PURGE_TYPE = 34 + 64 + 1024 + 2048
+COMMAND_TYPE = 34 + 64 + 1024 + 2048
 # The installed program's switches, deferred, as the system, exit code ignored (they return 0):
 # -U ends the service and a running tray host, and waits for both, before any file is removed;
 # -I and -D install and start the service once the files and registry values are in.
@@ -227,7 +227,7 @@ def tables(msi):
     for number, (action, command, condition) in enumerate((
             ("PurgeProgramFolder", PURGE_COMMAND, PURGING),
             ("RemoveEmptyFolders", FOLDERS_COMMAND, 'REMOVE = "ALL" AND NOT UPGRADINGPRODUCTCODE'))):
-        q.append(insert("CustomAction", Action=action, Type=PURGE_TYPE, Source="SystemFolder", Target=command))
+        q.append(insert("CustomAction", Action=action, Type=COMMAND_TYPE, Source="SystemFolder", Target=command))
         q.append(step("InstallExecuteSequence", action, condition, execute["RemoveFolders"] + 1 + number))
     for action, prop, value, _ in CHOICES + FOLDERS:
         q.append(insert("CustomAction", Action=action, Type=51, Source=prop, Target=value))
