@@ -178,8 +178,9 @@ tray)
   expect "QelConfig=1 for the machine" [ "$(reg_value "$environment_key" QelConfig)" = 1 ]
   expect "no service" [ -z "$(service_state)" ]
   # Start the host as the log-on would; it keeps its settings beside itself, its logs per user.
-  trace="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/orvex/Telvarin/TelvarinHost/LOG/Trace_$(date +%Y-%m-%d).log"
-  traced=$(cat "$trace" 2>/dev/null | wc -l)
+  # The debug plug-in's daily files, in date order: the lines after those already there.
+  traces="$WINEPREFIX/drive_c/users/$USER/AppData/Roaming/orvex/Telvarin/TelvarinHost/LOG/Trace_"
+  traced=$(cat "$traces"*.log 2>/dev/null | wc -l)
   "$WINELOADER" "$program_win" </dev/null >/dev/null 2>&1 &
   host=$!
   expect "the installed host starts" wine "$build/tools/tvrctl.exe" wait 30
@@ -188,7 +189,7 @@ tray)
   wine "$build/tools/tvrctl.exe" close || true
   expect "the host ends" wait_for 30 test ! -d "/proc/$host"
   expect "the host served the record (its end traced at level 4)" \
-    bash -c "tail -n +$((traced + 1)) '$trace' | grep -q 'Event.WM_DESTROY.Begin'"
+    bash -c "cat '$traces'*.log | tail -n +$((traced + 1)) | grep -q 'Event.WM_DESTROY.Begin'"
   expect "settings beside the program" utf16_grep HighestVersion "$program_dir/Telvarin.INI"
   mkdir -p "$program_dir/LOG"
   echo dump >"$program_dir/Telvarin.dmp"
