@@ -78,6 +78,12 @@ esac
 [ -f "$WINEPREFIX/.server-up" ] || "$src/scripts/wineprefix.sh" "$build" "$arch" </dev/null >/dev/null 2>&1
 program_dir="$WINEPREFIX/drive_c/Program Files/orvex/Telvarin"
 program_win='C:\Program Files\orvex\Telvarin\Telvarin.exe'
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
+setup_key='HKLM\SOFTWARE\orvex\Setup\Telvarin'
+marker_key='HKLM\SOFTWARE\orvex\Telvarin'
+environment_key='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
+run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+service_key='HKLM\SYSTEM\CurrentControlSet\Services\Telvarin'
 wine() { "$WINELOADER" "$@" </dev/null 2>/dev/null; }
 winpath() { echo "Z:${1//\//\\}"; }
 msiexec() { local rc=0; wine msiexec "$@" /qn /l*v "$(winpath "$work/msiexec-${1#/}.log")" >/dev/null || rc=$?; echo "$rc"; }
@@ -86,7 +92,7 @@ reg_value() { wine reg query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p" |
 has_key() { wine reg query "$1" >/dev/null; }
 service_state() { wine sc query Telvarin | sed -n 's/.*STATE *: *\([0-9]\).*/\1/p'; }
 installed_code() {  # the product code of the installed Telvarin, empty when none
-  wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' |
+  wine reg query "$uninstall_key" /s | tr -d '\r' |
     awk '/^HKEY_/ { n = split($0, part, "\\"); key = part[n] } /^ *DisplayName +REG_SZ +Telvarin$/ { print key; exit }' 
 }
 shortcut() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Telvarin.lnk' | head -1; }
@@ -101,12 +107,6 @@ remove_leftover() {
   rm -rf "$program_dir"
 }
 trap remove_leftover EXIT
-uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall'
-setup_key='HKLM\SOFTWARE\orvex\Setup\Telvarin'
-marker_key='HKLM\SOFTWARE\orvex\Telvarin'
-environment_key='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
-run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
-service_key='HKLM\SYSTEM\CurrentControlSet\Services\Telvarin'
 
 base=$(build_package "$version" "$work/base")
 remove_leftover
@@ -173,6 +173,8 @@ service)
   wine reg delete 'HKCU\SOFTWARE\orvex\Telvarin' /f >/dev/null || true
   ;;
 tray)
+  expect "an unknown CONFIGLOCATION is refused with 1603" \
+    bash -c "[ '$(msiexec /i "$(winpath "$base")" CONFIGLOCATION=elsewhere)' = $((1603 & 255)) ] && [ -z '$(installed_code)' ]"
   expect "install with CONFIGLOCATION=program succeeds" [ "$(msiexec /i "$(winpath "$base")" CONFIGLOCATION=program)" = 0 ]
   expect "the host starts at log-on for every user" [ "$(reg_value "$run_key" Telvarin)" = "\"$program_win\"" ]
   expect "QelConfig=1 for the machine" [ "$(reg_value "$environment_key" QelConfig)" = 1 ]
