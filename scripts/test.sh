@@ -16,5 +16,7 @@ if [ "$arch" != i686 ]; then
     { grep -E -B2 -A8 'error|Error' "$build/i686-build.log" | head -80; echo "32-bit build failed: $build/i686-build.log"; exit 1; }
   echo "32-bit product and test programs built: $build/i686/dist/Telvarin.exe"
 fi
+# The installer package of each built distribution folder (and the SDK archive).
+"$root/scripts/package.sh"
 cd "$build"
 ctest --output-on-failure --timeout 300 -j2

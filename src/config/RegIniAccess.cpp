@@ -130,10 +130,15 @@ void CRegIniAccess::InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFi
 
     StringCchPrintfW(m_szRegKey, PATH_LIMIT, L"%s%s", REGISTRY_BASE, m_szProgramName);
     m_bUseRegistry = 0;
-    if (Open(HKEY_CURRENT_USER, m_szRegKey) == ERROR_SUCCESS)
+    // The marker key of the user, or the same key of the machine (set by an installation for
+    // every user); the values live below the user's key either way.
+    for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
     {
-        m_bUseRegistry = 1;
-        Close();
+        if (!m_bUseRegistry && Open(hRoot, m_szRegKey) == ERROR_SUCCESS)
+        {
+            m_bUseRegistry = 1;
+            Close();
+        }
     }
     StringCchCatW(m_szRegKey, PATH_LIMIT, L"\\");
     StringCchCatW(m_szRegKey, PATH_LIMIT, m_szModuleName);

@@ -265,6 +265,26 @@ TEST_F(ConfigStore, MarkerKeyMovesValuesIntoTheRegistry)
     RegCloseKey(hSection);
 }
 
+// An installation for every user sets the marker key below HKEY_LOCAL_MACHINE.
+TEST_F(ConfigStore, MachineMarkerKeyMovesValuesIntoTheUsersRegistry)
+{
+    const std::wstring strMarker = L"SOFTWARE\\orvex\\" + m_strProgramName;
+    HKEY hMarker = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, strMarker.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &hMarker, nullptr));
+    RegCloseKey(hMarker);
+    Init();
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, strMarker.c_str());
+    ASSERT_TRUE(m_store.UsesRegistry());
+    ASSERT_EQ(1, m_store.WriteString(SECTION, L"Key", L"value"));
+    wchar_t szStored[16] = L"";
+    DWORD cbStored = sizeof(szStored);
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, (std::wstring(m_store.GetRegKey()) + L"\\General").c_str(),
+                                          L"Key", RRF_RT_REG_SZ, nullptr, szStored, &cbStored));
+    EXPECT_STREQ(L"value", szStored);
+    EXPECT_EQ(L"<missing>", ReadRawIni(UserIni(), SECTION, L"Key"));
+}
+
 TEST_F(ConfigStore, RefusedRegistryValueIsReportedAsFailure)
 {
     HKEY hMarker = nullptr;
