@@ -25,6 +25,12 @@ const std::wstring& LogFolder()
     return s_strFolder;
 }
 
+const std::wstring& ConfigFolder()
+{
+    static const std::wstring s_strFolder(GetConfigFolder());
+    return s_strFolder;
+}
+
 CDailyLog& Log()
 {
     static CDailyLog s_log(LogFolder());
@@ -54,7 +60,7 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
 // At each start: old daily files go, and the level chosen on the page is applied again.
 void WINAPI DLL_PluginAfterLoad(void)
 {
-    const STraceSettings settings = LoadTraceSettings();
+    const STraceSettings settings = LoadTraceSettings(ConfigFolder());
     SYSTEMTIME stToday;
     GetSystemTime(&stToday);
     DeleteOldDailyFiles(LogFolder(), settings.iKeepDays, stToday);
@@ -62,7 +68,7 @@ void WINAPI DLL_PluginAfterLoad(void)
         PostTraceLevel(settings.iLevel);
 }
 
-HWND WINAPI DLL_ShowConfig(HWND _hWndParent) { return CreateTracePage(g_hInstance, _hWndParent, LogFolder()); }
+HWND WINAPI DLL_ShowConfig(HWND _hWndParent) { return CreateTracePage(g_hInstance, _hWndParent, LogFolder(), ConfigFolder()); }
 
 int WINAPI DLL_GetPluginID(void) { return PLUGIN_ID; }
 const wchar_t* WINAPI DLL_GetPluginName(void) { return L"Trace file"; }

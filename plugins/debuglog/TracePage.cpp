@@ -28,6 +28,7 @@ struct SPageState
     HWND hWnd = nullptr;
     bool bFilling = false;   // the page's own initial texts are no change of the user's
     std::wstring strFolder;
+    std::wstring strConfigFolder;
 };
 
 SPageState g_Page;
@@ -145,7 +146,8 @@ LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
 
 } // namespace
 
-HWND CreateTracePage(HINSTANCE _hInstance, HWND _hWndParent, const std::wstring& _strLogFolder)
+HWND CreateTracePage(HINSTANCE _hInstance, HWND _hWndParent, const std::wstring& _strLogFolder,
+                     const std::wstring& _strConfigFolder)
 {
     if (g_Page.hWnd != nullptr)
         DestroyWindow(g_Page.hWnd);
@@ -157,12 +159,13 @@ HWND CreateTracePage(HINSTANCE _hInstance, HWND _hWndParent, const std::wstring&
     wc.lpszClassName = PAGE_CLASS;
     RegisterClassExW(&wc);   // fails harmlessly when an earlier page registered it
     g_Page.strFolder = _strLogFolder;
+    g_Page.strConfigFolder = _strConfigFolder;
     g_Page.hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, PAGE_CLASS, L"", WS_CHILD | WS_VISIBLE, 0, 0, 500, 300, _hWndParent,
                                   nullptr, _hInstance, nullptr);
     if (g_Page.hWnd == nullptr)
         return nullptr;
     g_Page.bFilling = true;
-    CreateControls(g_Page.hWnd, LoadTraceSettings());
+    CreateControls(g_Page.hWnd, LoadTraceSettings(g_Page.strConfigFolder));
     g_Page.bFilling = false;
     LayOut(g_Page.hWnd);
     return g_Page.hWnd;
@@ -173,7 +176,7 @@ bool ApplyTracePage()
     if (g_Page.hWnd == nullptr)
         return false;
     const STraceSettings settings = ReadControls();
-    const bool bSaved = SaveTraceSettings(settings);
+    const bool bSaved = SaveTraceSettings(g_Page.strConfigFolder, settings);
     PostTraceLevel(settings.iLevel);
     return bSaved;
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "config/ConfigPath.h"
-#include "config/RegIniAccess.h"
 
 namespace {
 
@@ -21,9 +20,9 @@ bool WriteNumber(const std::wstring& _strFile, const wchar_t* _pszKey, int _iVal
 
 } // namespace
 
-std::wstring TraceSettingsFile()
+std::wstring TraceSettingsFile(const std::wstring& _strConfigFolder)
 {
-    return std::wstring(GetConfigFolder()) + L"\\PluginDebugLog.ini";
+    return _strConfigFolder + L"\\PluginDebugLog.ini";
 }
 
 STraceSettings ClampTraceSettings(STraceSettings _settings)
@@ -37,9 +36,9 @@ STraceSettings ClampTraceSettings(STraceSettings _settings)
     return _settings;
 }
 
-STraceSettings LoadTraceSettings()
+STraceSettings LoadTraceSettings(const std::wstring& _strConfigFolder)
 {
-    const std::wstring strFile = TraceSettingsFile();
+    const std::wstring strFile = TraceSettingsFile(_strConfigFolder);
     STraceSettings settings;
     settings.iLevel = ReadNumber(strFile, L"Level", TRACE_LEVEL_NONE);
     settings.iKeepDays = ReadNumber(strFile, L"KeepDays", KEEP_DAYS_DEFAULT);
@@ -49,10 +48,10 @@ STraceSettings LoadTraceSettings()
     return ClampTraceSettings(settings);
 }
 
-bool SaveTraceSettings(const STraceSettings& _settings)
+bool SaveTraceSettings(const std::wstring& _strConfigFolder, const STraceSettings& _settings)
 {
-    CreateFolderPath(GetConfigFolder());
-    const std::wstring strFile = TraceSettingsFile();
+    CreateFolderPath(_strConfigFolder.c_str());
+    const std::wstring strFile = TraceSettingsFile(_strConfigFolder);
     const STraceSettings settings = ClampTraceSettings(_settings);
     const bool bLevel = settings.iLevel == TRACE_LEVEL_NONE
                             ? WritePrivateProfileStringW(SECTION, L"Level", nullptr, strFile.c_str()) != FALSE
