@@ -119,9 +119,10 @@ TEST_F(TraceFilePage, TheTextsFollowTheHostsLanguage)
     {
         const wchar_t* pszLanguage;
         const wchar_t* pszShort;
+        const wchar_t* pszCategory;
         const wchar_t* pszLabel;
-    } looks[] = {{L"Deutsch", L"de", L"Trace-Stufe (gilt sofort und f\u00FCr die n\u00E4chsten Starts):"},
-                 {L"English", L"en", L"Trace level (applied at once, kept for the next starts):"}};
+    } looks[] = {{L"Deutsch", L"de", L"Protokoll", L"Trace-Stufe (gilt sofort und f\u00FCr die n\u00E4chsten Starts):"},
+                 {L"English", L"en", L"Trace", L"Trace level (applied at once, kept for the next starts):"}};
     for (const auto& look : looks)
     {
         SCOPED_TRACE(tvr::WideToUtf8(look.pszLanguage));
@@ -129,6 +130,9 @@ TEST_F(TraceFilePage, TheTextsFollowTheHostsLanguage)
         ChangeScheme(0, look.pszLanguage);
         ASSERT_TRUE(tvr::WaitUntil([&]() { return !IsWindow(hWndOld); }, WAIT_MS));
         ASSERT_NE(nullptr, WaitForSettings());
+        // The window reopens on the host's own page; the trace-file page is built anew.
+        ASSERT_TRUE(tvr::WaitUntil([&]() { return FindItem(look.pszCategory, L"Trace file") != nullptr; }, WAIT_MS));
+        Select(FindItem(look.pszCategory, L"Trace file"));
         ASSERT_TRUE(WaitSelected(L"Trace file"));
         ASSERT_TRUE(tvr::WaitUntil([&]() { return Page() != nullptr; }, WAIT_MS));
         EXPECT_EQ(look.pszLabel, ControlText(IDC_LEVEL_LABEL));
