@@ -94,8 +94,9 @@ FNFREE(CabFree) { std::free(pv); }
 FNOPEN(CabOpen)
 {
     (void)pmode;
+    (void)oflag;
     const HANDLE hFile = CreateFileA(pszFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    return (oflag & (_O_WRONLY | _O_RDWR)) || hFile == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(hFile);
+    return hFile == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(hFile);
 }
 FNREAD(CabRead)
 {
@@ -104,22 +105,41 @@ FNREAD(CabRead)
 }
 FNWRITE(CabWrite)
 {
-    (void)hf; (void)pv; (void)cb;
-    return static_cast<UINT>(-1);
+    DWORD dwWritten = 0;
+    return WriteFile(reinterpret_cast<HANDLE>(hf), pv, cb, &dwWritten, nullptr) ? dwWritten : static_cast<UINT>(-1);
 }
 FNCLOSE(CabClose) { return CloseHandle(reinterpret_cast<HANDLE>(hf)) ? 0 : -1; }
 FNSEEK(CabSeek) { return static_cast<long>(SetFilePointer(reinterpret_cast<HANDLE>(hf), dist, nullptr, static_cast<DWORD>(seektype))); }
-// Each file of the cabinet: "name size\n"; nothing is unpacked.
+struct SCabRead
+{
+    std::string* pstrListing;
+    std::string strFolder;   // where the files are unpacked, "\\" in names becoming "_"
+};
+
+// Each file of the cabinet: "name size\n" in the listing, and the file unpacked.
 FNFDINOTIFY(CabNotify)
 {
+    SCabRead* pRead = static_cast<SCabRead*>(pfdin->pv);
     if (fdint == fdintCOPY_FILE)
-        static_cast<std::string*>(pfdin->pv)->append(std::string(pfdin->psz1) + " " + std::to_string(pfdin->cb) + "\n");
+    {
+        pRead->pstrListing->append(std::string(pfdin->psz1) + " " + std::to_string(pfdin->cb) + "\n");
+        std::string strName = pfdin->psz1;
+        for (char& ch : strName)
+            ch = ch == '\\' ? '_' : ch;
+        const HANDLE hFile = CreateFileA((pRead->strFolder + strName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        return hFile == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(hFile);
+    }
+    if (fdint == fdintCLOSE_FILE_INFO)
+    {
+        CloseHandle(reinterpret_cast<HANDLE>(pfdin->hf));
+        return TRUE;
+    }
     return 0;
 }
 
 } // namespace
 
-bool ListCabinet(const std::wstring& _strCab, std::string* _pstrListing)
+bool UnpackCabinet(const std::wstring& _strCab, const std::wstring& _strFolder, std::string* _pstrListing)
 {
     char szCab[MAX_PATH] = "";
     if (!WideCharToMultiByte(CP_ACP, 0, _strCab.c_str(), -1, szCab, sizeof(szCab), nullptr, nullptr))
@@ -133,7 +153,10 @@ bool ListCabinet(const std::wstring& _strCab, std::string* _pstrListing)
     const HFDI hFdi = FDICreate(CabAlloc, CabFree, CabOpen, CabRead, CabWrite, CabClose, CabSeek, cpuUNKNOWN, &error);
     if (hFdi == nullptr)
         return false;
-    const BOOL bRead = FDICopy(hFdi, &strName[0], szCab, 0, CabNotify, nullptr, _pstrListing);
+    char szFolder[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, (_strFolder + L"\\").c_str(), -1, szFolder, sizeof(szFolder), nullptr, nullptr);
+    SCabRead read = {_pstrListing, szFolder};
+    const BOOL bRead = FDICopy(hFdi, &strName[0], szCab, 0, CabNotify, nullptr, &read);
     FDIDestroy(hFdi);
     return bRead != FALSE;
 }

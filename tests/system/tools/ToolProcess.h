@@ -38,5 +38,6 @@ struct ToolResult
 
 // Runs the tool to its end.
 ToolResult RunTool(const std::wstring& _strExe, const std::wstring& _strArgs);
-// Names and sizes of the files in a cabinet, read with the system's Cabinet API (FDI).
-bool ListCabinet(const std::wstring& _strCab, std::string* _pstrListing);
+// Unpacks a cabinet with the system's Cabinet API (FDI) into the folder ("\" in a name
+// becomes "_"); the listing gets "name size\n" for each file.
+bool UnpackCabinet(const std::wstring& _strCab, const std::wstring& _strFolder, std::string* _pstrListing);

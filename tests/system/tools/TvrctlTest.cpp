@@ -25,6 +25,13 @@ ToolResult RunTvrctl(const std::wstring& _strArgs)
     return RunTool(TVR_TOOLS_DIR L"\\tvrctl.exe", _strArgs);
 }
 
+// Unpacks the bundle into a folder "unpacked" beside it; the listing names each file and size.
+bool Unpack(const CInstallFolder& _folder, const std::wstring& _strCab, std::string* _pstrListing)
+{
+    CreateDirectoryW(_folder.Child(L"unpacked").c_str(), nullptr);
+    return UnpackCabinet(_strCab, _folder.Child(L"unpacked"), _pstrListing);
+}
+
 bool Contains(const std::string& _strText, const std::string& _strPart)
 {
     return _strText.find(_strPart) != std::string::npos;
@@ -300,7 +307,7 @@ TEST_F(TvrctlHostTest, CollectPacksTheSupportFilesIntoACabinetAndSaysWhatWentIn)
     const ToolResult result = Run(L"collect \"" + strCab + L"\"");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     std::string strListing;
-    ASSERT_TRUE(ListCabinet(strCab, &strListing));
+    ASSERT_TRUE(Unpack(m_Folder, strCab, &strListing));
     for (const std::string& strEntry : {std::string("log\\StatusReport.ini "), std::string("log\\ErrorLog.txt 16\n"),
                                         "log\\" + WideToUtf8(TraceFileName(0)) + " ", "log\\" + WideToUtf8(TraceFileName(-1)) + " 11\n",
                                         std::string("dumps\\TVRCONFIG._CRASHDUMP_20260102_000000.DMP 2000\n"),
@@ -312,6 +319,10 @@ TEST_F(TvrctlHostTest, CollectPacksTheSupportFilesIntoACabinetAndSaysWhatWentIn)
         EXPECT_TRUE(Contains(result.strOutput, strEntry.substr(0, strEntry.find(' ')))) << strEntry << "\n" << result.strOutput;
     }
     EXPECT_FALSE(Contains(strListing, "20260101")) << "only the newest crash dump";
+    EXPECT_EQ(std::string(2000, 'D'), ReadFileBytes(m_Folder.Child(L"unpacked\\dumps_TVRCONFIG._CRASHDUMP_20260102_000000.DMP")));
+    EXPECT_EQ("Func.X.Error.y\r\n", ReadFileBytes(m_Folder.Child(L"unpacked\\log_ErrorLog.txt")));
+    EXPECT_TRUE(Contains(ReadFileBytes(m_Folder.Child(L"unpacked\\Status.txt")),
+                         "Telvarin is running: process " + std::to_string(m_Host.Pid())));
     EXPECT_TRUE(Contains(result.strOutput, "Support bundle " + WideToUtf8(strCab))) << result.strOutput;
 }
 
@@ -323,9 +334,10 @@ TEST(Tvrctl, CollectWithoutAHostStillWritesTheBundle)
     const ToolResult result = RunTool(folder.Child(L"tvrctl.exe"), L"collect \"" + strCab + L"\"");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     std::string strListing;
-    ASSERT_TRUE(ListCabinet(strCab, &strListing));
+    ASSERT_TRUE(Unpack(folder, strCab, &strListing));
     for (const char* pszEntry : {"Status.txt ", "Modules.txt ", "Versions.txt "})
         EXPECT_TRUE(Contains(strListing, pszEntry)) << pszEntry << "\n" << strListing;
+    EXPECT_TRUE(Contains(ReadFileBytes(folder.Child(L"unpacked\\Status.txt")), "Telvarin is not running."));
     EXPECT_TRUE(Contains(result.strOutput, "Support bundle")) << result.strOutput;
 }
 
@@ -353,7 +365,7 @@ TEST_F(TvrctlHostTest, CollectLeavesOutFilesOfOtherAccounts)
     const ToolResult result = Run(L"collect \"" + strCab + L"\"");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     std::string strListing;
-    ASSERT_TRUE(ListCabinet(strCab, &strListing));
+    ASSERT_TRUE(Unpack(m_Folder, strCab, &strListing));
     EXPECT_TRUE(Contains(strListing, "_CRASHDUMP_20260104_000000.DMP")) << strListing;
     EXPECT_FALSE(Contains(strListing, "_CRASHDUMP_20260105_000000.DMP")) << strListing;
     EXPECT_TRUE(Contains(result.strOutput, "Left out: 1 file(s) of other accounts.")) << result.strOutput;
