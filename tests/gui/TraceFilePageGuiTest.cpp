@@ -63,6 +63,17 @@ protected:
     std::wstring m_strProbeLog;
 };
 
+// A visible window titled "LOG" or with a path ending in "\\LOG" (the log folder shown).
+BOOL CALLBACK FindFolderWindow(HWND _hWnd, LPARAM _lParam)
+{
+    wchar_t szTitle[512] = L"";
+    GetWindowTextW(_hWnd, szTitle, ARRAYSIZE(szTitle));
+    if (!IsWindowVisible(_hWnd) || (wcscmp(szTitle, L"LOG") != 0 && wcsstr(szTitle, L"\\LOG") == nullptr))
+        return TRUE;
+    *reinterpret_cast<HWND*>(_lParam) = _hWnd;
+    return FALSE;
+}
+
 } // namespace
 
 TEST_F(TraceFilePage, TheLevelIsAppliedAtOnceAndAgainAtTheNextStart)
@@ -94,16 +105,7 @@ TEST_F(TraceFilePage, TheFolderButtonOpensTheFolderOfTheFiles)
     HWND hWndShown = nullptr;
     const bool bShown = tvr::WaitUntil([&]() {
         hWndShown = nullptr;
-        EnumWindows([](HWND _hWnd, LPARAM _lParam) -> BOOL {
-            wchar_t szTitle[512] = L"";
-            GetWindowTextW(_hWnd, szTitle, ARRAYSIZE(szTitle));
-            if (IsWindowVisible(_hWnd) && (wcscmp(szTitle, L"LOG") == 0 || wcsstr(szTitle, L"\\LOG") != nullptr))
-            {
-                *reinterpret_cast<HWND*>(_lParam) = _hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&hWndShown));
+        EnumWindows(FindFolderWindow, reinterpret_cast<LPARAM>(&hWndShown));
         return hWndShown != nullptr;
     }, WAIT_MS);
     ASSERT_TRUE(bShown) << "no window shows " << tvr::WideToUtf8(strFolder);

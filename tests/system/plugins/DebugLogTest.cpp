@@ -122,7 +122,9 @@ TEST_F(TraceFilePluginTest, TheStoredTraceLevelIsAppliedAtStart)
         const std::vector<tvr::ProbeCall> vecLevels = BusCalls(QEL_BUSMSG_DEBUGLEVEL);
         ASSERT_EQ(*pszLevel != 0 ? 1u : 0u, vecLevels.size());
         if (!vecLevels.empty())
+        {
             EXPECT_EQ(tvr::WideToUtf8(pszLevel), vecLevels[0].Field("Level"));
+        }
         TearDown();
     }
 }
