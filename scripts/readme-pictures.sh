@@ -27,6 +27,8 @@ settings=()
 for page in plugin moduleinfo; do
   for look in en-scheme0 en-scheme1 de-scheme0 de-scheme1; do settings+=("settings-$page-$look"); done
 done
+# The trace-file plug-in's page, in English and German.
+settings+=(settings-tracefile-en settings-tracefile-de-scheme0)
 for shot in tray-menu tray-ok tray-paused tray-error messagebox-scheme0 messagebox-scheme1 info-dialog-hover \
   "${settings[@]}" scheme-config-en-scheme0 scheme-config-de-scheme1; do
   [ "$shots/$shot.png" -nt "$since" ] || { echo "The GUI tests did not take $shot.png: docs/img left as it was."; exit 1; }

@@ -29,6 +29,8 @@ void AppendSeparator(wchar_t* _pszPath, size_t _cchPath)
         StringCchCatW(_pszPath, _cchPath, pszSeparator);
 }
 
+} // namespace
+
 // The long name must end in ".DLL": a wildcard also matches through 8.3 names, so
 // "PluginX.dll_old" (short name PLUGIN~1.DLL) would otherwise be loaded.
 bool HasDllExtension(const wchar_t* _pszName)
@@ -36,8 +38,6 @@ bool HasDllExtension(const wchar_t* _pszName)
     const size_t cchLen = wcslen(_pszName);
     return cchLen >= 4 && CompareStringOrdinal(_pszName + cchLen - 4, 4, L".DLL", 4, TRUE) == CSTR_EQUAL;
 }
-
-} // namespace
 
 CPluginBase::CPluginBase(const wchar_t* _pszCategory)
 {

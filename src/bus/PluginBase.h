@@ -4,6 +4,10 @@
 #include "bus/BusBlock.h"
 #include "bus/PluginModule.h"
 
+// True when a file name found by "Plugin*.DLL" really ends in ".DLL" (any case): the
+// pattern also matches through short names, as "PluginX.dll_old" does.
+bool HasDllExtension(const wchar_t* _pszName);
+
 class CPluginBase
 {
 public:

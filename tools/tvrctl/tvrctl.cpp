@@ -1,77 +1,44 @@
-// tvrctl: talks to a running Telvarin host of this desktop.
-//   tvrctl close            ask the host to end (WM_CLOSE)
-//   tvrctl debuglevel N     set the host's trace level (bus message 26)
-//   tvrctl wait SECONDS     wait until a host window exists
+// tvrctl: the command-line tool of support staff and scripts for the Telvarin host of this
+// desktop (or its service). One command per call; see --help and docs/support.md.
 #include <windows.h>
-#include <cstdio>
-#include <cwchar>
-#include <string>
 
-#include "TelvarinPlugin.h"
-#include "host/entry/StartMode.h"
+#include "CtlCommand.h"
+#include "CtlExit.h"
+#include "CtlOutput.h"
 
 namespace {
 
-HWND FindRunningHost()
+int ShowHelp()
 {
-    return FindHostWindow(GetDesktopWindow(), HOST_WINDOW_ID);
-}
-
-std::wstring DebugLevelRecord(const wchar_t* _pszLevel)
-{
-    std::wstring strRecord(BUS_RECORD_CAPACITY + 1, L'\0');
-    BusRecordBegin(&strRecord[0], strRecord.size());
-    BusRecordAppend(&strRecord[0], strRecord.size(), BUS_FIELD_TYPE, QEL_BUSMSG_DEBUGLEVEL);
-    BusRecordAppend(&strRecord[0], strRecord.size(), L" <value keyword=\"Level\">%s</value>\r\n", _pszLevel);
-    BusRecordEnd(&strRecord[0], strRecord.size());
-    strRecord.resize(wcslen(strRecord.c_str()));
-    return strRecord;
-}
-
-int Usage()
-{
-    std::fputs("usage: tvrctl close | debuglevel N | wait SECONDS\n", stderr);
-    return 2;
-}
-
-bool IsKnownCommand(int _iArgc, wchar_t** _ppszArgv)
-{
-    const std::wstring strCommand = _iArgc >= 2 ? _ppszArgv[1] : L"";
-    if (_iArgc == 2)
-        return strCommand == L"close";
-    return _iArgc == 3 && (strCommand == L"debuglevel" || strCommand == L"wait");
-}
-
-bool WaitForHost(const wchar_t* _pszSeconds)
-{
-    for (long lTenths = std::wcstol(_pszSeconds, nullptr, 10) * 10; lTenths > 0; --lTenths, Sleep(100))
-        if (FindRunningHost())
-            return true;
-    return false;
+    std::wstring strText = L"tvrctl - status, traces and support bundles of the Telvarin host of this desktop\n\n"
+                           L"usage: tvrctl COMMAND [ARGUMENTS]\n\n";
+    for (const SCtlCommand& command : AllCommands())
+    {
+        const std::wstring strCall = std::wstring(command.pszName) + L" " + command.pszArguments;
+        strText += Format(L"  %-40s %s\n", strCall.c_str(), command.pszDescription);
+    }
+    strText += L"\nExit codes:\n"
+               L"  0  done (status: the host runs and reports OK)\n"
+               L"  1  Telvarin is not running (wait: it did not start in time)\n"
+               L"  2  wrong usage: unknown command, missing or bad arguments\n"
+               L"  3  status: the host runs but does not report OK\n"
+               L"  4  failed: the host did not answer, or a file could not be read or written\n";
+    WriteOut(strText);
+    return CTL_EXIT_OK;
 }
 
 } // namespace
 
-// Exit codes: 0 done, 1 no running host, 2 bad usage.
 int wmain(int argc, wchar_t** argv)
 {
-    if (!IsKnownCommand(argc, argv))
-        return Usage();
-    const std::wstring strCommand = argv[1];
-    if (strCommand == L"wait")
-        return WaitForHost(argv[2]) ? 0 : 1;
-    HWND hWndHost = FindRunningHost();
-    if (hWndHost == nullptr)
+    if (argc >= 2 && (std::wstring(argv[1]) == L"--help" || std::wstring(argv[1]) == L"-h" || std::wstring(argv[1]) == L"/?"))
+        return ShowHelp();
+    const SCtlCommand* pCommand = argc >= 2 ? FindCommand(argv[1]) : nullptr;
+    if (pCommand == nullptr)
     {
-        std::fputs("tvrctl: no running host found\n", stderr);
-        return 1;
+        if (argc >= 2)
+            WriteError(std::wstring(L"\"") + argv[1] + L"\" is no command of tvrctl.");
+        return UsageOf(L"");
     }
-    if (strCommand == L"close")
-    {
-        PostMessageW(hWndHost, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    const std::wstring strRecord = DebugLevelRecord(argv[2]);
-    SendMessageW(hWndHost, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(strRecord.c_str()));
-    return 0;
+    return pCommand->pfnRun(CtlArgs(argv + 2, argv + argc));
 }

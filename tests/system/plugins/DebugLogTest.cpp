@@ -2,6 +2,8 @@
 
 #include "TelvarinPlugin.h"
 
+#include <vector>
+
 namespace {
 
 std::wstring TodaysTraceFile()
@@ -29,4 +31,100 @@ TEST_F(PluginHostTest, TraceFilePluginWritesEveryTraceLineToTheDaysFile)
     const std::string strFile = tvr::ReadFileBytes(TodaysTraceFile());
     EXPECT_NE(strFile.find(strMarker + "\r\n"), std::string::npos);
     EXPECT_EQ(strFile.find("not a trace line " + strMarker), std::string::npos);
+}
+
+namespace {
+
+// The trace-file plug-in of a host named TVRCONFIG.EXE, which keeps its LOG and CFG folders
+// beside itself: the test's files are its own, not those of every host of the user.
+class TraceFilePluginTest : public PluginHostTest
+{
+protected:
+    TraceFilePluginTest()
+    {
+        m_strExe = m_Folder.Child(L"TVRCONFIG.EXE");
+        CopyFileW(m_Folder.ExePath().c_str(), m_strExe.c_str(), FALSE);
+        CreateDirectoryW(m_Folder.Child(L"LOG").c_str(), nullptr);
+        CreateDirectoryW(m_Folder.Child(L"CFG").c_str(), nullptr);
+    }
+    void StoreSetting(const wchar_t* _pszKey, const wchar_t* _pszValue) const
+    {
+        ASSERT_TRUE(WritePrivateProfileStringW(L"TraceFile", _pszKey, _pszValue, m_Folder.Child(L"CFG\\PluginDebugLog.ini").c_str()));
+    }
+    // The name of the daily file of a day relative to today (UTC).
+    static std::wstring DailyName(int _iDays)
+    {
+        SYSTEMTIME st;
+        GetSystemTime(&st);
+        FILETIME ft;
+        SystemTimeToFileTime(&st, &ft);
+        ULARGE_INTEGER ul;
+        ul.LowPart = ft.dwLowDateTime;
+        ul.HighPart = ft.dwHighDateTime;
+        ul.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(_iDays) * 864000000000LL);
+        ft.dwLowDateTime = ul.LowPart;
+        ft.dwHighDateTime = ul.HighPart;
+        FileTimeToSystemTime(&ft, &st);
+        wchar_t szName[64];
+        wsprintfW(szName, L"Trace_%04u-%02u-%02u.log", st.wYear, st.wMonth, st.wDay);
+        return szName;
+    }
+    bool Exists(const std::wstring& _strName) const
+    {
+        return GetFileAttributesW(m_Folder.Child(L"LOG\\" + _strName).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    // Creates the files, starts the host and returns which of them are still there once the
+    // debug list's after-load call is over (it comes before the Search list's).
+    std::vector<bool> KeptAfterStart(const std::vector<std::wstring>& _vecNames)
+    {
+        for (const std::wstring& strName : _vecNames)
+            EXPECT_TRUE(m_Folder.WriteTextFile(L"LOG\\" + strName, "old line\r\n")) << tvr::WideToUtf8(strName);
+        AddProbe(L"PluginSearch", L"PluginSearchP");
+        StartHost("PluginSearchP");
+        std::vector<bool> vecKept;
+        for (const std::wstring& strName : _vecNames)
+            vecKept.push_back(Exists(strName));
+        return vecKept;
+    }
+};
+
+} // namespace
+
+// 14 days by default: today and the 13 days before stay, and so do later days and every
+// file whose name is no daily file's.
+TEST_F(TraceFilePluginTest, AtStartDailyFilesOlderThanFourteenDaysAreDeleted)
+{
+    const std::vector<std::wstring> vecNames = {DailyName(0),  DailyName(-13), DailyName(-14), DailyName(-400),
+                                                DailyName(1),  L"Trace_2025-02-30.log", L"Trace_old.log", L"Trace_2001-01-01.txt"};
+    EXPECT_EQ((std::vector<bool>{true, true, false, false, true, true, true, true}), KeptAfterStart(vecNames));
+}
+
+TEST_F(TraceFilePluginTest, AtStartTheStoredNumberOfDaysIsKept)
+{
+    StoreSetting(L"KeepDays", L"2");
+    const std::vector<std::wstring> vecNames = {DailyName(0), DailyName(-1), DailyName(-2)};
+    EXPECT_EQ((std::vector<bool>{true, true, false}), KeptAfterStart(vecNames));
+}
+
+// The level chosen on the page reaches the host (and every plug-in) at each start; without
+// one the plug-in sends none.
+TEST_F(TraceFilePluginTest, TheStoredTraceLevelIsAppliedAtStart)
+{
+    for (const wchar_t* pszLevel : {L"", L"3"})
+    {
+        SCOPED_TRACE(tvr::WideToUtf8(pszLevel));
+        if (*pszLevel != 0)
+            StoreSetting(L"Level", pszLevel);
+        DeleteFileW(m_strLog.c_str());
+        KeptAfterStart({});
+        PostRecord(9999);
+        ASSERT_TRUE(WaitForBus("PluginSearchP", 9999));
+        const std::vector<tvr::ProbeCall> vecLevels = BusCalls(QEL_BUSMSG_DEBUGLEVEL);
+        ASSERT_EQ(*pszLevel != 0 ? 1u : 0u, vecLevels.size());
+        if (!vecLevels.empty())
+        {
+            EXPECT_EQ(tvr::WideToUtf8(pszLevel), vecLevels[0].Field("Level"));
+        }
+        TearDown();
+    }
 }

@@ -46,7 +46,7 @@ void PluginHostTest::WriteSortRule(const std::string& _strRule)
 void PluginHostTest::StartHost(const std::string& _strLastAfterLoad)
 {
     // Settings only beside the program: the per-user file other tests write must not hide them.
-    ASSERT_TRUE(m_Host.Start(m_Folder.ExePath(), L"", {{L"QelConfig", L"1"}}));
+    ASSERT_TRUE(m_Host.Start(m_strExe, L"", {{L"QelConfig", L"1"}}));
     m_hWnd = m_Host.WaitForWindow();
     ASSERT_NE(m_hWnd, nullptr);
     ASSERT_TRUE(tvr::WaitForProbeCall(m_strLog, [&](const tvr::ProbeCall& _call) {

@@ -31,6 +31,7 @@ protected:
 
     tvr::CInstallFolder m_Folder;
     tvr::CHostProcess m_Host;
+    std::wstring m_strExe = m_Folder.ExePath();   // the program StartHost starts
     std::wstring m_strLog;
     HWND m_hWnd = nullptr;
 };

@@ -1,0 +1,162 @@
+#include "ToolProcess.h"
+
+#include <fcntl.h>
+#include <fdi.h>
+
+#include <cstdlib>
+
+#include "Wait.h"
+
+CToolProcess::~CToolProcess()
+{
+    if (m_hProcess != nullptr)
+    {
+        if (WaitForSingleObject(m_hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_hProcess, 1);
+        CloseHandle(m_hProcess);
+    }
+    CloseOutput();
+}
+
+bool CToolProcess::Start(const std::wstring& _strExe, const std::wstring& _strArgs)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE hWrite = nullptr;
+    if (!CreatePipe(&m_hRead, &hWrite, &inherit, 0))
+        return false;
+    SetHandleInformation(m_hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdError = hWrite;
+    startup.hStdOutput = hWrite;
+    std::wstring strCommand = L"\"" + _strExe + L"\" " + _strArgs;
+    PROCESS_INFORMATION process = {};
+    const BOOL bStarted = CreateProcessW(nullptr, &strCommand[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    CloseHandle(hWrite);
+    if (!bStarted)
+        return false;
+    CloseHandle(process.hThread);
+    m_hProcess = process.hProcess;
+    return true;
+}
+
+// Reads what is there without blocking: a desktop process that Wine starts for the tool's
+// first window call inherits the pipe and keeps it open after the tool's end.
+void CToolProcess::ReadAvailable()
+{
+    char achBuffer[4096];
+    DWORD cbAvailable = 0;
+    DWORD cbRead = 0;
+    while (m_hRead != nullptr && PeekNamedPipe(m_hRead, nullptr, 0, nullptr, &cbAvailable, nullptr) && cbAvailable > 0 &&
+           ReadFile(m_hRead, achBuffer, sizeof(achBuffer), &cbRead, nullptr) && cbRead > 0)
+        m_strOutput.append(achBuffer, cbRead);
+}
+
+bool CToolProcess::ReadUntil(const std::string& _strText, DWORD _dwTimeoutMs)
+{
+    return tvr::WaitUntil([&]() {
+        ReadAvailable();
+        return m_strOutput.find(_strText) != std::string::npos;
+    }, _dwTimeoutMs);
+}
+
+void CToolProcess::CloseOutput()
+{
+    if (m_hRead != nullptr)
+        CloseHandle(m_hRead);
+    m_hRead = nullptr;
+}
+
+bool CToolProcess::WaitForExit(DWORD _dwTimeoutMs, DWORD* _pdwExitCode)
+{
+    const bool bEnded = tvr::WaitUntil([&]() {
+        ReadAvailable();
+        return WaitForSingleObject(m_hProcess, 0) == WAIT_OBJECT_0;
+    }, _dwTimeoutMs);
+    ReadAvailable();
+    return bEnded && GetExitCodeProcess(m_hProcess, _pdwExitCode);
+}
+
+ToolResult RunTool(const std::wstring& _strExe, const std::wstring& _strArgs)
+{
+    ToolResult result = {false, 1234, ""};
+    CToolProcess tool;
+    result.bRan = tool.Start(_strExe, _strArgs) && tool.WaitForExit(60000, &result.dwExitCode);
+    result.strOutput = tool.Output();
+    return result;
+}
+
+namespace {
+
+FNALLOC(CabAlloc) { return std::malloc(cb); }
+FNFREE(CabFree) { std::free(pv); }
+FNOPEN(CabOpen)
+{
+    (void)pmode;
+    (void)oflag;
+    const HANDLE hFile = CreateFileA(pszFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    return hFile == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(hFile);
+}
+FNREAD(CabRead)
+{
+    DWORD dwRead = 0;
+    return ReadFile(reinterpret_cast<HANDLE>(hf), pv, cb, &dwRead, nullptr) ? dwRead : static_cast<UINT>(-1);
+}
+FNWRITE(CabWrite)
+{
+    DWORD dwWritten = 0;
+    return WriteFile(reinterpret_cast<HANDLE>(hf), pv, cb, &dwWritten, nullptr) ? dwWritten : static_cast<UINT>(-1);
+}
+FNCLOSE(CabClose) { return CloseHandle(reinterpret_cast<HANDLE>(hf)) ? 0 : -1; }
+FNSEEK(CabSeek) { return static_cast<long>(SetFilePointer(reinterpret_cast<HANDLE>(hf), dist, nullptr, static_cast<DWORD>(seektype))); }
+struct SCabRead
+{
+    std::string* pstrListing;
+    std::string strFolder;   // where the files are unpacked, "\\" in names becoming "_"
+};
+
+// Each file of the cabinet: "name size\n" in the listing, and the file unpacked.
+FNFDINOTIFY(CabNotify)
+{
+    SCabRead* pRead = static_cast<SCabRead*>(pfdin->pv);
+    if (fdint == fdintCOPY_FILE)
+    {
+        pRead->pstrListing->append(std::string(pfdin->psz1) + " " + std::to_string(pfdin->cb) + "\n");
+        std::string strName = pfdin->psz1;
+        for (char& ch : strName)
+            ch = ch == '\\' ? '_' : ch;
+        const HANDLE hFile = CreateFileA((pRead->strFolder + strName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        return hFile == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<INT_PTR>(hFile);
+    }
+    if (fdint == fdintCLOSE_FILE_INFO)
+    {
+        CloseHandle(reinterpret_cast<HANDLE>(pfdin->hf));
+        return TRUE;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool UnpackCabinet(const std::wstring& _strCab, const std::wstring& _strFolder, std::string* _pstrListing)
+{
+    char szCab[MAX_PATH] = "";
+    if (!WideCharToMultiByte(CP_ACP, 0, _strCab.c_str(), -1, szCab, sizeof(szCab), nullptr, nullptr))
+        return false;
+    char* pszSlash = strrchr(szCab, '\\');
+    if (pszSlash == nullptr)
+        return false;
+    std::string strName = pszSlash + 1;
+    pszSlash[1] = 0;
+    ERF error = {};
+    const HFDI hFdi = FDICreate(CabAlloc, CabFree, CabOpen, CabRead, CabWrite, CabClose, CabSeek, cpuUNKNOWN, &error);
+    if (hFdi == nullptr)
+        return false;
+    char szFolder[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, (_strFolder + L"\\").c_str(), -1, szFolder, sizeof(szFolder), nullptr, nullptr);
+    SCabRead read = {_pstrListing, szFolder};
+    const BOOL bRead = FDICopy(hFdi, &strName[0], szCab, 0, CabNotify, nullptr, &read);
+    FDIDestroy(hFdi);
+    return bRead != FALSE;
+}
