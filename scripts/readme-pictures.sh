@@ -28,7 +28,7 @@ for page in plugin moduleinfo; do
   for look in en-scheme0 en-scheme1 de-scheme0 de-scheme1; do settings+=("settings-$page-$look"); done
 done
 for shot in tray-menu tray-ok tray-paused tray-error messagebox-scheme0 messagebox-scheme1 info-dialog-hover \
-  "${settings[@]}"; do
+  "${settings[@]}" help-viewer; do
   [ "$shots/$shot.png" -nt "$since" ] || { echo "The GUI tests did not take $shot.png: docs/img left as it was."; exit 1; }
 done
 
@@ -55,7 +55,7 @@ done
 save "${states[@]}" +append -scale 200% "$img/tray-states.png"
 # The settings window on a plug-in's page and on the module info page, in schemes 0 and 1, in
 # English and German: the whole window with its frame.
-for shot in messagebox-scheme0 messagebox-scheme1 info-dialog-hover "${settings[@]}"; do
+for shot in messagebox-scheme0 messagebox-scheme1 info-dialog-hover "${settings[@]}" help-viewer; do
   save "$shots/$shot.png" "$img/$shot.png"
 done
 ls -l "$img"

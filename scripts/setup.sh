@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
-         binutils-mingw-w64-x86-64 cmake make googletest xvfb imagemagick librsvg2-bin python3 \
+         binutils-mingw-w64-x86-64 cmake make googletest xvfb imagemagick librsvg2-bin python3 fp-utils \
          wine wine64; do
   have "$p" || need+=("$p")
 done
