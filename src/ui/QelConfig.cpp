@@ -183,14 +183,7 @@ void CQelConfig::OnSettingsKeyUp(HWND _hWndFocus, WPARAM _wKey)
 
 bool CQelConfig::FindHelpFile(wchar_t* _pszPath, size_t _cchPath) const
 {
-    if (!m_szHelpFile[0])
-        return false;
-    if (BuildProgramPath(m_szHelpFile, _pszPath, _cchPath) && FileExists(_pszPath))
-        return true;
-    wchar_t szWindows[MAX_PATH];
-    const UINT cchWindows = GetWindowsDirectoryW(szWindows, ARRAYSIZE(szWindows));
-    return cchWindows > 0 && cchWindows < ARRAYSIZE(szWindows)
-        && SUCCEEDED(StringCchPrintfW(_pszPath, _cchPath, L"%s\\HELP\\%s", szWindows, m_szHelpFile)) && FileExists(_pszPath);
+    return LocateHelpFile(m_szHelpFile, _pszPath, _cchPath);
 }
 
 namespace {

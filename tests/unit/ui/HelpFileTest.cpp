@@ -11,7 +11,7 @@
 #include <string>
 
 #include "TestFiles.h"
-#include "ui/HelpTopics.h"
+#include "ui/HelpFile.h"
 
 namespace {
 

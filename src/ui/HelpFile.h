@@ -1,6 +1,6 @@
-// The help topics the host opens and the page of the help file each one shows. The help
-// file is opened at the page itself ("file.chm::/page.htm"): its compiler stores the topic
-// aliases with the build machine's paths, so a lookup by topic number finds nothing.
+// The help file: where it lies, the help topics the host opens and the page each one shows.
+// The file is opened at the page itself ("file.chm::/page.htm"): its compiler stores the
+// topic aliases with the build machine's paths, so a lookup by topic number finds nothing.
 #pragma once
 #include <cstddef>
 
@@ -22,3 +22,7 @@ const wchar_t* HelpTopicPage(int _iTopic);
 // What the help viewer is asked to show for the topic: "<file>::/<page>", or the file alone
 // (its first page) for a topic without a page or when the page's name does not fit.
 void BuildHelpTarget(const wchar_t* _pszFile, int _iTopic, wchar_t* _pszOut, size_t _cchOut);
+
+// The full path of the help file of that name (no folder): the program folder, then HELP
+// below the Windows folder; false when it is in neither.
+bool LocateHelpFile(const wchar_t* _pszName, wchar_t* _pszPath, size_t _cchPath);
