@@ -33,12 +33,9 @@ protected:
         tvr::WaitUntil([&]() { return (hWnd = FindProcessWindow(m_Host.Pid(), VIEWER_CLASS)) != nullptr; }, WAIT_MS);
         return hWnd;
     }
-    // The viewer shows the host's help file: its title and its table of contents.
-    static void ExpectHelpFile(HWND _hWndViewer)
+    // The entries of the viewer's table of contents; 0 while it has none.
+    static int ContentsEntries(HWND _hWndViewer)
     {
-        wchar_t szTitle[128] = L"";
-        GetWindowTextW(_hWndViewer, szTitle, ARRAYSIZE(szTitle));
-        EXPECT_STREQ(VIEWER_TITLE, szTitle);
         HWND hWndContents = nullptr;
         EnumChildWindows(
             _hWndViewer,
@@ -51,8 +48,16 @@ protected:
                 return FALSE;
             },
             reinterpret_cast<LPARAM>(&hWndContents));
-        ASSERT_NE(nullptr, hWndContents);
-        EXPECT_EQ(CONTENTS_ENTRIES, static_cast<int>(SendMessageW(hWndContents, TVM_GETCOUNT, 0, 0)));
+        return hWndContents ? static_cast<int>(SendMessageW(hWndContents, TVM_GETCOUNT, 0, 0)) : 0;
+    }
+    // The viewer shows the host's help file: its title and its table of contents.
+    static void ExpectHelpFile(HWND _hWndViewer)
+    {
+        wchar_t szTitle[128] = L"";
+        GetWindowTextW(_hWndViewer, szTitle, ARRAYSIZE(szTitle));
+        EXPECT_STREQ(VIEWER_TITLE, szTitle);
+        tvr::WaitUntil([&]() { return ContentsEntries(_hWndViewer) == CONTENTS_ENTRIES; }, WAIT_MS);
+        EXPECT_EQ(CONTENTS_ENTRIES, ContentsEntries(_hWndViewer));
     }
 };
 

@@ -1,9 +1,9 @@
 // What the help viewer is asked to show for each topic, and the compiled help file of the
-// distribution folder, read through the system's reader of compiled help files (the ms-its
-// protocol): the page of every topic the host opens, every page of the contents and the
-// index, and every link of those pages lie in the file.
+// distribution folder, read through the system's reader of compiled help files (the storage
+// object of itss.dll, which the viewer reads pages with): the page of every topic the host
+// opens, every page of the contents and the index, and every link of those pages lie in the file.
 #include <windows.h>
-#include <urlmon.h>
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 #include <regex>
@@ -13,23 +13,49 @@
 #include "TestFiles.h"
 #include "ui/HelpFile.h"
 
+// The storage interface of compiled help files (itss.dll); the SDK headers here lack it.
+// Declared outside the unnamed namespace: the compiler would take a type of its own, with no
+// implementation in sight, for one whose methods are never called.
+const CLSID CLSID_ITStorage = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+const IID IID_IITStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+struct IITStorage : IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfileOnILockBytes(ILockBytes*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageFile(const WCHAR*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageILockBytes(ILockBytes*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgOpenStorage(const WCHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) = 0;
+};
+
 namespace {
 
 const std::wstring HELP_FILE = std::wstring(TVR_DIST_DIR) + L"\\" + tvr::HelpFileName(TVR_DIST_DIR L"\\Telvarin.exe");
 
-// The file's page as bytes; empty when the file does not hold it.
+// The file's page as bytes; empty when the file does not hold it. Objects are released
+// only after a call that succeeded: a failed call may leave its result unset.
 std::string ReadPage(const std::string& _strPage)
 {
-    const std::wstring strUrl = L"ms-its:" + HELP_FILE + L"::/" + std::wstring(_strPage.begin(), _strPage.end());
-    IStream* pStream = nullptr;
-    if (FAILED(URLOpenBlockingStreamW(nullptr, strUrl.c_str(), &pStream, 0, nullptr)) || !pStream)
-        return {};
     std::string strData;
-    char acBuffer[4096];
-    ULONG ulRead = 0;
-    while (SUCCEEDED(pStream->Read(acBuffer, sizeof(acBuffer), &ulRead)) && ulRead > 0)
-        strData.append(acBuffer, ulRead);
-    pStream->Release();
+    IITStorage* pFiles = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ITStorage, nullptr, CLSCTX_INPROC_SERVER, IID_IITStorage,
+                                reinterpret_cast<void**>(&pFiles))))
+        return strData;
+    IStorage* pStorage = nullptr;
+    if (SUCCEEDED(pFiles->StgOpenStorage(HELP_FILE.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &pStorage)))
+    {
+        IStream* pStream = nullptr;
+        const std::wstring strName(_strPage.begin(), _strPage.end());
+        if (SUCCEEDED(pStorage->OpenStream(strName.c_str(), nullptr, STGM_READ, 0, &pStream)))
+        {
+            char acBuffer[4096];
+            ULONG ulRead = 0;
+            while (SUCCEEDED(pStream->Read(acBuffer, sizeof(acBuffer), &ulRead)) && ulRead > 0)
+                strData.append(acBuffer, ulRead);
+            pStream->Release();
+        }
+        pStorage->Release();
+    }
+    pFiles->Release();
     return strData;
 }
 
