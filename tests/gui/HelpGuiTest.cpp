@@ -14,6 +14,17 @@ const wchar_t VIEWER_CLASS[] = L"HH Parent";
 const wchar_t VIEWER_TITLE[] = L"Telvarin Help";   // the title the help project gives the file
 const int CONTENTS_ENTRIES = 9;
 
+// Keeps the first tree view among the children.
+BOOL CALLBACK FindTree(HWND _hWnd, LPARAM _lFound)
+{
+    wchar_t szClass[32] = L"";
+    GetClassNameW(_hWnd, szClass, ARRAYSIZE(szClass));
+    if (lstrcmpW(szClass, WC_TREEVIEWW) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(_lFound) = _hWnd;
+    return FALSE;
+}
+
 class HelpViewer : public CSettingsHostTest
 {
 protected:
@@ -37,17 +48,7 @@ protected:
     static int ContentsEntries(HWND _hWndViewer)
     {
         HWND hWndContents = nullptr;
-        EnumChildWindows(
-            _hWndViewer,
-            [](HWND _hWnd, LPARAM _lFound) {
-                wchar_t szClass[32] = L"";
-                GetClassNameW(_hWnd, szClass, ARRAYSIZE(szClass));
-                if (lstrcmpW(szClass, WC_TREEVIEWW) != 0)
-                    return TRUE;
-                *reinterpret_cast<HWND*>(_lFound) = _hWnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&hWndContents));
+        EnumChildWindows(_hWndViewer, FindTree, reinterpret_cast<LPARAM>(&hWndContents));
         return hWndContents ? static_cast<int>(SendMessageW(hWndContents, TVM_GETCOUNT, 0, 0)) : 0;
     }
     // The viewer shows the host's help file: its title and its table of contents.
