@@ -1,8 +1,9 @@
-# The product version of every shipped file, and the one version resource they all carry.
+# The product name and version of every shipped file, and the one version resource they all carry.
 set(TVR_VERSION_MAJOR 1)
 set(TVR_VERSION_MINOR 0)
 set(TVR_VERSION_PATCH 3)
 set(TVR_VERSION_BUILD 0)
+set(TVR_PRODUCT_NAME "Telvarin")
 set(TVR_VERSION_TEXT "${TVR_VERSION_MAJOR}.${TVR_VERSION_MINOR}.${TVR_VERSION_PATCH}.${TVR_VERSION_BUILD}")
 
 # tvr_add_version_resource(<target> DESCRIPTION <text> FILE_NAME <name> [COMMENTS <text>])

@@ -30,7 +30,7 @@ done
 # The trace-file plug-in's page, in English and German.
 settings+=(settings-tracefile-en settings-tracefile-de-scheme0)
 for shot in tray-menu tray-ok tray-paused tray-error messagebox-scheme0 messagebox-scheme1 info-dialog-hover \
-  "${settings[@]}" scheme-config-en-scheme0 scheme-config-de-scheme1; do
+  "${settings[@]}" scheme-config-en-scheme0 scheme-config-de-scheme1 help-viewer; do
   [ "$shots/$shot.png" -nt "$since" ] || { echo "The GUI tests did not take $shot.png: docs/img left as it was."; exit 1; }
 done
 
@@ -58,7 +58,7 @@ save "${states[@]}" +append -scale 200% "$img/tray-states.png"
 # The settings window on a plug-in's page and on the module info page, in schemes 0 and 1, in
 # English and German: the whole window with its frame.
 for shot in messagebox-scheme0 messagebox-scheme1 info-dialog-hover "${settings[@]}" \
-  scheme-config-en-scheme0 scheme-config-de-scheme1; do
+  scheme-config-en-scheme0 scheme-config-de-scheme1 help-viewer; do
   save "$shots/$shot.png" "$img/$shot.png"
 done
 ls -l "$img"

@@ -227,7 +227,7 @@ INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _
     case WM_CTLCOLORSTATIC: return OnStaticColor(reinterpret_cast<HDC>(_wParam), reinterpret_cast<HWND>(_lParam));
     case WM_LBUTTONDOWN: g_InfoDialog.hWndPressed = ControlAt(_hDlg, _lParam); return FALSE;
     case WM_LBUTTONUP: OnLeftButtonUp(_hDlg, _lParam); return FALSE;
-    case WM_HELP: g_QelConfig.ShowHelp(1, TRUE); SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE); return TRUE;
+    case WM_HELP: g_QelConfig.ShowHelp(HELP_TOPIC_MAIN, TRUE); SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE); return TRUE;
     case WM_COMMAND:
         if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
         {

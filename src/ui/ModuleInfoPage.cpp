@@ -28,7 +28,6 @@ enum ECheckImage
 
 const int CHECK_IMAGE_WIDTH = 16;
 const int CHECK_IMAGE_GROW = 3;
-const UINT HELP_TOPIC = 100;
 const UINT BETA_CAPTION_ID = 1032;
 const UINT BETA_TEXT_ID = 1033;
 const UINT BETA_BOX_FLAGS = MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2 | MB_TOPMOST;
@@ -358,7 +357,7 @@ INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
     case WM_SIZE: FitList(); return TRUE;
     case WM_NOTIFY: return OnNotify(_hDlg, reinterpret_cast<const NMHDR*>(_lParam));
     case WM_HELP:
-        g_QelConfig.ShowHelp(HELP_TOPIC, FALSE);
+        g_QelConfig.ShowHelp(HELP_TOPIC_MODULE_INFO, FALSE);
         SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE);
         return TRUE;
     case WM_COMMAND:

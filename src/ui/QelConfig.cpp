@@ -35,7 +35,6 @@ const wchar_t SECTION[] = L"General";
 const RECT DEFAULT_POSITION = {0, 0, 800, 600};
 const DWORD FOREGROUND_PAUSE_MS = 10;
 const UINT QUESTION_FLAGS = 0x40033;   // Yes, No, Cancel; exclamation icon; topmost
-const int HELP_TOPIC_SETTINGS = 100;
 const int TITLE_CHARS = 128;
 const DWORD BUTTON_STYLE = 0x5000000B;  // visible child, tab stop, owner draw
 const DWORD TITLE_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
@@ -184,14 +183,7 @@ void CQelConfig::OnSettingsKeyUp(HWND _hWndFocus, WPARAM _wKey)
 
 bool CQelConfig::FindHelpFile(wchar_t* _pszPath, size_t _cchPath) const
 {
-    if (!m_szHelpFile[0])
-        return false;
-    if (BuildProgramPath(m_szHelpFile, _pszPath, _cchPath) && FileExists(_pszPath))
-        return true;
-    wchar_t szWindows[MAX_PATH];
-    const UINT cchWindows = GetWindowsDirectoryW(szWindows, ARRAYSIZE(szWindows));
-    return cchWindows > 0 && cchWindows < ARRAYSIZE(szWindows)
-        && SUCCEEDED(StringCchPrintfW(_pszPath, _cchPath, L"%s\\HELP\\%s", szWindows, m_szHelpFile)) && FileExists(_pszPath);
+    return LocateHelpFile(m_szHelpFile, _pszPath, _cchPath);
 }
 
 namespace {
@@ -204,8 +196,11 @@ HWND OpenHtmlHelp(const wchar_t* _pszFile, int _iTopic)
     static const HMODULE s_hViewer = LoadLibraryW(L"hhctrl.ocx");
     const auto pfnHtmlHelp =
         s_hViewer ? reinterpret_cast<PFN_HTMLHELPW>(GetProcAddress(s_hViewer, "HtmlHelpW")) : nullptr;
-    return pfnHtmlHelp ? pfnHtmlHelp(GetDesktopWindow(), _pszFile, HH_HELP_CONTEXT, static_cast<DWORD_PTR>(_iTopic))
-                       : nullptr;
+    if (!pfnHtmlHelp)
+        return nullptr;
+    wchar_t szTarget[MAX_PATH + 64];
+    BuildHelpTarget(_pszFile, _iTopic, szTarget, ARRAYSIZE(szTarget));
+    return pfnHtmlHelp(GetDesktopWindow(), szTarget, HH_DISPLAY_TOPIC, 0);
 }
 
 } // namespace

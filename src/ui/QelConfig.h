@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "base/Handle.h"
+#include "ui/HelpFile.h"
 #include "ui/SettingsLayout.h"
 #include "ui/SettingsTree.h"
 
@@ -42,7 +43,8 @@ public:
     HWND GetTree() const { return m_Tree.GetWindow(); }
     void SelectNode(HTREEITEM _hNode);
     void OnSettingsKeyUp(HWND _hWndFocus, WPARAM _wKey);
-    // Opens the help file at the topic; forwards WM_HELP to the open page when asked to.
+    // Opens the help file at the topic's page (HelpFile.h); forwards WM_HELP to the open
+    // page when asked to.
     void ShowHelp(int _iTopic, BOOL _bForward);
     // The help file's full path (program folder, then HELP below the Windows folder); false
     // when it exists in neither.

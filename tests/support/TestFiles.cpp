@@ -1,6 +1,9 @@
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "config/VersionTool.h"
 
 namespace tvr {
 
@@ -16,6 +19,15 @@ std::wstring ProgramFolder()
     GetModuleFileNameW(nullptr, szPath, MAX_PATH);
     const std::wstring strPath = szPath;
     return strPath.substr(0, strPath.find_last_of(L'\\'));
+}
+
+std::wstring HelpFileName(const std::wstring& _strProgram)
+{
+    std::wstring strName = CVersionTool(_strProgram.c_str()).GetProductName();
+    strName.erase(std::remove(strName.begin(), strName.end(), L' '), strName.end());
+    strName += L".CHM";
+    CharUpperW(&strName[0]);
+    return strName;
 }
 
 bool RemoveTree(const std::wstring& _strPath)

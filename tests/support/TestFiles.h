@@ -13,6 +13,8 @@ std::wstring ProgramFolder();
 // Removes a folder tree; true when it is gone.
 bool RemoveTree(const std::wstring& _strPath);
 bool FileExists(const std::wstring& _strPath);
+// The help file name the program looks for: its product name without blanks, upper case, ".CHM".
+std::wstring HelpFileName(const std::wstring& _strProgram);
 // True when the file begins with the UTF-16LE byte-order mark.
 bool IsUnicodeFile(const std::wstring& _strPath);
 // The text as the file stores it; "<missing>" when the key is not there.

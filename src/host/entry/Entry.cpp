@@ -211,6 +211,9 @@ void BuildHelpFileName(const wchar_t* _pszProductName, wchar_t* _pszOut, size_t 
     szName[nLength] = 0;
     CharUpperW(szName);
     StringCchCatW(szName, ARRAYSIZE(szName), L".CHM");
-    if (GetFileAttributesW(szName) != INVALID_FILE_ATTRIBUTES)
+    // Besides the current folder, where the help is opened from: a program started by a
+    // shortcut, at log-on or as a service runs in some other folder.
+    wchar_t szPath[MAX_PATH];
+    if (GetFileAttributesW(szName) != INVALID_FILE_ATTRIBUTES || LocateHelpFile(szName, szPath, ARRAYSIZE(szPath)))
         StringCchCopyW(_pszOut, _cchOut, szName);
 }

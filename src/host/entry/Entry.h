@@ -21,5 +21,6 @@ struct ShortcutFields
 ShortcutFields SplitShortcutFields(const wchar_t* _pszCommandLine);
 
 // The help file name: the product name without blanks, upper-cased, plus ".CHM",
-// when such a file is in the current directory; else "QELMARIS.CHM".
+// when such a file is in the current directory, the program folder or HELP below the
+// Windows folder; else "QELMARIS.CHM".
 void BuildHelpFileName(const wchar_t* _pszProductName, wchar_t* _pszOut, size_t _cchOut);

@@ -94,7 +94,7 @@ void RunTrayCommand(UINT _uCommand)
     {
     case CMD_SHOWCONFIG: g_QelConfig.ShowConfig(0); break;
     case CMD_SHOWINFO: g_InfoIcon.ShowInfoDialog(); break;
-    case CMD_SHOWHELP: g_QelConfig.ShowHelp(1, TRUE); break;
+    case CMD_SHOWHELP: g_QelConfig.ShowHelp(HELP_TOPIC_MAIN, TRUE); break;
     case CMD_PAUSE:
         if (g_dwServiceRunning)
             ControlOwnService(CONTROL_PAUSE);

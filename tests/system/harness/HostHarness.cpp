@@ -35,6 +35,13 @@ static bool CopyTree(const std::wstring& _strFrom, const std::wstring& _strTo)
 CInstallFolder::CInstallFolder()
 {
     CopyTree(TVR_DIST_DIR, m_Folder.Path());
+    DeleteFileW(Child(HelpFileName(ExePath())).c_str());
+}
+
+bool CInstallFolder::AddHelpFile() const
+{
+    const std::wstring strName = HelpFileName(ExePath());
+    return CopyFileW((std::wstring(TVR_DIST_DIR) + L"\\" + strName).c_str(), Child(strName).c_str(), FALSE) != FALSE;
 }
 
 bool CInstallFolder::AddPlugin(const std::wstring& _strCategory, const std::wstring& _strBuiltName,

@@ -14,7 +14,8 @@
 
 namespace tvr {
 
-// A temporary install folder: a copy of build/dist, removed again on destruction.
+// A temporary install folder: a copy of build/dist without the help file (so that no test
+// opens the help viewer unless it asks for it), removed again on destruction.
 class CInstallFolder
 {
 public:
@@ -29,6 +30,8 @@ public:
     // folder under a new name, for example ("PluginSearch", "PluginProbe.dll", "PluginProbeA.DLL").
     bool AddPlugin(const std::wstring& _strCategory, const std::wstring& _strBuiltName, const std::wstring& _strAsName) const;
     bool WriteTextFile(const std::wstring& _strRelative, const std::string& _strContent) const;
+    // Copies the help file of build/dist beside the program.
+    bool AddHelpFile() const;
 
 private:
     CTempFolder m_Folder;

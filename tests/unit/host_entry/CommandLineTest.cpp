@@ -3,6 +3,7 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "TestFiles.h"
 #include "base/Account.h"
 #include "host/entry/Entry.h"
 
@@ -65,6 +66,26 @@ TEST(HelpFileName, ProductNameWithoutBlanksWhenTheFileExists)
     BuildHelpFileName(L"", szHelp, 512);
     EXPECT_STREQ(L"QELMARIS.CHM", szHelp);
 
+    SetCurrentDirectoryW(szOld);
+}
+
+TEST(HelpFileName, ProductNameWhenTheFileLiesBesideTheProgramAndTheCurrentFolderIsElsewhere)
+{
+    const tvr::CTempFolder folder;
+    wchar_t szOld[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, szOld);
+    SetCurrentDirectoryW(folder.Path().c_str());
+    const std::wstring strBeside = tvr::ProgramFolder() + L"\\HELPNAMETEST.CHM";
+    wchar_t szHelp[512];
+
+    BuildHelpFileName(L"Help Name Test", szHelp, 512);
+    EXPECT_STREQ(L"QELMARIS.CHM", szHelp);
+    HANDLE hFile = CreateFileW(strBeside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(hFile);
+    BuildHelpFileName(L"Help Name Test", szHelp, 512);
+    EXPECT_STREQ(L"HELPNAMETEST.CHM", szHelp);
+
+    DeleteFileW(strBeside.c_str());
     SetCurrentDirectoryW(szOld);
 }
 
