@@ -15,15 +15,15 @@ bool IsLiveCodePage(HMODULE _hModule, const void* _pAddress)
     return info.State == MEM_COMMIT && info.AllocationBase == _hModule && (info.Protect & EXECUTABLE_PAGES) != 0;
 }
 
-bool IsInListCode(const CPluginBase& _List, const void* _pAddress)
+HMODULE FindInListCode(const CPluginBase& _List, const void* _pAddress)
 {
     for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
     {
         HMODULE hModule = _List.GetModuleHandle(iSlot);
         if (hModule && IsInModuleCode(hModule, _pAddress))
-            return true;
+            return hModule;
     }
-    return false;
+    return nullptr;
 }
 
 } // namespace
@@ -55,12 +55,17 @@ bool IsInModuleCode(HMODULE _hModule, const void* _pAddress)
 
 bool IsPluginCodeAddress(const void* _pAddress)
 {
+    return FindPluginModuleAt(_pAddress) != nullptr;
+}
+
+HMODULE FindPluginModuleAt(const void* _pAddress)
+{
     const CPluginBase* const apLists[] = {&g_PluginDebug,   &g_PluginSearch, &g_PluginSave,
                                           &g_PluginInfo,    &g_PluginExtra,  &g_PluginTelephony};
     for (const CPluginBase* pList : apLists)
     {
-        if (IsInListCode(*pList, _pAddress))
-            return true;
+        if (const HMODULE hModule = FindInListCode(*pList, _pAddress))
+            return hModule;
     }
-    return false;
+    return nullptr;
 }
