@@ -81,6 +81,10 @@ bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut)
     {
         g_Watched.bReported = true;
         *_pOut = g_Watched;
+        // Under the lock: a return that comes meanwhile clears the record only after this.
+        wchar_t szModule[512];
+        if (CopyModulePath(g_Watched.call.hModule, szModule, ARRAYSIZE(szModule)))
+            RecordRunEnd(szModule, L"hang");
     }
     ReleaseSRWLockExclusive(&g_WatchLock);
     return bOverdue;

@@ -45,7 +45,8 @@ private:
 // The calling thread's plug-in calls are published from now on (the main thread, once).
 void WatchPluginCallsOfThisThread();
 // The watched thread's running call when it has run for at least _dwLimitMs and was not
-// reported yet: it is marked reported (so each call is reported once) and copied out.
+// reported yet: it is marked reported (so each call is reported once), its plug-in becomes
+// the one the run ends in (until the call returns) and it is copied out.
 bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut);
 // Milliseconds until the running call reaches _dwLimitMs (0 when it has); INFINITE when no
 // call runs, it was reported already or the limit is 0.

@@ -6,11 +6,9 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "base/ProgramPath.h"
 #include "bus/PluginCall.h"
 #include "config/RegIniAccess.h"
 #include "diag/CrashDump.h"
-#include "diag/RunEndRecord.h"
 #include "diag/Trace.h"
 #include "host/window/MainWindow.h"
 
@@ -28,7 +26,6 @@ void ReportHang(const SWatchedCall& _watched)
     wchar_t szCall[640];
     if (!DescribePluginCall(_watched.call, szCall, ARRAYSIZE(szCall)))
         return;
-    WriteHangDump(HANG_DUMP_TYPE);
     wchar_t szText[800];
     StringCchPrintfW(szText, ARRAYSIZE(szText), L"Func.MonitorThread.Error.Plug-in call running for more than %lu s: %s",
                      static_cast<unsigned long>(g_dwLimitMs / MS_PER_SECOND), szCall);
@@ -37,10 +34,9 @@ void ReportHang(const SWatchedCall& _watched)
     // The main thread is held by the plug-in: the entry is written here, not through the loop.
     if (g_pServiceWindow != nullptr)
         g_pServiceWindow->LogLastError(szLine);
-    wchar_t szModule[512];
-    if (CopyModulePath(_watched.call.hModule, szModule, ARRAYSIZE(szModule)))
-        RecordRunEnd(szModule, L"hang");
     WriteTrace(0, L"%s", szText);
+    // Last: writing the dump can take long, and the process may be ended meanwhile.
+    WriteHangDump(HANG_DUMP_TYPE);
 }
 
 } // namespace

@@ -15,7 +15,7 @@ DWORD ParseHangLimitMs(const wchar_t* _pszStored);
 void StartHangWatch();
 // Milliseconds until the running call reaches the limit; INFINITE when there is nothing to wait for.
 DWORD MsUntilHangCheck();
-// On the monitor thread: for a call over the limit that was not reported yet, writes the hang
-// dump, names plug-in, export and bus type as the last error and in a trace line, and keeps
-// the plug-in as the one the run ends in until the call returns.
+// On the monitor thread: for a call over the limit that was not reported yet, keeps the
+// plug-in as the one the run ends in until the call returns, names plug-in, export and bus
+// type as the last error and in a trace line, and writes the hang dump.
 void CheckForHang();
