@@ -14,6 +14,8 @@
 #include "bus/PluginStopMarks.h"
 #include "config/RegIniAccess.h"
 #include "config/ResourceAccess.h"
+#include "host/window/CrashLoopBreaker.h"
+#include "ui/InfoIcon.h"
 #include "config/VersionTool.h"
 #include "ui/ModuleInfoPage.h"
 #include "ui/QelDlgColors.h"
@@ -520,6 +522,12 @@ TEST_F(ModuleInfoPage, PluginStoppedAfterFaultsShowsSwitchedOffAndSwitchedOnIsLo
     EXPECT_EQ(2, Image(iRow));
     ApplyModuleStates();
     EXPECT_TRUE(IsPluginStopped(strStopped.c_str()));   // left off, it stays stopped
+    // The tray tooltip names it too.
+    const std::wstring strTip = g_InfoIcon.GetNotifyData().szTip;
+    ReportStoppedPlugins();
+    EXPECT_NE(nullptr, wcsstr(g_InfoIcon.GetNotifyData().szTip, L"\nstopped after faults: PluginExtraZ.DLL"))
+        << tvr::WideToUtf8(g_InfoIcon.GetNotifyData().szTip);
+    g_InfoIcon.SetTip(strTip.c_str());
 
     Click(iRow, true);
     EXPECT_EQ(1, Image(iRow));
