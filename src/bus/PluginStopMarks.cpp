@@ -62,7 +62,10 @@ void ClearPluginStop(const wchar_t* _pszPath)
 
 bool NoteRunEndPlugin(const wchar_t* _pszPath)
 {
-    const std::wstring strNow = _pszPath && _pszPath[0] ? Identity(_pszPath) : L"";
+    // Plug-ins lie below the program folder: a record naming any other file (the report is a
+    // file others may write) names no plug-in, and no file elsewhere is opened for its version.
+    const bool bPlugin = _pszPath && _pszPath[0] && PluginStopKey(_pszPath) != _pszPath;
+    const std::wstring strNow = bPlugin ? Identity(_pszPath) : L"";
     const std::wstring strBefore = g_RegIniAccess.ReadString(HISTORY_SECTION, LAST_END_KEY, 0);
     const bool bAgain =
         !strNow.empty() && CompareStringOrdinal(strNow.c_str(), -1, strBefore.c_str(), -1, TRUE) == CSTR_EQUAL;

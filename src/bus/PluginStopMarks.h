@@ -14,7 +14,8 @@ bool IsPluginStopped(const wchar_t* _pszPath);
 void StopPlugin(const wchar_t* _pszPath);
 // The plug-in is loaded again at the next start.
 void ClearPluginStop(const wchar_t* _pszPath);
-// Takes note of the plug-in file the last run ended in (empty: it ended in none). When the
+// Takes note of the plug-in file the last run ended in (empty, or a file that does not lie
+// below the program folder: it ended in none). When the
 // run before ended in the same file of the same version, the file is stopped and true is
 // returned; one run's end alone never stops a plug-in.
 bool NoteRunEndPlugin(const wchar_t* _pszPath);

@@ -62,3 +62,8 @@ bool ClaimFaultReport()
 {
     return g_lClaimed.exchange(1) == 0;
 }
+
+bool IsFaultReportClaimed()
+{
+    return g_lClaimed.load() != 0;
+}

@@ -18,3 +18,5 @@ void InstallFaultFilter(PFN_FAULT_REPORT _pfnReport);
 // The first caller of the process gets true: one fault is reported, whichever thread or
 // guard meets it first; a later one (the guard's own exit exception) is not dumped again.
 bool ClaimFaultReport();
+// True once a fault of the process is being reported: the process is about to end.
+bool IsFaultReportClaimed();

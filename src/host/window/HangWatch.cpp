@@ -9,6 +9,7 @@
 #include "bus/PluginCall.h"
 #include "config/RegIniAccess.h"
 #include "diag/CrashDump.h"
+#include "diag/FaultFilter.h"
 #include "diag/Trace.h"
 #include "host/window/MainWindow.h"
 
@@ -66,6 +67,9 @@ DWORD MsUntilHangCheck()
 
 void CheckForHang()
 {
+    // A call that faulted stays the running one while its crash dump is written: no hang.
+    if (IsFaultReportClaimed())
+        return;
     SWatchedCall watched = {};
     if (TakeOverdueCall(g_dwLimitMs, &watched))
         ReportHang(watched);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "TestFiles.h"
 #include "VersionResourceBuilder.h"
 #include "base/ProgramPath.h"
 #include "bus/PluginCall.h"
@@ -30,7 +31,7 @@ protected:
         return m_strPlugin.c_str();
     }
 
-    tvr::CTempFolder m_folder;
+    tvr::CTempFolder m_folder{tvr::ProgramFolder() + L"\\" + tvr::UniqueName(L"Stops")};   // plug-ins lie below the program
     std::wstring m_strPlugin = m_folder.Child(L"PluginX.DLL");
 };
 
@@ -50,6 +51,11 @@ TEST_F(PluginStopMarks, OnlyTheSamePluginAtTheEndOfTwoRunsInARowIsStopped)
     EXPECT_FALSE(IsPluginStopped(pszPlugin));
     EXPECT_FALSE(NoteRunEndPlugin(pszPlugin));
     EXPECT_FALSE(IsPluginStopped(pszPlugin));
+    // A record naming a file elsewhere names no plug-in.
+    const wchar_t* const pszElsewhere = L"\\\\server\\share\\PluginX.DLL";
+    EXPECT_FALSE(NoteRunEndPlugin(pszElsewhere));
+    EXPECT_FALSE(NoteRunEndPlugin(pszElsewhere));
+    EXPECT_FALSE(IsPluginStopped(pszElsewhere));
 }
 
 TEST_F(PluginStopMarks, MarkSurvivesAnUpdateOfTheFileOnlyInTheSameVersion)
