@@ -88,6 +88,8 @@ ProbeConfig LoadConfig()
     config.iReturnDefault = ReadInt(strIni, L"Return", 1);
     ReadReturns(strIni, config);
     config.strFaultOn = ReadText(strIni, L"FaultOn", L"");
+    config.strHangOn = ReadText(strIni, L"HangOn", L"");
+    config.dwHangMs = static_cast<DWORD>(ReadInt(strIni, L"HangMs", 0));
     config.strPostOn = ReadText(strIni, L"PostOn", L"");
     config.uPostType = static_cast<UINT>(ReadInt(strIni, L"PostType", 0));
     config.bPostSync = ReadInt(strIni, L"PostSync", 0) != 0;

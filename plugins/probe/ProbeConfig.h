@@ -21,7 +21,11 @@ struct ProbeConfig
     std::map<UINT, int> mapReturns;  // per bus type
     // An access violation inside the call named by FaultOn: "AfterLoad", "BeforeClose" or
     // "BusProcess:<type>", the last optionally followed by ":<text>" the record must hold.
+    // Prefixed with "Thread:" ("Thread:AfterLoad"), the call starts a thread that faults.
     std::wstring strFaultOn;
+    // The call named by HangOn (as FaultOn names it) sleeps HangMs milliseconds before it returns.
+    std::wstring strHangOn;
+    DWORD dwHangMs = 0;
     // A record posted (or sent) to the host's main window when the call named by PostOn
     // happens: "AfterLoad", "BeforeClose" or "BusProcess:<type>".
     std::wstring strPostOn;

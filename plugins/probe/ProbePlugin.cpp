@@ -20,16 +20,47 @@ std::wstring Number(long long _llValue)
     return std::to_wstring(_llValue);
 }
 
-// FaultOn names the call, for a bus call optionally followed by ":<text>" that the record
-// must hold ("BusProcess:4:Fault in").
+const wchar_t THREAD_PREFIX[] = L"Thread:";
+
+void Fault()
+{
+    *reinterpret_cast<volatile int*>(g_uFaultAddress) = 1;
+}
+
+DWORD WINAPI FaultingThread(LPVOID)
+{
+    Fault();
+    return 0;
+}
+
+// The setting names the call, for a bus call optionally followed by ":<text>" that the
+// record must hold ("BusProcess:4:Fault in").
+bool IsDue(const std::wstring& _strOn, const std::wstring& _strCall, const wchar_t* _pszRecord)
+{
+    const std::wstring strPrefix = _strCall + L":";
+    return _strOn == _strCall || (_pszRecord != nullptr && _strOn.compare(0, strPrefix.size(), strPrefix) == 0 &&
+                                  wcsstr(_pszRecord, _strOn.c_str() + strPrefix.size()) != nullptr);
+}
+
 void FaultIfDue(const std::wstring& _strCall, const wchar_t* _pszRecord = nullptr)
 {
     const std::wstring& strOn = GetProbeConfig().strFaultOn;
-    const std::wstring strPrefix = _strCall + L":";
-    const bool bDue = strOn == _strCall || (_pszRecord != nullptr && strOn.compare(0, strPrefix.size(), strPrefix) == 0 &&
-                                           wcsstr(_pszRecord, strOn.c_str() + strPrefix.size()) != nullptr);
-    if (bDue)
-        *reinterpret_cast<volatile int*>(g_uFaultAddress) = 1;
+    const size_t cchThread = ARRAYSIZE(THREAD_PREFIX) - 1;
+    if (strOn.compare(0, cchThread, THREAD_PREFIX) == 0)
+    {
+        if (IsDue(strOn.substr(cchThread), _strCall, _pszRecord))
+            CloseHandle(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr));
+        return;
+    }
+    if (IsDue(strOn, _strCall, _pszRecord))
+        Fault();
+}
+
+void HangIfDue(const std::wstring& _strCall, const wchar_t* _pszRecord = nullptr)
+{
+    const ProbeConfig& config = GetProbeConfig();
+    if (!config.strHangOn.empty() && IsDue(config.strHangOn, _strCall, _pszRecord))
+        Sleep(config.dwHangMs);
 }
 
 void PostIfDue(const std::wstring& _strCall)
@@ -64,6 +95,7 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
         fields.emplace_back(L"MemBlockSize", Number(static_cast<long long>(LiveBlockSize(iMemBlock))));
     WriteProbeCall(L"BusProcess", Number(_uType), fields);
     FaultIfDue(L"BusProcess:" + Number(_uType), _pszRecord);
+    HangIfDue(L"BusProcess:" + Number(_uType), _pszRecord);
     if (HasPostedShapedBlocks())
         WriteProbeCall(L"Posted", L"", {{L"Live", Number(CountLivePostedBlocks())}});
     PostIfDue(L"BusProcess:" + Number(_uType));
@@ -82,6 +114,7 @@ void WINAPI DLL_PluginAfterLoad(void)
 {
     WriteProbeCall(L"AfterLoad", L"");
     FaultIfDue(L"AfterLoad");
+    HangIfDue(L"AfterLoad");
     PostIfDue(L"AfterLoad");
 }
 

@@ -15,18 +15,15 @@ bool IsLiveCodePage(HMODULE _hModule, const void* _pAddress)
     return info.State == MEM_COMMIT && info.AllocationBase == _hModule && (info.Protect & EXECUTABLE_PAGES) != 0;
 }
 
-const CPluginBase* const g_apLists[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
-                                         &g_PluginInfo,  &g_PluginExtra,  &g_PluginTelephony};
-
-bool IsInListCode(const CPluginBase& _List, const void* _pAddress)
+HMODULE FindInListCode(const CPluginBase& _List, const void* _pAddress)
 {
     for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
     {
         HMODULE hModule = _List.GetModuleHandle(iSlot);
         if (hModule && IsInModuleCode(hModule, _pAddress))
-            return true;
+            return hModule;
     }
-    return false;
+    return nullptr;
 }
 
 } // namespace
@@ -58,21 +55,17 @@ bool IsInModuleCode(HMODULE _hModule, const void* _pAddress)
 
 bool IsPluginCodeAddress(const void* _pAddress)
 {
-    for (const CPluginBase* pList : g_apLists)
-    {
-        if (IsInListCode(*pList, _pAddress))
-            return true;
-    }
-    return false;
+    return FindPluginModuleAt(_pAddress) != nullptr;
 }
 
-bool IsPluginModule(HMODULE _hModule)
+HMODULE FindPluginModuleAt(const void* _pAddress)
 {
-    if (!_hModule)
-        return false;
-    for (const CPluginBase* pList : g_apLists)
-        for (int iSlot = 0; iSlot < CPluginBase::MAX_SLOTS; ++iSlot)
-            if (pList->GetModuleHandle(iSlot) == _hModule)
-                return true;
-    return false;
+    const CPluginBase* const apLists[] = {&g_PluginDebug,   &g_PluginSearch, &g_PluginSave,
+                                          &g_PluginInfo,    &g_PluginExtra,  &g_PluginTelephony};
+    for (const CPluginBase* pList : apLists)
+    {
+        if (const HMODULE hModule = FindInListCode(*pList, _pAddress))
+            return hModule;
+    }
+    return nullptr;
 }

@@ -8,5 +8,5 @@
 bool IsInModuleCode(HMODULE _hModule, const void* _pAddress);
 // True when the address lies in the code of a plug-in module of one of the six lists.
 bool IsPluginCodeAddress(const void* _pAddress);
-// True when the module is a plug-in module of one of the six lists.
-bool IsPluginModule(HMODULE _hModule);
+// The plug-in module of the six lists whose code holds the address; null when none does.
+HMODULE FindPluginModuleAt(const void* _pAddress);

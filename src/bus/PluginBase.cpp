@@ -12,6 +12,7 @@
 #include "bus/PluginCall.h"
 #include "bus/PluginName.h"
 #include "bus/PluginSortRule.h"
+#include "bus/PluginStopMarks.h"
 #include "config/VersionTool.h"
 #include "diag/Trace.h"
 
@@ -65,6 +66,7 @@ void CPluginBase::LoadAllModules()
     StringCchPrintfW(szPattern, ARRAYSIZE(szPattern), L"%sPlugin*.DLL", m_szFolder);
     WIN32_FIND_DATAW data;
     const CFindHandle hFind(FindFirstFileW(szPattern, &data));
+    m_vecStopped.clear();
     if (hFind)
     {
         int iSlot = 0;
@@ -75,6 +77,13 @@ void CPluginBase::LoadAllModules()
             wchar_t szPath[512];
             if (FAILED(StringCchPrintfW(szPath, ARRAYSIZE(szPath), L"%s%s", m_szFolder, data.cFileName)))
                 continue;
+            if (IsPluginStopped(szPath))
+            {
+                // A state the person switches off on the module info page, not a fault of this run.
+                WriteTraceNote(LEVEL_ERROR, L"Func.LoadAllModules.Error.Stopped after faults, not loaded: %s", szPath);
+                m_vecStopped.emplace_back(szPath);
+                continue;
+            }
             EnterFolder(L"Func.LoadAllModules.Error._tchdir %s failed");
             if (m_Slots[iSlot].Load(szPath))
                 ++iSlot;

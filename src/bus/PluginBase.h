@@ -1,6 +1,10 @@
 // One plug-in module list per category, 32 slots each.
 #pragma once
 #include <windows.h>
+
+#include <string>
+#include <vector>
+
 #include "bus/BusBlock.h"
 #include "bus/PluginModule.h"
 
@@ -34,6 +38,8 @@ public:
     int GetDisableState(int _iSlot) const;
     const CPluginModule& GetSlot(int _iSlot) const;
     const wchar_t* GetCategory() const { return m_szCategory; }
+    // Files the last LoadAllModules left out because they are stopped after faults.
+    const std::vector<std::wstring>& GetStoppedFiles() const { return m_vecStopped; }
     const wchar_t* GetFolder() const { return m_szFolder; }
 
 private:
@@ -47,6 +53,7 @@ private:
     wchar_t m_szCategory[512] = L"";
     CPluginModule m_Slots[MAX_SLOTS];
     wchar_t m_szName[127] = L"";
+    std::vector<std::wstring> m_vecStopped;
 };
 
 extern CPluginBase g_PluginDebug;

@@ -2,22 +2,105 @@
 
 #include <strsafe.h>
 
+#include <atomic>
+
 #include "base/ProgramPath.h"
+#include "diag/RunEndRecord.h"
+#include "diag/Trace.h"
 
 namespace {
 
-thread_local SPluginCall t_Current = {nullptr, nullptr};
+thread_local SPluginCall t_Current = {nullptr, nullptr, false, 0};
+
+// The watched thread's innermost call; the lock keeps the monitor thread's copy whole.
+std::atomic<DWORD> g_dwWatchedThread{0};
+SRWLOCK g_WatchLock = SRWLOCK_INIT;
+SWatchedCall g_Watched = {};
+
+void TraceReturnAfterHang(const SWatchedCall& _watched)
+{
+    wchar_t szCall[640];
+    if (!DescribePluginCall(_watched.call, szCall, ARRAYSIZE(szCall)))
+        return;
+    const auto ulMs = static_cast<unsigned long>(GetTickCount64() - _watched.ullStartTick);
+    WriteTrace(0, L"Func.PluginCall.Info.Hung plug-in call returned after %lu ms: %s", ulMs, szCall);
+}
 
 } // namespace
 
 CPluginCallScope::CPluginCallScope(HMODULE _hModule, const char* _pszExport) : m_Previous(t_Current)
 {
-    t_Current = {_hModule, _pszExport};
+    Enter({_hModule, _pszExport, false, 0});
+}
+
+CPluginCallScope::CPluginCallScope(HMODULE _hModule, const char* _pszExport, UINT _uBusType) : m_Previous(t_Current)
+{
+    Enter({_hModule, _pszExport, true, _uBusType});
+}
+
+void CPluginCallScope::Enter(const SPluginCall& _call)
+{
+    t_Current = _call;
+    m_bWatched = GetCurrentThreadId() == g_dwWatchedThread.load(std::memory_order_relaxed);
+    if (!m_bWatched)
+        return;
+    AcquireSRWLockExclusive(&g_WatchLock);
+    m_PreviousWatched = g_Watched;
+    g_Watched = {_call, GetTickCount64(), false};
+    ReleaseSRWLockExclusive(&g_WatchLock);
 }
 
 CPluginCallScope::~CPluginCallScope()
 {
     t_Current = m_Previous;
+    if (!m_bWatched)
+        return;
+    AcquireSRWLockExclusive(&g_WatchLock);
+    const SWatchedCall ended = g_Watched;
+    g_Watched = m_PreviousWatched;
+    ReleaseSRWLockExclusive(&g_WatchLock);
+    if (!ended.bReported)
+        return;
+    TraceReturnAfterHang(ended);
+    ClearRunEnd();
+}
+
+void WatchPluginCallsOfThisThread()
+{
+    g_dwWatchedThread = GetCurrentThreadId();
+}
+
+bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut)
+{
+    if (_dwLimitMs == 0)
+        return false;
+    AcquireSRWLockExclusive(&g_WatchLock);
+    const bool bOverdue = g_Watched.call.hModule != nullptr && !g_Watched.bReported &&
+                          GetTickCount64() - g_Watched.ullStartTick >= _dwLimitMs;
+    if (bOverdue)
+    {
+        g_Watched.bReported = true;
+        *_pOut = g_Watched;
+        // Under the lock: a return that comes meanwhile clears the record only after this.
+        wchar_t szModule[512];
+        if (CopyModulePath(g_Watched.call.hModule, szModule, ARRAYSIZE(szModule)))
+            RecordRunEnd(szModule, L"hang");
+    }
+    ReleaseSRWLockExclusive(&g_WatchLock);
+    return bOverdue;
+}
+
+DWORD MsUntilOverdue(DWORD _dwLimitMs)
+{
+    if (_dwLimitMs == 0)
+        return INFINITE;
+    AcquireSRWLockShared(&g_WatchLock);
+    const SWatchedCall watched = g_Watched;
+    ReleaseSRWLockShared(&g_WatchLock);
+    if (watched.call.hModule == nullptr || watched.bReported)
+        return INFINITE;
+    const ULONGLONG ullRun = GetTickCount64() - watched.ullStartTick;
+    return ullRun >= _dwLimitMs ? 0 : static_cast<DWORD>(_dwLimitMs - ullRun);
 }
 
 SPluginCall CurrentPluginCall()
@@ -38,5 +121,10 @@ bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchO
     if (!CopyModulePath(_call.hModule, szFile, ARRAYSIZE(szFile)))
         StringCchCopyW(szFile, ARRAYSIZE(szFile), L"?");
     StringCchPrintfW(_pszOut, _cchOut, L"%s %S", szFile, _call.pszExport ? _call.pszExport : "?");
+    if (_call.bBusCall)
+    {
+        const size_t cchUsed = wcslen(_pszOut);
+        StringCchPrintfW(_pszOut + cchUsed, _cchOut - cchUsed, L" type %u", _call.uBusType);
+    }
     return true;
 }

@@ -8,20 +8,49 @@ struct SPluginCall
 {
     HMODULE hModule;
     const char* pszExport;
+    bool bBusCall;      // the export got a bus message of type uBusType
+    UINT uBusType;
 };
 
-// Marks a call into a plug-in export for as long as the scope lives (calls may nest).
+// A call into a plug-in on the watched thread (the host's main thread), as the monitor
+// thread sees it.
+struct SWatchedCall
+{
+    SPluginCall call;
+    ULONGLONG ullStartTick;   // GetTickCount64 when the call began
+    bool bReported;           // reported as hanging: its return is traced
+};
+
+// Marks a call into a plug-in export for as long as the scope lives (calls may nest). On the
+// watched thread the innermost call is also published for the monitor thread; when a call
+// that was reported as hanging returns, a trace line gives its duration and the run no
+// longer counts as ending in that plug-in.
 class CPluginCallScope
 {
 public:
     CPluginCallScope(HMODULE _hModule, const char* _pszExport);
+    CPluginCallScope(HMODULE _hModule, const char* _pszExport, UINT _uBusType);
     ~CPluginCallScope();
     CPluginCallScope(const CPluginCallScope&) = delete;
     CPluginCallScope& operator=(const CPluginCallScope&) = delete;
 
 private:
+    void Enter(const SPluginCall& _call);
+
     SPluginCall m_Previous;
+    SWatchedCall m_PreviousWatched = {};
+    bool m_bWatched = false;
 };
+
+// The calling thread's plug-in calls are published from now on (the main thread, once).
+void WatchPluginCallsOfThisThread();
+// The watched thread's running call when it has run for at least _dwLimitMs and was not
+// reported yet: it is marked reported (so each call is reported once), its plug-in becomes
+// the one the run ends in (until the call returns) and it is copied out.
+bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut);
+// Milliseconds until the running call reaches _dwLimitMs (0 when it has); INFINITE when no
+// call runs, it was reported already or the limit is 0.
+DWORD MsUntilOverdue(DWORD _dwLimitMs);
 
 // Calls a plug-in function inside a scope naming its module and export; the fallback when
 // the module lacks the function (null).
@@ -50,5 +79,6 @@ SPluginCall CurrentPluginCall();
 // memory, reads the call through it; the place is taken before the guarded code runs,
 // since a thread's first look-up of its own copy may allocate.
 const SPluginCall* CurrentPluginCallPlace();
-// "<module file> <export>" of the call; false when no plug-in code runs.
+// "<module file> <export>" of the call, followed by " type <n>" for a bus call; false when
+// no plug-in code runs.
 bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut);

@@ -79,7 +79,10 @@ void CPluginModule::Unload()
 
 int CPluginModule::BusProcess(UINT _uType, const wchar_t* _pszRecord) const
 {
-    return CallPluginFunction(m_hModule.Get(), m_Exports.pfnPluginBusProcess, DLL_NAME_PLUGINBUSPROCESS, 1, _uType, _pszRecord);
+    if (!m_Exports.pfnPluginBusProcess)
+        return 1;
+    CPluginCallScope call(m_hModule.Get(), DLL_NAME_PLUGINBUSPROCESS, _uType);
+    return m_Exports.pfnPluginBusProcess(_uType, _pszRecord);
 }
 
 void CPluginModule::AfterLoad() const

@@ -29,20 +29,32 @@ HANDLE CreateDumpFileAt(const wchar_t* _pszPath)
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
                                           PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
 
-void WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
+// Without exception pointers (a hang) the dump holds no exception record.
+bool WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType,
+                   EDumpKind _eKind)
 {
     wchar_t szProgram[PROGRAM_PATH_CHARS] = L"";
     if (!CopyModulePath(nullptr, szProgram, ARRAYSIZE(szProgram)))
-        return;
+        return false;
     SYSTEMTIME time;
     GetLocalTime(&time);
     wchar_t szDump[DUMP_NAME_CHARS];
-    const CFileHandle file(CreateCrashDumpFile(szProgram, time, szDump, ARRAYSIZE(szDump)));
+    const CFileHandle file(CreateCrashDumpFile(szProgram, time, szDump, ARRAYSIZE(szDump), _eKind));
     if (!file)
-        return;
+        return false;
     MINIDUMP_EXCEPTION_INFORMATION info = {GetCurrentThreadId(), _pExceptionPointers, TRUE};
-    _pfnWrite(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), static_cast<MINIDUMP_TYPE>(_dwDumpType), &info,
-              nullptr, nullptr);
+    return _pfnWrite(GetCurrentProcess(), GetCurrentProcessId(), file.Get(), static_cast<MINIDUMP_TYPE>(_dwDumpType),
+                     _pExceptionPointers ? &info : nullptr, nullptr, nullptr) != FALSE;
+}
+
+bool WriteDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType, EDumpKind _eKind)
+{
+    const CModuleHandle library(LoadLibraryW(L"DBGHELP.DLL"));
+    if (!library)
+        return false;
+    const auto pfnWrite = reinterpret_cast<MiniDumpWriteDumpFn>(
+        reinterpret_cast<void*>(GetProcAddress(library.Get(), "MiniDumpWriteDump")));
+    return pfnWrite != nullptr && WriteDumpFile(pfnWrite, _pExceptionPointers, _dwDumpType, _eKind);
 }
 
 } // namespace
@@ -53,9 +65,10 @@ void SetCrashDumpFallbackFolder(const wchar_t* _pszFolder)
         g_szFallbackFolder[0] = L'\0';
 }
 
-HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut)
+HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut,
+                           EDumpKind _eKind)
 {
-    BuildCrashDumpName(_pszProgramFile, _Time, _pszOut, _cchOut);
+    BuildCrashDumpName(_pszProgramFile, _Time, _pszOut, _cchOut, _eKind);
     if (_pszOut[0] == L'\0')
         return INVALID_HANDLE_VALUE;
     const HANDLE hFile = CreateDumpFileAt(_pszOut);
@@ -73,27 +86,28 @@ HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Ti
     return CreateDumpFileAt(_pszOut);
 }
 
-void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut)
+void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut,
+                        EDumpKind _eKind)
 {
     if (_cchOut == 0)
         return;
     const size_t cchProgram = wcslen(_pszProgramFile);
     const size_t cchKept = cchProgram > CUT_CHARS ? cchProgram - CUT_CHARS : 0;
     // A name that does not fit stays empty: a cut name would lose the time or the extension.
-    if (FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%.*s_CRASHDUMP_%04d%02d%02d_%02d%02d%02d.DMP",
-                                static_cast<int>(cchKept), _pszProgramFile, _Time.wYear, _Time.wMonth, _Time.wDay,
+    if (FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%.*s_%s_%04d%02d%02d_%02d%02d%02d.DMP",
+                                static_cast<int>(cchKept), _pszProgramFile,
+                                _eKind == EDumpKind::Hang ? L"HANGDUMP" : L"CRASHDUMP", _Time.wYear, _Time.wMonth, _Time.wDay,
                                 _Time.wHour, _Time.wMinute, _Time.wSecond)))
         _pszOut[0] = L'\0';
 }
 
 LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType)
 {
-    const CModuleHandle library(LoadLibraryW(L"DBGHELP.DLL"));
-    if (!library)
-        return EXCEPTION_EXECUTE_HANDLER;
-    const auto pfnWrite = reinterpret_cast<MiniDumpWriteDumpFn>(
-        reinterpret_cast<void*>(GetProcAddress(library.Get(), "MiniDumpWriteDump")));
-    if (pfnWrite != nullptr)
-        WriteDumpFile(pfnWrite, _pExceptionPointers, _dwDumpType);
+    WriteDump(_pExceptionPointers, _dwDumpType, EDumpKind::Crash);
     return EXCEPTION_EXECUTE_HANDLER;
+}
+
+bool WriteHangDump(DWORD _dwDumpType)
+{
+    return WriteDump(nullptr, _dwDumpType, EDumpKind::Hang);
 }

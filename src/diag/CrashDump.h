@@ -3,12 +3,21 @@
 #include <windows.h>
 
 LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType);
+// Minidump of the process while the main thread hangs (written by another thread, no
+// exception): named like a crash dump with "_HANGDUMP_" in place of "_CRASHDUMP_". False
+// when no dump was written.
+bool WriteHangDump(DWORD _dwDumpType);
+
+// What a dump records, and so the word in its file name.
+enum class EDumpKind { Crash, Hang };
 // The folder a dump goes to when the program's own folder refuses it (a standard user's
 // program below Program Files); set once before anything can fault, since the dump is
 // written on a state the fault may have corrupted.
 void SetCrashDumpFallbackFolder(const wchar_t* _pszFolder);
 // Creates the dump file beside the program file, else in the fallback folder (created when
 // missing); its path goes to _pszOut. An invalid handle when neither folder takes it.
-HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut);
+HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut,
+                           EDumpKind _eKind = EDumpKind::Crash);
 // Name of the dump file for the program file and a local time.
-void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut);
+void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time, wchar_t* _pszOut, size_t _cchOut,
+                        EDumpKind _eKind = EDumpKind::Crash);

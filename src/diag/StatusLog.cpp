@@ -118,6 +118,10 @@ void CStatusLog::WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey,
     // A null key would delete the whole section.
     if (_pszSection == nullptr || _pszKey == nullptr || _pszFormat == nullptr || m_szReportFile[0] == L'\0')
         return;
+    if (m_dwWriter == GetCurrentThreadId())
+        return;
+    AcquireSRWLockExclusive(&m_Lock);
+    m_dwWriter = GetCurrentThreadId();
     SYSTEMTIME time;
     GetSystemTime(&time);
     StringCchPrintfW(m_szTime, ARRAYSIZE(m_szTime), L"%04d-%02d-%02d %02d:%02d:%02d UTC", time.wYear, time.wMonth,
@@ -139,4 +143,6 @@ void CStatusLog::WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey,
         RotateBeforeAppend(m_szErrorLogFile, m_szErrorLogOldFile, wcslen(m_szValue));
         AppendLine(m_szErrorLogFile, m_szValue);
     }
+    m_dwWriter = 0;
+    ReleaseSRWLockExclusive(&m_Lock);
 }

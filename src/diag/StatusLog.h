@@ -10,6 +10,9 @@ public:
     virtual ~CStatusLog() = default;
     // Writes Time, User, ProductName, ProcID and the key into the section; control characters
     // in the value become blanks. A value containing ".Error." is also a line of the error log.
+    // Any thread may write (the monitor thread reports a hung call, a faulting thread its
+    // fault); one write at a time. A thread that faults inside a write of its own skips its
+    // report rather than wait for itself.
     void WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszFormat, ...);
     const wchar_t* GetReportFile() const { return m_szReportFile; }
     const wchar_t* GetErrorLogFile() const { return m_szErrorLogFile; }
@@ -24,6 +27,8 @@ private:
     wchar_t m_szProductName[64] = L"";
     wchar_t m_szValue[512] = L"";
     DWORD m_bProgramFolder = 0;
+    SRWLOCK m_Lock = SRWLOCK_INIT;
+    volatile DWORD m_dwWriter = 0;   // thread that holds the lock; 0 when none
 };
 
 extern CStatusLog g_StatusLog;

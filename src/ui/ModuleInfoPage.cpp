@@ -1,11 +1,17 @@
 #include "ui/ModuleInfoPage.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 #include <strsafe.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/PluginCall.h"
+#include "bus/PluginStopMarks.h"
 #include "config/ResourceAccess.h"
 #include "config/VersionTool.h"
 #include "ui/ModuleListRows.h"
@@ -31,6 +37,7 @@ const int CHECK_IMAGE_GROW = 3;
 const UINT BETA_CAPTION_ID = 1032;
 const UINT BETA_TEXT_ID = 1033;
 const UINT BETA_BOX_FLAGS = MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2 | MB_TOPMOST;
+const UINT STOPPED_TEXT_ID = 1049;
 const UINT_PTR LIST_SUBCLASS_ID = 1;
 const wchar_t CTRL_A = 0x01;
 const wchar_t CTRL_C = 0x03;
@@ -61,6 +68,7 @@ struct SModuleInfoPageState
     HWND hWndList = nullptr;
     HIMAGELIST hImages = nullptr;
     wchar_t szHostVersion[32] = L"";
+    std::vector<std::pair<int, std::wstring>> vecStoppedRows;   // row, file of a plug-in stopped after faults
 };
 
 SModuleInfoPageState g_ModuleInfoPage;
@@ -104,14 +112,32 @@ void AddListRows(CPluginBase& _list)
     }
 }
 
+// A plug-in stopped after faults was not loaded: its row names the file, shows it switched
+// off and keeps the file, whose mark Apply clears when the row is switched on.
+void AddStoppedRows(const CPluginBase& _list)
+{
+    for (const std::wstring& strFile : _list.GetStoppedFiles())
+    {
+        wchar_t szName[MAX_PATH + 64];
+        StringCchPrintfW(szName, ARRAYSIZE(szName), L"%s (%s)", PathFindFileNameW(strFile.c_str()),
+                         g_ResourceAccess.GetString(STOPPED_TEXT_ID, L"stopped after faults"));
+        const CVersionTool version(strFile.c_str());
+        g_ModuleInfoPage.vecStoppedRows.emplace_back(ListView_GetItemCount(List()), strFile);
+        AddModuleRow(List(), szName, version.GetProductVersion(), version.GetFileVersion(), CHECK_OFF, nullptr);
+    }
+}
+
 void FillList()
 {
     ListView_DeleteAllItems(List());
+    g_ModuleInfoPage.vecStoppedRows.clear();
     const CVersionTool host;
     AddModuleRow(List(), g_ResourceAccess.GetString(1014, L" Main program"), host.GetProductVersion(),
                  host.GetFileVersion(), CHECK_FIXED_ON, nullptr);
     for (CPluginBase* pList : LISTS_IN_ROW_ORDER)
         AddListRows(*pList);
+    for (const CPluginBase* pList : LISTS_IN_ROW_ORDER)
+        AddStoppedRows(*pList);
 }
 
 bool IsBetaModule(HMODULE _hModule)
@@ -399,6 +425,11 @@ void ApplyModuleStates()
 {
     if (!List())
         return;
+    for (const auto& stopped : g_ModuleInfoPage.vecStoppedRows)
+    {
+        if (GetModuleRowImage(List(), stopped.first) == CHECK_ON)
+            ClearPluginStop(stopped.second.c_str());
+    }
     for (int i = 0; i < ListView_GetItemCount(List()); ++i)
     {
         const HMODULE hModule = GetModuleRowModule(List(), i);

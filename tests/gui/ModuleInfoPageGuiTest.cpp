@@ -10,7 +10,12 @@
 #include "GlobalListsFixture.h"
 #include "GuiTest.h"
 #include "Wait.h"
+#include "base/ProgramPath.h"
+#include "bus/PluginStopMarks.h"
+#include "config/RegIniAccess.h"
 #include "config/ResourceAccess.h"
+#include "host/window/CrashLoopBreaker.h"
+#include "ui/InfoIcon.h"
 #include "config/VersionTool.h"
 #include "ui/ModuleInfoPage.h"
 #include "ui/QelDlgColors.h"
@@ -498,4 +503,40 @@ TEST_F(ModuleInfoPage, RowsAlternateTheirGroundAndOtherVersionsShowInTheirColour
         else
             EXPECT_GT(iOther, 10) << i;
     }
+}
+
+TEST_F(ModuleInfoPage, PluginStoppedAfterFaultsShowsSwitchedOffAndSwitchedOnIsLoadedAgain)
+{
+    // The settings of this test alone, beside a program of its own.
+    tvr::CTempFolder store;
+    SetEnvironmentVariableW(L"QelConfig", L"1");
+    g_RegIniAccess.InitForFiles(1, store.Child(L"Stops.dll").c_str(), store.Child(L"Stops.exe").c_str());
+    SetEnvironmentVariableW(L"QelConfig", nullptr);
+    AddProbe(L"PluginExtra", L"PluginExtraZ", Probe(L"Faulty", 1, 0));
+    const std::wstring strStopped = Folder(L"PluginExtra") + L"\\PluginExtraZ.DLL";
+    StopPlugin(strStopped.c_str());
+    Open();
+    ASSERT_EQ(1u, g_PluginExtra.GetStoppedFiles().size());
+    const int iRow = Rows() - 1;
+    EXPECT_EQ(L"PluginExtraZ.DLL (stopped after faults)", Cell(iRow, 0));
+    EXPECT_EQ(2, Image(iRow));
+    ApplyModuleStates();
+    EXPECT_TRUE(IsPluginStopped(strStopped.c_str()));   // left off, it stays stopped
+    // The tray tooltip names it too.
+    const std::wstring strTip = g_InfoIcon.GetNotifyData().szTip;
+    ReportStoppedPlugins();
+    EXPECT_NE(nullptr, wcsstr(g_InfoIcon.GetNotifyData().szTip, L"\nstopped after faults: PluginExtraZ.DLL"))
+        << tvr::WideToUtf8(g_InfoIcon.GetNotifyData().szTip);
+    g_InfoIcon.SetTip(strTip.c_str());
+
+    Click(iRow, true);
+    EXPECT_EQ(1, Image(iRow));
+    ApplyModuleStates();
+    EXPECT_FALSE(IsPluginStopped(strStopped.c_str()));
+    LoadAll();
+    EXPECT_TRUE(g_PluginExtra.GetStoppedFiles().empty());
+    bool bLoaded = false;
+    for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
+        bLoaded = bLoaded || GetModulePath(g_PluginExtra.GetModuleHandle(i)) == strStopped;
+    EXPECT_TRUE(bLoaded);
 }

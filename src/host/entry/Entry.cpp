@@ -24,6 +24,7 @@
 #include "host/entry/StartMode.h"
 #include "host/report/StartupReport.h"
 #include "host/service/ServiceControl.h"
+#include "host/window/FaultReport.h"
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
 #include "ui/ModalLoop.h"
@@ -63,6 +64,7 @@ void SetUpProcess(HINSTANCE _hInstance)
     g_hInstance = _hInstance;
     g_RegIniAccess.Init(1);
     SetCrashDumpFallbackFolder(GetLogFolder());
+    InstallFaultReport();
     g_QelConfig.LoadSettingsPosition();
     SetPluginLoadSortRule(g_QelConfig.GetLoadSortRule());
     g_ResourceAccess.Init();

@@ -4,11 +4,14 @@
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
+#include "base/ProgramPath.h"
 #include "bus/BusRecordBuilder.h"
 #include "bus/PluginBase.h"
 #include "bus/PluginCall.h"
 #include "diag/CrashDump.h"
 #include "diag/ExceptionGuard.h"
+#include "diag/FaultFilter.h"
+#include "diag/RunEndRecord.h"
 #include "diag/Trace.h"
 #include "host/window/MainWindow.h"
 
@@ -36,6 +39,10 @@ LONG DumpAtFault(EXCEPTION_POINTERS* _pExceptionPointers, void* _pSequence)
 {
     auto* pSequence = static_cast<SSequence*>(_pSequence);
     pSequence->faultCall = *pSequence->pRunningCall;
+    // One dump for the process: the guard's exit passes the filter of every thread, which
+    // then writes none.
+    if (!ClaimFaultReport())
+        return EXCEPTION_EXECUTE_HANDLER;
     return WriteCrashDump(_pExceptionPointers, MAIN_DUMP_TYPE);
 }
 
@@ -58,6 +65,9 @@ int ReportFaultingPlugin(void* _pSequence)
     wchar_t szCall[640];
     if (g_pServiceWindow == nullptr || !DescribePluginCall(pSequence->faultCall, szCall, ARRAYSIZE(szCall)))
         return 0;
+    wchar_t szModule[512];
+    if (CopyModulePath(pSequence->faultCall.hModule, szModule, ARRAYSIZE(szModule)))
+        RecordRunEnd(szModule, L"fault");
     wchar_t szText[800];
     StringCchPrintfW(szText, ARRAYSIZE(szText), L"%s.Error.Fault in plug-in %s", pSequence->pszName, szCall);
     wchar_t szLine[1024];
@@ -77,7 +87,7 @@ int ReportFaultingPlugin(void* _pSequence)
 
 int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
 {
-    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr}};
+    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0}};
     int iResult = 0;
     if (TryGuarded(RunSequenceBody, DumpAtFault, &sequence, &iResult))
         return iResult;

@@ -13,6 +13,8 @@
 #include "diag/Trace.h"
 #include "host/report/StartupReport.h"
 #include "host/service/ServiceSide.h"
+#include "host/window/CrashLoopBreaker.h"
+#include "host/window/HangWatch.h"
 #include "host/window/HostGuard.h"
 #include "host/window/MainWindowProc.h"
 #include "host/window/MonitorThread.h"
@@ -97,7 +99,10 @@ int RunStartSequence(void*)
     ProgramVersion();
     if (!IsServiceMode())
         CreateTrayIcon();
+    StartHangWatch();
+    NoteHowTheLastRunEnded();
     LoadAndStartDebugList();
+    ReportStoppedPlugins();
     WriteStartupReport();
     PrintModuleReports();
     AfterLoadOtherLists();

@@ -5,6 +5,7 @@
 #include "base/SecurityAttributes.h"
 #include "bus/BusRecord.h"
 #include "bus/SharedMem.h"
+#include "host/window/HangWatch.h"
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
 
@@ -27,10 +28,26 @@ void CloseMonitorHandleOnce()
         CloseHandle(hThread);
 }
 
+// Waits out the cycle; a plug-in call of the main thread that reaches the hang limit
+// meanwhile is noticed when it does.
 void WaitOneCycle()
 {
-    if (g_dwMonitorThreadId != 0 && WaitForSingleObject(g_hStopEvent.Get(), CYCLE_MS) == WAIT_FAILED)
-        Sleep(CYCLE_MS);   // no event: the cycle still lasts its 3 s
+    const ULONGLONG ullEnd = GetTickCount64() + CYCLE_MS;
+    for (;;)
+    {
+        const ULONGLONG ullNow = GetTickCount64();
+        if (g_dwMonitorThreadId == 0 || ullNow >= ullEnd)
+            return;
+        const DWORD dwCycleLeft = static_cast<DWORD>(ullEnd - ullNow);
+        const DWORD dwHangCheck = MsUntilHangCheck();
+        const DWORD dwWait = dwHangCheck < dwCycleLeft ? dwHangCheck : dwCycleLeft;
+        const DWORD dwResult = WaitForSingleObject(g_hStopEvent.Get(), dwWait);
+        if (dwResult == WAIT_OBJECT_0)
+            return;
+        if (dwResult == WAIT_FAILED)
+            Sleep(dwWait);   // no event: the cycle still lasts its 3 s
+        CheckForHang();
+    }
 }
 
 void AnswerRequestFlag()

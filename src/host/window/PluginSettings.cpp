@@ -3,7 +3,7 @@
 #include <strsafe.h>
 
 #include "base/ProgramPath.h"
-#include "bus/CodeAddress.h"
+#include "bus/PluginBase.h"
 #include "config/RegIniAccess.h"
 #include "host/window/MainWindow.h"
 
@@ -20,7 +20,7 @@ bool IsMainWindowThread()
 // The store of the plug-in: the host's rules with the plug-in's file as the store's module.
 bool InitPluginStore(HMODULE _hPlugin, const wchar_t* _pszKey, CRegIniAccess* _pStore)
 {
-    if (!_pszKey || !IsMainWindowThread() || !IsPluginModule(_hPlugin))
+    if (!_pszKey || !IsMainWindowThread() || !FindListedModule(_hPlugin))
         return false;
     wchar_t szModuleFile[PATH_LIMIT + 1] = L"";
     wchar_t szProgramFile[PATH_LIMIT + 1] = L"";

@@ -30,6 +30,8 @@ std::wstring FormatProbeIni(const std::wstring& _strLog, const ProbeSettings& _s
         strIni += IniLine(L"Return" + std::to_wstring(entry.first), entry.second);
     if (!_settings.strFaultOn.empty())
         strIni += IniLine(L"FaultOn", _settings.strFaultOn);
+    if (!_settings.strHangOn.empty())
+        strIni += IniLine(L"HangOn", _settings.strHangOn) + IniLine(L"HangMs", std::to_wstring(_settings.dwHangMs));
     if (!_settings.strPostOn.empty())
     {
         std::wstring strFields;

@@ -28,7 +28,9 @@ struct ProbeSettings
     std::map<UINT, int> mapReturns;  // result of DLL_PluginBusProcess per bus type
     // Access violation in "AfterLoad", "BeforeClose" or "BusProcess:<type>" (followed by
     // ":<text>": only for a record holding the text).
-    std::wstring strFaultOn;
+    std::wstring strFaultOn;         // "Thread:<call>": the call starts a thread that faults
+    std::wstring strHangOn;          // the call (as for FaultOn) sleeps dwHangMs before it returns
+    DWORD dwHangMs = 0;
     std::wstring strPostOn;          // "AfterLoad", "BeforeClose" or "BusProcess:<type>"
     UINT uPostType = 0;
     bool bPostSync = false;

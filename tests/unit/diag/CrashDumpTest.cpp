@@ -156,6 +156,14 @@ TEST(CrashDumpName, ProgramPathWithoutExtensionThenLocalTime)
     EXPECT_STREQ(L"", szShort);
 }
 
+TEST(CrashDumpName, HangDumpIsNamedLikeACrashDump)
+{
+    wchar_t szName[600];
+    BuildCrashDumpName(L"C:\\Prog\\host.exe", MakeTime(2026, 12, 7, 10, 15, 30), szName, ARRAYSIZE(szName),
+                       EDumpKind::Hang);
+    EXPECT_STREQ(L"C:\\Prog\\host._HANGDUMP_20261207_101530.DMP", szName);
+}
+
 TEST(CrashDump, WritesMinidumpReplacingAFileOfTheSameSecond)
 {
     wchar_t szProgram[MAX_PATH];
