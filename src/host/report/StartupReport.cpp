@@ -13,7 +13,7 @@
 #include "config/VersionTool.h"
 #include "diag/Trace.h"
 #include "host/service/ServiceControl.h"
-#include "host/window/MainWindow.h"
+#include "bus/MainWindowHandle.h"
 #include "ui/QelConfig.h"
 
 // The start-up report: program, machine, system version and dialling location.

@@ -3,12 +3,12 @@
 #include "host/service/ServiceSide.h"
 
 #include "TelvarinPlugin.h"
+#include "UiResources.h"
 #include "base/ErrorText.h"
 #include "bus/BusRecord.h"
+#include "bus/MainWindowHandle.h"
 #include "diag/Trace.h"
 #include "host/service/ServiceControl.h"
-#include "host/window/MainWindow.h"
-#include "host/window/TrayActions.h"
 #include "ui/InfoIcon.h"
 
 // The service's threads: the dispatcher thread, the service main function and the control
@@ -271,8 +271,8 @@ const DWORD STOPPED_PENDING_MS = 1000;
 
 void ShowLocalState(BOOL _bRunning, UINT _uBusType)
 {
-    g_InfoIcon.EnableItem(CMD_PAUSE, _bRunning);
-    g_InfoIcon.EnableItem(CMD_CONTINUE, !_bRunning);
+    g_InfoIcon.EnableItem(IDM_TRAY_PAUSE, _bRunning);
+    g_InfoIcon.EnableItem(IDM_TRAY_CONTINUE, !_bRunning);
     SendBusType(g_hWndParent, FALSE, _uBusType);
 }
 
