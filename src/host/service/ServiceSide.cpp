@@ -7,6 +7,7 @@
 #include "base/ErrorText.h"
 #include "bus/BusRecord.h"
 #include "bus/MainWindowHandle.h"
+#include "config/RunMode.h"
 #include "diag/Trace.h"
 #include "host/service/ServiceControl.h"
 #include "ui/InfoIcon.h"
