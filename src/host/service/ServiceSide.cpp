@@ -7,6 +7,7 @@
 #include "base/ErrorText.h"
 #include "bus/BusRecord.h"
 #include "bus/MainWindowHandle.h"
+#include "config/HostLifecycle.h"
 #include "config/RunMode.h"
 #include "diag/Trace.h"
 #include "host/service/ServiceControl.h"
@@ -127,11 +128,23 @@ void OnStop()
     WriteTrace(3, L"Func.OnStop.End");
 }
 
+namespace {
+
+// A pause or continue reaches the main window unless the host is closing: the service's state
+// is then on its way to STOPPED and stays there.
+void PostServiceRequest(DWORD _dwState)
+{
+    if (!IsHostIn(HostStates(EHostState::Closing, EHostState::Ended)))
+        PostMessageW(g_hWndParent, WM_QEL_SERVICE, _dwState, 0);
+}
+
+} // namespace
+
 void OnPause()
 {
     WriteTrace(3, L"Func.OnPause.Begin");
     AdvanceServiceCheckpoint();
-    PostMessageW(g_hWndParent, WM_QEL_SERVICE, SERVICE_PAUSED, 0);
+    PostServiceRequest(SERVICE_PAUSED);
     WriteTrace(3, L"Func.OnPause.End");
 }
 
@@ -139,7 +152,7 @@ void OnContinue()
 {
     WriteTrace(3, L"Func.OnContinue.Begin");
     AdvanceServiceCheckpoint();
-    PostMessageW(g_hWndParent, WM_QEL_SERVICE, SERVICE_RUNNING, 0);
+    PostServiceRequest(SERVICE_RUNNING);
     WriteTrace(3, L"Func.OnContinue.End");
 }
 

@@ -8,6 +8,7 @@
 #include "bus/BusRecord.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
+#include "config/HostLifecycle.h"
 #include "config/VersionHandler.h"
 #include "diag/StatusLog.h"
 #include "diag/Trace.h"
@@ -113,6 +114,7 @@ int RunStartSequence(void*)
     StartWindowTimers();
     AnnounceNewVersion(g_VersionHandler);
     g_pServiceWindow->LogProgramStatus(L"OK");
+    AdvanceHostState(EHostState::Running);
     WriteTrace(0, L"Func.CServiceWindow.End");
     return 0;
 }
@@ -122,6 +124,7 @@ int RunStartSequence(void*)
 CServiceWindow::CServiceWindow()
 {
     g_pServiceWindow = this;
+    AdvanceHostState(EHostState::Starting);
     RunHostSequence(L"Func.CServiceWindow", RunStartSequence, nullptr);
 }
 

@@ -11,6 +11,7 @@
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
 #include "bus/SharedMem.h"
+#include "config/HostLifecycle.h"
 #include "diag/Trace.h"
 #include "host/service/ServiceSide.h"
 #include "host/window/BusDispatch.h"
@@ -32,6 +33,7 @@ int RunEndSequence(void*)
     WriteTrace(4, L"Event.WM_DESTROY.End");
     g_QelConfig.SaveSettingsPosition();
     g_pServiceWindow->CloseAllModules();
+    AdvanceHostState(EHostState::Ended);
     g_InfoIcon.Show(FALSE);
     g_InfoIcon.SetEnabled(FALSE);
     SetStatus(SERVICE_STATE_STOPPED);
@@ -47,11 +49,10 @@ int RunEndSequence(void*)
 // (the main window object's destructor, a message sent while the start pumps).
 void OnDestroy()
 {
-    // The pumping while the plug-ins close may dispatch a second, posted WM_DESTROY.
-    static bool s_bEnding = false;
-    if (s_bEnding)
+    // The pumping while the plug-ins close may dispatch a second, posted WM_DESTROY, which
+    // finds the host closing already.
+    if (!AdvanceHostState(EHostState::Closing))
         return;
-    s_bEnding = true;
     RunHostSequence(L"Event.WM_DESTROY", RunEndSequence, nullptr);
 }
 
@@ -187,25 +188,32 @@ struct SMessageHandler
 {
     UINT uMsg;
     LRESULT (*pfnHandle)(HWND _hWnd, WPARAM _wParam, LPARAM _lParam);
+    UINT fStates;   // the host states in which the handler runs (HostStates)
 };
 
+// From the start of the main window object to the end: the start pumps messages while it
+// loads the plug-ins, and the end pumps them between the lists it closes.
+constexpr UINT WHOLE_LIFE = HostStates(EHostState::Starting, EHostState::Running, EHostState::Closing);
+// The end begins once: a WM_DESTROY that the end's own pumping dispatches is not another end.
+constexpr UINT UNTIL_CLOSING = HostStates(EHostState::Starting, EHostState::Running);
+
 const SMessageHandler s_aHandlers[] = {
-    {WM_QEL_TRAYNOTIFY, HandleTrayNotify},
-    {WM_QEL_SERVICE, HandleService},
-    {WM_QEL_TRACE, HandleTrace},
-    {WM_QEL_BUS, HandleBus},
-    {WM_QEL_CONFIGCHANGED, HandleConfigChanged},
-    {WM_QEL_MODULESCHANGED, HandleModulesChanged},
-    {WM_QEL_CALLFUNCTION, HandleCallFunction},
-    {WM_QEL_SCHEME, HandleScheme},
-    {WM_COMMAND, HandleCommand},
-    {WM_SETTEXT, HandleSetText},
-    {WM_CLOSE, HandleClose},
-    {WM_QUERYENDSESSION, HandleQueryEndSession},
-    {WM_ENDSESSION, HandleEndSession},
-    {WM_POWERBROADCAST, HandlePowerBroadcast},
-    {WM_TIMER, HandleTimer},
-    {WM_DESTROY, HandleDestroy},
+    {WM_QEL_TRAYNOTIFY, HandleTrayNotify, WHOLE_LIFE},
+    {WM_QEL_SERVICE, HandleService, WHOLE_LIFE},
+    {WM_QEL_TRACE, HandleTrace, WHOLE_LIFE},
+    {WM_QEL_BUS, HandleBus, WHOLE_LIFE},
+    {WM_QEL_CONFIGCHANGED, HandleConfigChanged, WHOLE_LIFE},
+    {WM_QEL_MODULESCHANGED, HandleModulesChanged, WHOLE_LIFE},
+    {WM_QEL_CALLFUNCTION, HandleCallFunction, WHOLE_LIFE},
+    {WM_QEL_SCHEME, HandleScheme, WHOLE_LIFE},
+    {WM_COMMAND, HandleCommand, WHOLE_LIFE},
+    {WM_SETTEXT, HandleSetText, WHOLE_LIFE},
+    {WM_CLOSE, HandleClose, WHOLE_LIFE},
+    {WM_QUERYENDSESSION, HandleQueryEndSession, WHOLE_LIFE},
+    {WM_ENDSESSION, HandleEndSession, WHOLE_LIFE},
+    {WM_POWERBROADCAST, HandlePowerBroadcast, WHOLE_LIFE},
+    {WM_TIMER, HandleTimer, WHOLE_LIFE},
+    {WM_DESTROY, HandleDestroy, UNTIL_CLOSING},
 };
 
 const SMessageHandler* FindHandler(UINT _uMsg)
@@ -231,14 +239,15 @@ LRESULT CALLBACK MainWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _
     if (GuardMainWindow(_hWnd, _uMsg, _wParam, _lParam, &lResult))
         return lResult;
     // Messages that arrive before the main window object exists get the default handling.
-    if (!g_pServiceWindow)
+    if (GetHostState() == EHostState::NotStarted)
         return _uMsg == WM_SETTEXT ? 0 : DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
     const SMainWindowMessage* pRow = FindMainWindowMessage(_uMsg);
     const SMessageHandler* pHandler =
         pRow != nullptr && pRow->eHandledBy == EHandledBy::Procedure ? FindHandler(_uMsg) : nullptr;
     if (pHandler != nullptr)
     {
-        lResult = pHandler->pfnHandle(_hWnd, _wParam, _lParam);
+        if (IsHostIn(pHandler->fStates))
+            lResult = pHandler->pfnHandle(_hWnd, _wParam, _lParam);
         if (!pRow->bDefaultHandling)
             return lResult;
     }

@@ -5,6 +5,7 @@
 #include "base/SecurityAttributes.h"
 #include "bus/BusRecord.h"
 #include "bus/SharedMem.h"
+#include "config/HostLifecycle.h"
 #include "host/window/HangWatch.h"
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
@@ -80,6 +81,10 @@ DWORD WINAPI MonitorThread(LPVOID)
             CloseMonitorHandleOnce();
             return 0;
         }
+        // The request flag and the tray icon are the running host's: while it starts, the start
+        // shows the icon and reports the plug-ins, and while it closes the end removes the icon.
+        if (GetHostState() != EHostState::Running)
+            continue;
         AnswerRequestFlag();
         KeepTrayIcon();
     }

@@ -6,6 +6,7 @@
 #include "CaptureWindow.h"
 #include "bus/MainWindowMessages.h"
 #include "bus/MessageFilter.h"
+#include "config/HostLifecycle.h"
 #include "host/window/MainWindow.h"
 #include "host/window/MainWindowProc.h"
 
@@ -82,4 +83,15 @@ TEST(MessageTable, GuardAnswersTheRowsItRefusesAndLetsTheRestThrough)
     // Another window of the host is none of the guard's business.
     EXPECT_FALSE(GuardMainWindow(reinterpret_cast<HWND>(0x5678), WM_SHOWWINDOW, TRUE, 0, &lResult));
     g_hWndParent = nullptr;
+}
+
+TEST(MessageTable, ADestroyWhileTheHostClosesBeginsNoSecondEnd)
+{
+    // The end sequence would close the plug-ins and end this process: reaching the next line
+    // shows that the handler did not run.
+    tvr::CCaptureWindow window;
+    AdvanceHostState(EHostState::Running);
+    AdvanceHostState(EHostState::Closing);
+    EXPECT_EQ(0, MainWindowProc(window.Handle(), WM_DESTROY, 0, 0));
+    EXPECT_EQ(EHostState::Closing, GetHostState());
 }
