@@ -7,7 +7,7 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 for p in g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 \
          binutils-mingw-w64-x86-64 cmake make googletest xvfb imagemagick librsvg2-bin python3 \
-         wine wine64 wixl msitools osslsigncode openssl fp-utils; do
+         wine wine64 wixl msitools osslsigncode openssl fp-utils clang-format; do
   have "$p" || need+=("$p")
 done
 have wine32:i386 || need+=(wine32:i386)

@@ -21,7 +21,7 @@ __declspec(dllexport) int __cdecl TVR_WritePluginSetting(HMODULE _hPlugin, const
     return HostWritePluginSetting(_hPlugin, _pszSection, _pszKey, _pszValue);
 }
 
-} // extern "C"
+}   // extern "C"
 
 // The exports have the SDK's types: a signature that differs does not compile.
 static_assert(std::is_same<decltype(&TVR_ReadPluginSetting), PFN_TVR_ReadPluginSetting>::value, "read export");

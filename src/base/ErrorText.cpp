@@ -7,8 +7,8 @@ void FormatErrorText(DWORD _dwError, wchar_t* _pszOut, size_t _cchOut)
     if (_cchOut == 0)
         return;
     _pszOut[0] = 0;
-    const DWORD cchText = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                         _dwError, 0, _pszOut, static_cast<DWORD>(_cchOut), nullptr);
+    const DWORD cchText = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, _dwError,
+                                         0, _pszOut, static_cast<DWORD>(_cchOut), nullptr);
     if (cchText == 0)
     {
         StringCchPrintfW(_pszOut, _cchOut, L"Error %lu", _dwError);

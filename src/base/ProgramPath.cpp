@@ -5,7 +5,7 @@
 namespace {
 // The longest path the system's wide file functions accept.
 const DWORD LONGEST_PATH_CCH = 32768;
-} // namespace
+}   // namespace
 
 std::wstring GetModulePath(HMODULE _hModule)
 {

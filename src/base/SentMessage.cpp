@@ -24,7 +24,7 @@ LRESULT CALLBACK AfterSentMessage(int _iCode, WPARAM _wParam, LPARAM _lParam)
     return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);
 }
 
-} // namespace
+}   // namespace
 
 bool IsSentFromOtherThread()
 {

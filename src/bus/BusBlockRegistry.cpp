@@ -31,7 +31,7 @@ bool IsAligned(LPARAM _lValue)
     return _lValue != 0 && _lValue % MEMORY_ALLOCATION_ALIGNMENT == 0;
 }
 
-} // namespace
+}   // namespace
 
 bool FindLiveHeapBlock(LPARAM _lBlock, SIZE_T* _pcbBlock)
 {
@@ -77,8 +77,8 @@ EBlockVerdict CheckRecordBlock(LPARAM _lBlock)
         const size_t cchBlock = _entry.cbData / sizeof(wchar_t);
         if (cchBlock >= cchHeader && GlobalHandle(pszBlock) == reinterpret_cast<HGLOBAL>(_lBlock) &&
             IsBusMemoryReadable(pszBlock, _entry.cbData))
-            eVerdict = BoundedTextLength(pszBlock, cchBlock) < cchBlock ? EBlockVerdict::Taken
-                                                                        : EBlockVerdict::Unterminated;
+            eVerdict =
+                BoundedTextLength(pszBlock, cchBlock) < cchBlock ? EBlockVerdict::Taken : EBlockVerdict::Unterminated;
         return true;
     });
     return eVerdict;

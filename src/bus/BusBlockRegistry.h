@@ -11,16 +11,22 @@
 // What became of a block value that arrived in a message 1151.
 enum class EBlockVerdict
 {
-    Taken,          // the host's own block, or a plug-in's record block: read, then freed
-    Busy,           // a block that is already being handled, or a record buffer of the host
-    NoRecordBlock,  // not a live fixed block of this process beginning with the record header
-    Unterminated,   // a plug-in's record block without a terminator: freed unread
+    Taken,           // the host's own block, or a plug-in's record block: read, then freed
+    Busy,            // a block that is already being handled, or a record buffer of the host
+    NoRecordBlock,   // not a live fixed block of this process beginning with the record header
+    Unterminated,    // a plug-in's record block without a terminator: freed unread
 };
 
 class CBusBlockRegistry
 {
 public:
-    enum class EOrigin { Host, ForeignText, Plugin, Buffer };
+    enum class EOrigin
+    {
+        Host,
+        ForeignText,
+        Plugin,
+        Buffer
+    };
 
     // Blocks of the host's own records that may wait in the queue at once. Each holds at least
     // 32 KB, so this bounds what posted messages from outside can make the host hold (128 MB).

@@ -51,7 +51,7 @@ int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock, C
     return SettlePost(PostMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock), _hBlock);
 }
 
-} // namespace
+}   // namespace
 
 bool IsBusTarget(HWND _hWnd)
 {

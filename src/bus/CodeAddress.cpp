@@ -26,7 +26,7 @@ HMODULE FindInListCode(const CPluginBase& _List, const void* _pAddress)
     return nullptr;
 }
 
-} // namespace
+}   // namespace
 
 bool IsInModuleCode(HMODULE _hModule, const void* _pAddress)
 {
@@ -60,8 +60,8 @@ bool IsPluginCodeAddress(const void* _pAddress)
 
 HMODULE FindPluginModuleAt(const void* _pAddress)
 {
-    const CPluginBase* const apLists[] = {&g_PluginDebug,   &g_PluginSearch, &g_PluginSave,
-                                          &g_PluginInfo,    &g_PluginExtra,  &g_PluginTelephony};
+    const CPluginBase* const apLists[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
+                                          &g_PluginInfo,  &g_PluginExtra,  &g_PluginTelephony};
     for (const CPluginBase* pList : apLists)
     {
         if (const HMODULE hModule = FindInListCode(*pList, _pAddress))

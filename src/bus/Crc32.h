@@ -9,6 +9,7 @@ public:
     CCrc32();
     virtual ~CCrc32() = default;
     uint32_t Compute(const void* _pData, size_t _cbData) const;
+
 private:
     uint32_t m_dwTable[256];
 };

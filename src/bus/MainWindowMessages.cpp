@@ -83,7 +83,7 @@ const SMainWindowMessage s_aMessages[] = {
     {WM_SYSCHAR, H::Guard, SENT_ONLY, ANY_SENDER, NO_DEFAULT, G::Refuse},
 };
 
-} // namespace
+}   // namespace
 
 const SMainWindowMessage* FindMainWindowMessage(UINT _uMsg)
 {

@@ -30,9 +30,9 @@ struct SMainWindowMessage
 {
     UINT uMsg;
     EHandledBy eHandledBy;
-    bool bMayArrivePosted;     // may come from the queue (else the loops drop it)
-    bool bFromOtherThread;     // may be sent by another thread or process
-    bool bDefaultHandling;     // the system's default handling may run after the handler
+    bool bMayArrivePosted;   // may come from the queue (else the loops drop it)
+    bool bFromOtherThread;   // may be sent by another thread or process
+    bool bDefaultHandling;   // the system's default handling may run after the handler
     EGuard eGuard;
 };
 

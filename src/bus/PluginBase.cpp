@@ -30,7 +30,7 @@ void AppendSeparator(wchar_t* _pszPath, size_t _cchPath)
         StringCchCatW(_pszPath, _cchPath, pszSeparator);
 }
 
-} // namespace
+}   // namespace
 
 // The long name must end in ".DLL": a wildcard also matches through 8.3 names, so
 // "PluginX.dll_old" (short name PLUGIN~1.DLL) would otherwise be loaded.
@@ -262,8 +262,8 @@ const CPluginModule* FindListedModule(HMODULE _hModule)
 {
     if (_hModule == nullptr)
         return nullptr;
-    for (const CPluginBase* pList : {&g_PluginDebug, &g_PluginExtra, &g_PluginSearch, &g_PluginInfo, &g_PluginSave,
-                                     &g_PluginTelephony})
+    for (const CPluginBase* pList :
+         {&g_PluginDebug, &g_PluginExtra, &g_PluginSearch, &g_PluginInfo, &g_PluginSave, &g_PluginTelephony})
     {
         for (int i = 0; i < CPluginBase::MAX_SLOTS; ++i)
         {
@@ -289,7 +289,7 @@ SYSTEMTIME LastWriteTime(const wchar_t* _pszPath)
     return st;
 }
 
-} // namespace
+}   // namespace
 
 void CPluginBase::FormatModuleLine(int _iSlot, wchar_t* _pszLine, size_t _cchLine)
 {
@@ -324,7 +324,13 @@ void CPluginBase::PrintFileInfos()
 // Host commands of bus type 8: reload or remove a whole list, add or remove one module.
 namespace {
 
-enum class EListAction { Reload, RemoveAll, AddOne, RemoveOne };
+enum class EListAction
+{
+    Reload,
+    RemoveAll,
+    AddOne,
+    RemoveOne
+};
 
 struct HostCommand
 {
@@ -346,7 +352,7 @@ const HostCommand COMMANDS[] = {
     {L"PLUGINREMOVE", &g_PluginSearch, EListAction::RemoveOne},
 };
 
-} // namespace
+}   // namespace
 
 void RunHostCommand(const wchar_t* _pszCmd, const wchar_t* _pszArg)
 {
@@ -369,12 +375,8 @@ void RunHostCommand(const wchar_t* _pszCmd, const wchar_t* _pszArg)
             list.BeforeClose();
             list.UnloadAllModules();
             break;
-        case EListAction::AddOne:
-            list.Add(_pszArg ? _pszArg : L"");
-            break;
-        case EListAction::RemoveOne:
-            list.Remove(_pszArg ? _pszArg : L"");
-            break;
+        case EListAction::AddOne: list.Add(_pszArg ? _pszArg : L""); break;
+        case EListAction::RemoveOne: list.Remove(_pszArg ? _pszArg : L""); break;
         }
         return;
     }

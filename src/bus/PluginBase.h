@@ -24,8 +24,8 @@ public:
     virtual void BeforeClose();
     virtual void UnloadAllModules();
 
-    int Add(const wchar_t* _pszFile);     // 0 loaded, 1 already loaded, 2 failed, 3 no slot
-    int Remove(const wchar_t* _pszFile);  // 0 removed, 1 not loaded
+    int Add(const wchar_t* _pszFile);      // 0 loaded, 1 already loaded, 2 failed, 3 no slot
+    int Remove(const wchar_t* _pszFile);   // 0 removed, 1 not loaded
     void PrintFileInfos();
     void RefreshCanDisable();
     // Delivers to slots 0..31 until one returns 0; the list's result (0 or 1).

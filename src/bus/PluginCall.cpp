@@ -26,7 +26,7 @@ void TraceReturnAfterHang(const SWatchedCall& _watched)
     WriteTrace(0, L"Func.PluginCall.Info.Hung plug-in call returned after %lu ms: %s", ulMs, szCall);
 }
 
-} // namespace
+}   // namespace
 
 CPluginCallScope::CPluginCallScope(HMODULE _hModule, const char* _pszExport) : m_Previous(t_Current)
 {

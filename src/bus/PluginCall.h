@@ -8,7 +8,7 @@ struct SPluginCall
 {
     HMODULE hModule;
     const char* pszExport;
-    bool bBusCall;      // the export got a bus message of type uBusType
+    bool bBusCall;   // the export got a bus message of type uBusType
     UINT uBusType;
 };
 

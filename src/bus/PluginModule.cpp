@@ -12,7 +12,7 @@ T Export(HMODULE _hModule, const char* _pszName)
     return reinterpret_cast<T>(GetProcAddress(_hModule, _pszName));
 }
 
-} // namespace
+}   // namespace
 
 CPluginModule::CPluginModule(CPluginModule&& _other) noexcept
 {
@@ -98,7 +98,7 @@ void CPluginModule::BeforeClose() const
 const wchar_t* CPluginModule::GetName() const
 {
     return CallPluginFunction(m_hModule.Get(), m_Exports.pfnGetPluginName, DLL_NAME_GETPLUGINNAME,
-                      static_cast<const wchar_t*>(nullptr));
+                              static_cast<const wchar_t*>(nullptr));
 }
 
 int CPluginModule::GetDisableState() const

@@ -5,7 +5,7 @@
 
 namespace {
 const wchar_t* g_pszLoadSortRule = L"";
-} // namespace
+}   // namespace
 
 void SetPluginLoadSortRule(const wchar_t* _pszRule)
 {

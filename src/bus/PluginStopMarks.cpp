@@ -24,7 +24,7 @@ std::wstring Identity(const wchar_t* _pszPath)
     return PluginStopKey(_pszPath) + L";" + FileVersionOf(_pszPath);
 }
 
-} // namespace
+}   // namespace
 
 std::wstring PluginStopKey(const wchar_t* _pszPath)
 {

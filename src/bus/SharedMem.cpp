@@ -28,7 +28,7 @@ std::wstring UserName()
     return szUser;
 }
 
-} // namespace
+}   // namespace
 
 volatile LONG* g_pSharedMem = nullptr;
 
@@ -62,8 +62,8 @@ HANDLE CSharedMem::OpenOrCreateMapping(const wchar_t* _pszName, bool* _pbCreated
     if (hMapping != nullptr)
         return hMapping;
     SetLastError(ERROR_SUCCESS);
-    hMapping = CreateFileMappingW(INVALID_HANDLE_VALUE, GetNullDaclAttributes(), PAGE_READWRITE, 0, BLOCK_BYTES,
-                                  _pszName);
+    hMapping =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, GetNullDaclAttributes(), PAGE_READWRITE, 0, BLOCK_BYTES, _pszName);
     if (hMapping == nullptr)
     {
         SetLastError(ERROR_SUCCESS);

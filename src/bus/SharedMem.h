@@ -5,7 +5,13 @@
 #include "base/Handle.h"
 
 // Word indexes of the block.
-enum SharedMemWord { SHM_REQUEST = 0, SHM_PLUGINID = 1, SHM_HOSTRUNNING = 2, SHM_MAINWINDOW = 3 };
+enum SharedMemWord
+{
+    SHM_REQUEST = 0,
+    SHM_PLUGINID = 1,
+    SHM_HOSTRUNNING = 2,
+    SHM_MAINWINDOW = 3
+};
 
 class CSharedMem
 {

@@ -46,7 +46,8 @@ void CreateFolderPath(const wchar_t* _pszFolder)
     {
         if (*psz == L'\\' || *psz == 0)
         {
-            if (SUCCEEDED(StringCchCopyNW(szPart, ARRAYSIZE(szPart), _pszFolder, static_cast<size_t>(psz - _pszFolder))))
+            if (SUCCEEDED(
+                    StringCchCopyNW(szPart, ARRAYSIZE(szPart), _pszFolder, static_cast<size_t>(psz - _pszFolder))))
                 CreateDirectoryW(szPart, nullptr);
         }
         if (*psz == 0)

@@ -4,7 +4,7 @@ namespace {
 
 volatile LONG g_lHostState = static_cast<LONG>(EHostState::NotStarted);
 
-} // namespace
+}   // namespace
 
 EHostState GetHostState()
 {

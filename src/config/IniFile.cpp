@@ -9,7 +9,7 @@ namespace {
 
 const BYTE UNICODE_MARK[2] = {0xFF, 0xFE};
 
-} // namespace
+}   // namespace
 
 void CreateUnicodeIniFile(const wchar_t* _pszFile)
 {
@@ -48,13 +48,15 @@ bool FitsAnsiCodePage(const wchar_t* _pszText)
     // Best-fit mappings (an accented letter to its plain one) would change the text, so
     // they are turned off, and the text must come back the same.
     BOOL bDefaultUsed = FALSE;
-    const int cbAnsi = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, _pszText, cchText, nullptr, 0, nullptr, &bDefaultUsed);
+    const int cbAnsi =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, _pszText, cchText, nullptr, 0, nullptr, &bDefaultUsed);
     if (cbAnsi <= 0 || bDefaultUsed)
         return false;
     std::vector<char> vecAnsi(static_cast<size_t>(cbAnsi));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, _pszText, cchText, vecAnsi.data(), cbAnsi, nullptr, &bDefaultUsed);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, _pszText, cchText, vecAnsi.data(), cbAnsi, nullptr,
+                        &bDefaultUsed);
     std::vector<wchar_t> vecBack(static_cast<size_t>(cchText) + 1);
     const int cchBack = MultiByteToWideChar(CP_ACP, 0, vecAnsi.data(), cbAnsi, vecBack.data(), cchText + 1);
-    return !bDefaultUsed && cchBack == cchText
-        && CompareStringOrdinal(_pszText, cchText, vecBack.data(), cchBack, FALSE) == CSTR_EQUAL;
+    return !bDefaultUsed && cchBack == cchText &&
+           CompareStringOrdinal(_pszText, cchText, vecBack.data(), cchBack, FALSE) == CSTR_EQUAL;
 }

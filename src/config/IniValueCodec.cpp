@@ -53,6 +53,7 @@ public:
     }
     bool Fits(size_t _cch) const { return m_cchOut > 0 && m_cchUsed + _cch <= m_cchOut - 1; }
     void Put(wchar_t _ch) { m_pszOut[m_cchUsed++] = _ch; }
+
 private:
     wchar_t* m_pszOut;
     size_t m_cchOut;
@@ -70,7 +71,7 @@ void PutHexUnit(CBoundedWriter& _writer, wchar_t _ch)
     }
 }
 
-} // namespace
+}   // namespace
 
 bool NeedsHexForm(const wchar_t* _pszText)
 {
@@ -179,9 +180,9 @@ bool MakeStoredForm(const wchar_t* _pszValue, bool _bHexForm, wchar_t* _pszOut, 
 bool QuoteForProfile(const wchar_t* _pszStored, wchar_t* _pszOut, size_t _cchOut)
 {
     const size_t cchStored = wcslen(_pszStored);
-    const bool bQuote = cchStored > 0
-        && (IsStrippedAtEnds(_pszStored[0]) || IsStrippedAtEnds(_pszStored[cchStored - 1])
-            || IsQuote(_pszStored[0]) || IsQuote(_pszStored[cchStored - 1]));
+    const bool bQuote =
+        cchStored > 0 && (IsStrippedAtEnds(_pszStored[0]) || IsStrippedAtEnds(_pszStored[cchStored - 1]) ||
+                          IsQuote(_pszStored[0]) || IsQuote(_pszStored[cchStored - 1]));
     const size_t cchOut = cchStored + (bQuote ? 2 : 0);
     if (cchOut >= _cchOut)
         return false;

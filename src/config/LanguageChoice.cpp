@@ -18,15 +18,15 @@ struct SLanguageName
 const SLanguageName LANGUAGE_NAMES[] = {
     {L"Deutsch", L"De"},
     {L"English", L"En"},
-    {L"\u010Ce\u0161tina", L"Cz"},            // Čeština
-    {L"Espa\u00F1ol", L"Es"},                 // Español
-    {L"Fran\u00E7ais", L"Fr"},                // Français
+    {L"\u010Ce\u0161tina", L"Cz"},   // Čeština
+    {L"Espa\u00F1ol", L"Es"},        // Español
+    {L"Fran\u00E7ais", L"Fr"},       // Français
     {L"Magyar", L"Hr"},
     {L"Italiano", L"It"},
     {L"Polski", L"Pl"},
-    {L"Rom\u00E2n\u0103", L"Ro"},             // Română
-    {L"Slovensk\u00FD", L"Sk"},               // Slovenský
-    {L"Sloven\u0161\u010Dina", L"Sl"},        // Slovenščina
+    {L"Rom\u00E2n\u0103", L"Ro"},        // Română
+    {L"Slovensk\u00FD", L"Sk"},          // Slovenský
+    {L"Sloven\u0161\u010Dina", L"Sl"},   // Slovenščina
 };
 
 void ReadPreferredUiLanguages(DWORD* _pdwOut)
@@ -47,7 +47,7 @@ void ReadPreferredUiLanguages(DWORD* _pdwOut)
         _pdwOut[i] = auId[i];
 }
 
-} // namespace
+}   // namespace
 
 void ReadLanguageList(DWORD (&_adwIds)[LANGUAGE_LIST_SIZE])
 {
@@ -66,8 +66,9 @@ const wchar_t* ChooseStartupLanguage(const DWORD (&_adwIds)[LANGUAGE_LIST_SIZE],
     for (DWORD dwId : _adwIds)
     {
         const BYTE bLowByte = static_cast<BYTE>(dwId & 0xFF);
-        const wchar_t* pszFolder = bLowByte == LANG_LOW_BYTE_GERMAN ? L"DE"
-                                 : bLowByte == LANG_LOW_BYTE_ENGLISH ? L"EN" : nullptr;
+        const wchar_t* pszFolder = bLowByte == LANG_LOW_BYTE_GERMAN    ? L"DE"
+                                   : bLowByte == LANG_LOW_BYTE_ENGLISH ? L"EN"
+                                                                       : nullptr;
         if (pszFolder != nullptr && _tryLoad(pszFolder))
             return pszFolder;
     }

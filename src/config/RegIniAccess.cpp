@@ -12,9 +12,9 @@
 
 namespace {
 
-const size_t PATH_LIMIT = 511;       // every path field, terminator included
+const size_t PATH_LIMIT = 511;   // every path field, terminator included
 const size_t VALUE_CCH = 8192;
-const size_t VALUE_LIMIT = 8191;     // every value text, terminator included
+const size_t VALUE_LIMIT = 8191;   // every value text, terminator included
 // A registry value holds at most what the raw text keeps with its terminator.
 const DWORD REGISTRY_VALUE_LIMIT_BYTES = VALUE_LIMIT * sizeof(wchar_t);
 const size_t FILE_TEXT_CCH = VALUE_CCH + 2;   // the stored form and the quotes around it
@@ -55,7 +55,7 @@ enum EProfileWrite
 {
     PROFILE_WRITTEN,
     PROFILE_FAILED,
-    PROFILE_REFUSED      // the file cannot hold the value whole: nothing was written
+    PROFILE_REFUSED   // the file cannot hold the value whole: nothing was written
 };
 
 // Writes one key in a form the file keeps whole and flushes the file. A new file is made
@@ -65,8 +65,8 @@ EProfileWrite WriteProfileKey(const wchar_t* _pszSection, const wchar_t* _pszKey
                               const wchar_t* _pszFile, int* _piResult)
 {
     const bool bHexForm = IsAnsiIniFile(_pszFile) && !FitsAnsiCodePage(_pszValue);
-    if (!MakeStoredForm(_pszValue, bHexForm, g_szStagedText, VALUE_LIMIT)
-        || !QuoteForProfile(g_szStagedText, g_szFileText, FILE_TEXT_CCH))
+    if (!MakeStoredForm(_pszValue, bHexForm, g_szStagedText, VALUE_LIMIT) ||
+        !QuoteForProfile(g_szStagedText, g_szFileText, FILE_TEXT_CCH))
         return PROFILE_REFUSED;
     CreateUnicodeIniFile(_pszFile);
     SetLastError(ERROR_SUCCESS);
@@ -77,11 +77,11 @@ EProfileWrite WriteProfileKey(const wchar_t* _pszSection, const wchar_t* _pszKey
     return bWritten ? PROFILE_WRITTEN : PROFILE_FAILED;
 }
 
-} // namespace
+}   // namespace
 
 CRegIniAccess::CRegIniAccess()
-    : m_szModuleIni{}, m_szProgramIni{}, m_szProgramName{}, m_szModuleName{}, m_szRegKey{},
-      m_szUserName{}, m_szUserIni{}, m_bUseRegistry(0), m_bCreateFolder(1)
+    : m_szModuleIni{}, m_szProgramIni{}, m_szProgramName{}, m_szModuleName{}, m_szRegKey{}, m_szUserName{},
+      m_szUserIni{}, m_bUseRegistry(0), m_bCreateFolder(1)
 {
 }
 
@@ -208,8 +208,8 @@ void CRegIniAccess::ReadRegistryValue(const wchar_t* _pszSection, const wchar_t*
         return;
     // A value above the limit fails with ERROR_MORE_DATA and counts as missing, and so
     // does one that fills the limit without a terminator: it would be cut.
-    if (ReadRawValue(m_hKey, _pszKey, _pszOut, REGISTRY_VALUE_LIMIT_BYTES) != ERROR_SUCCESS
-        || _pszOut[VALUE_LIMIT - 1] != 0)
+    if (ReadRawValue(m_hKey, _pszKey, _pszOut, REGISTRY_VALUE_LIMIT_BYTES) != ERROR_SUCCESS ||
+        _pszOut[VALUE_LIMIT - 1] != 0)
         SecureZeroMemory(_pszOut, REGISTRY_VALUE_LIMIT_BYTES);
     Close();
 }
@@ -241,7 +241,9 @@ int CRegIniAccess::WriteIniValue(const wchar_t* _pszSection, const wchar_t* _psz
 {
     int iResult = 1;
     if (IsEmpty(_pszSection))
-        return WriteProfileKey(m_szModuleName, _pszKey, _pszValue, m_szProgramIni, &iResult) == PROFILE_WRITTEN ? iResult : 0;
+        return WriteProfileKey(m_szModuleName, _pszKey, _pszValue, m_szProgramIni, &iResult) == PROFILE_WRITTEN
+                   ? iResult
+                   : 0;
     if (m_szUserName[0] != 0 && m_szUserIni[0] != 0)
     {
         const EProfileWrite eWrite = WriteProfileKey(_pszSection, _pszKey, _pszValue, m_szUserIni, &iResult);

@@ -22,6 +22,7 @@ public:
     const wchar_t* GetProgramIni() const { return m_szProgramIni; }
     const wchar_t* GetRegKey() const { return m_szRegKey; }
     bool UsesRegistry() const { return m_bUseRegistry != 0; }
+
 private:
     void ReadRegistryValue(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut);
     void ReadIniValue(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut);

@@ -8,7 +8,7 @@ namespace {
 const wchar_t TEST_MARKER_KEY[] = L"SOFTWARE\\ORVEX\\TEST";
 const DWORD VIEW_BITS = KEY_WOW64_32KEY | KEY_WOW64_64KEY;
 
-} // namespace
+}   // namespace
 
 CRegTool::~CRegTool()
 {
@@ -58,7 +58,8 @@ LONG CRegTool::Close()
     return lResult;
 }
 
-int CRegTool::ReadStringValue(const wchar_t* _pszName, wchar_t* _pszBuffer, DWORD _cchBuffer, const wchar_t* _pszDefault)
+int CRegTool::ReadStringValue(const wchar_t* _pszName, wchar_t* _pszBuffer, DWORD _cchBuffer,
+                              const wchar_t* _pszDefault)
 {
     if (_cchBuffer == 0)
         return 0;
@@ -89,7 +90,8 @@ int CRegTool::ReadDwordValue(const wchar_t* _pszName, DWORD* _pdwOut, DWORD _dwD
 {
     DWORD dwValue = 0;
     DWORD cbValue = sizeof(dwValue);
-    if (RegQueryValueExW(m_hKey, _pszName, nullptr, nullptr, reinterpret_cast<BYTE*>(&dwValue), &cbValue) != ERROR_SUCCESS)
+    if (RegQueryValueExW(m_hKey, _pszName, nullptr, nullptr, reinterpret_cast<BYTE*>(&dwValue), &cbValue) !=
+        ERROR_SUCCESS)
     {
         *_pdwOut = _dwDefault;
         return 0;

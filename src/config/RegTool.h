@@ -22,6 +22,7 @@ public:
     void Use32BitView();
     HKEY GetKey() const { return m_hKey; }
     DWORD GetDisposition() const { return m_dwDisposition; }
+
 protected:
     // Closes the key held and holds the new one.
     void TakeKey(HKEY _hKey);

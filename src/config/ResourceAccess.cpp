@@ -34,7 +34,7 @@ void CopySearchFolder(wchar_t* _pszOut, size_t _cchOut)
         CopyFolderOf(szProgram, _pszOut, _cchOut);
 }
 
-} // namespace
+}   // namespace
 
 CResourceAccess::~CResourceAccess()
 {
@@ -57,7 +57,8 @@ void CResourceAccess::InitInFolder(const wchar_t* _pszSearchFolder)
     if (m_hModule == nullptr && GetModuleHandleExW(0, MODULE_NAME, &hLoaded))
         UseModule(hLoaded);
     if (m_hModule == nullptr)
-        ChooseStartupLanguage(m_adwLanguages, [this](const wchar_t* _pszFolder) { return LoadStartupFolder(_pszFolder); });
+        ChooseStartupLanguage(m_adwLanguages,
+                              [this](const wchar_t* _pszFolder) { return LoadStartupFolder(_pszFolder); });
     if (m_hModule == nullptr)
         return;
     const PFN_ISUNICODE pfnIsUnicode = reinterpret_cast<PFN_ISUNICODE>(GetProcAddress(m_hModule, "IsUnicode"));
@@ -70,7 +71,8 @@ bool CResourceAccess::LoadStartupFolder(const wchar_t* _pszFolder)
     wchar_t szPath[PATH_CCH];
     StringCchCopyW(szPath, ARRAYSIZE(szPath), m_szSearchFolder);
     AppendBackslash(szPath, ARRAYSIZE(szPath));
-    if (FAILED(StringCchPrintfW(szPath + wcslen(szPath), ARRAYSIZE(szPath) - wcslen(szPath), L"Resource\\%s\\%s", _pszFolder, MODULE_NAME)))
+    if (FAILED(StringCchPrintfW(szPath + wcslen(szPath), ARRAYSIZE(szPath) - wcslen(szPath), L"Resource\\%s\\%s",
+                                _pszFolder, MODULE_NAME)))
         return false;
     HMODULE hModule = LoadLibraryW(szPath);
     if (hModule == nullptr)
@@ -127,8 +129,8 @@ int CResourceAccess::SelectLanguage(const wchar_t* _pszName)
     wchar_t szPath[PATH_CCH];
     CopyProgramFile(szProgram, ARRAYSIZE(szProgram));
     CopyFolderOf(szProgram, szPath, ARRAYSIZE(szPath));
-    if (FAILED(StringCchPrintfW(szPath + wcslen(szPath), ARRAYSIZE(szPath) - wcslen(szPath), L"Resource\\%s\\Resource.dll",
-                                LanguageFolderOfName(_pszName))))
+    if (FAILED(StringCchPrintfW(szPath + wcslen(szPath), ARRAYSIZE(szPath) - wcslen(szPath),
+                                L"Resource\\%s\\Resource.dll", LanguageFolderOfName(_pszName))))
         return 0;
     if (GetFileAttributesW(szPath) == INVALID_FILE_ATTRIBUTES)
         return 0;

@@ -21,12 +21,13 @@ public:
     int SelectLanguage(const wchar_t* _pszName);
     HMODULE GetModule() const { return m_hModule; }
     int GetUnicodeFlag() const { return m_iUnicode; }
+
 private:
     bool LoadStartupFolder(const wchar_t* _pszFolder);
     void UseModule(HMODULE _hModule);
     void ReleaseModule();
 
-    HMODULE m_hModule = nullptr;    // holds one reference of its own
+    HMODULE m_hModule = nullptr;   // holds one reference of its own
     wchar_t m_szSearchFolder[260] = L"";
     wchar_t m_szText[1024] = L"";
     int m_iUnicode = 0;

@@ -14,7 +14,7 @@
 namespace {
 
 const size_t PATH_CCH = 512;
-const size_t PATH_LIMIT = 511;     // bound of every path, terminator included
+const size_t PATH_LIMIT = 511;   // bound of every path, terminator included
 const size_t USER_NAME_CCH = 127;
 
 wchar_t g_szUserDataFolder[PATH_CCH];
@@ -42,7 +42,7 @@ bool KeepsDataPerUser(const SUserDataSource& _source)
     return !IsConfigToolName(szBaseName);
 }
 
-} // namespace
+}   // namespace
 
 void AppendPathPart(wchar_t* _pszPath, size_t _cchPath, const wchar_t* _pszPart)
 {
@@ -68,12 +68,11 @@ void AppendPathPart(wchar_t* _pszPath, size_t _cchPath, const wchar_t* _pszPart)
 
 bool IsConfigToolName(const wchar_t* _pszBaseName)
 {
-    return CompareStringOrdinal(_pszBaseName, -1, L"QELCONFIG", -1, TRUE) == CSTR_EQUAL
-        || CompareStringOrdinal(_pszBaseName, -1, L"TVRCONFIG", -1, TRUE) == CSTR_EQUAL;
+    return CompareStringOrdinal(_pszBaseName, -1, L"QELCONFIG", -1, TRUE) == CSTR_EQUAL ||
+           CompareStringOrdinal(_pszBaseName, -1, L"TVRCONFIG", -1, TRUE) == CSTR_EQUAL;
 }
 
-void BuildUserDataFolder(const SUserDataSource& _source, const wchar_t* _pszSubFolder,
-                         wchar_t* _pszOut, size_t _cchOut)
+void BuildUserDataFolder(const SUserDataSource& _source, const wchar_t* _pszSubFolder, wchar_t* _pszOut, size_t _cchOut)
 {
     if (KeepsDataPerUser(_source))
     {

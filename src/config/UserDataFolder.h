@@ -22,5 +22,5 @@ struct SUserDataSource
 
 // With a user (not SYSTEM, not a configuration program): <roaming application data>\orvex
 // \<product>\<description>\<sub>; otherwise <program folder>\<sub>. No trailing backslash.
-void BuildUserDataFolder(const SUserDataSource& _source, const wchar_t* _pszSubFolder,
-                         wchar_t* _pszOut, size_t _cchOut);
+void BuildUserDataFolder(const SUserDataSource& _source, const wchar_t* _pszSubFolder, wchar_t* _pszOut,
+                         size_t _cchOut);

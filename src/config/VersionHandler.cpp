@@ -8,11 +8,11 @@
 
 namespace {
 
-const size_t VERSION_LIMIT = 63;    // every field, terminator included
+const size_t VERSION_LIMIT = 63;   // every field, terminator included
 const wchar_t SECTION[] = L"General";
 const wchar_t HIGHEST_VERSION_KEY[] = L"HighestVersion";
 
-} // namespace
+}   // namespace
 
 void MakeComparableVersion(const wchar_t* _pszVersion, wchar_t* _pszOut, size_t _cchOut)
 {

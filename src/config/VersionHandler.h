@@ -16,6 +16,7 @@ public:
     bool CheckVersion();
     const wchar_t* GetActualVersion() const { return szActualVersion; }
     const wchar_t* GetHighestVersion() const { return szHighestVersion; }
+
 private:
     wchar_t szActualVersion[64] = L"";
     wchar_t szActualCompare[64] = L"";

@@ -11,16 +11,16 @@
 namespace {
 
 const size_t PROGRAM_PATH_CCH = 260;
-const size_t STRING_LIMIT = 127;    // every version string, terminator included
+const size_t STRING_LIMIT = 127;   // every version string, terminator included
 
 // German Unicode, German Windows-1252, US English Unicode, language-neutral Unicode.
-const wchar_t* const STRING_BLOCKS[] = {
-    L"\\StringFileInfo\\040704b0\\", L"\\StringFileInfo\\040704e4\\",
-    L"\\StringFileInfo\\040904b0\\", L"\\StringFileInfo\\000004b0\\"};
+const wchar_t* const STRING_BLOCKS[] = {L"\\StringFileInfo\\040704b0\\", L"\\StringFileInfo\\040704e4\\",
+                                        L"\\StringFileInfo\\040904b0\\", L"\\StringFileInfo\\000004b0\\"};
 
 void FormatVersion(DWORD _dwMost, DWORD _dwLeast, wchar_t* _pszOut, size_t _cchOut)
 {
-    StringCchPrintfW(_pszOut, _cchOut, L"%d.%d.%d.%d", HIWORD(_dwMost), LOWORD(_dwMost), HIWORD(_dwLeast), LOWORD(_dwLeast));
+    StringCchPrintfW(_pszOut, _cchOut, L"%d.%d.%d.%d", HIWORD(_dwMost), LOWORD(_dwMost), HIWORD(_dwLeast),
+                     LOWORD(_dwLeast));
 }
 
 // The string from the first block that holds it; stays empty when none does.
@@ -40,7 +40,7 @@ void CopyVersionString(const void* _pInfo, const wchar_t* _pszName, wchar_t* _ps
     }
 }
 
-} // namespace
+}   // namespace
 
 CVersionTool::CVersionTool(HMODULE _hModule)
 {
@@ -56,8 +56,8 @@ CVersionTool::CVersionTool(const wchar_t* _pszPath)
 
 void CVersionTool::Read(const wchar_t* _pszPath)
 {
-    for (wchar_t* pszText : {m_szProductVersion, m_szFileVersion, m_szFileDescription, m_szProductName,
-                             m_szComments, m_szOriginalFilename})
+    for (wchar_t* pszText : {m_szProductVersion, m_szFileVersion, m_szFileDescription, m_szProductName, m_szComments,
+                             m_szOriginalFilename})
         pszText[0] = 0;
     if (GetFileAttributesW(_pszPath) == INVALID_FILE_ATTRIBUTES)
         return;
@@ -74,8 +74,10 @@ void CVersionTool::Read(const wchar_t* _pszPath)
     if (VerQueryValueW(pInfo.get(), L"\\", &pFixed, &cbFixed) && cbFixed >= sizeof(m_FixedInfo))
     {
         memcpy(&m_FixedInfo, pFixed, sizeof(m_FixedInfo));
-        FormatVersion(m_FixedInfo.dwProductVersionMS, m_FixedInfo.dwProductVersionLS, m_szProductVersion, ARRAYSIZE(m_szProductVersion));
-        FormatVersion(m_FixedInfo.dwFileVersionMS, m_FixedInfo.dwFileVersionLS, m_szFileVersion, ARRAYSIZE(m_szFileVersion));
+        FormatVersion(m_FixedInfo.dwProductVersionMS, m_FixedInfo.dwProductVersionLS, m_szProductVersion,
+                      ARRAYSIZE(m_szProductVersion));
+        FormatVersion(m_FixedInfo.dwFileVersionMS, m_FixedInfo.dwFileVersionLS, m_szFileVersion,
+                      ARRAYSIZE(m_szFileVersion));
     }
     CopyVersionString(pInfo.get(), L"FileDescription", m_szFileDescription);
     CopyVersionString(pInfo.get(), L"ProductName", m_szProductName);

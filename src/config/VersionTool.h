@@ -14,6 +14,7 @@ public:
     const wchar_t* GetProductName() const { return m_szProductName; }
     const wchar_t* GetComments() const { return m_szComments; }
     const wchar_t* GetOriginalFilename() const { return m_szOriginalFilename; }
+
 private:
     void Read(const wchar_t* _pszPath);
     VS_FIXEDFILEINFO m_FixedInfo = {};

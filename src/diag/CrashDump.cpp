@@ -13,9 +13,9 @@
 
 namespace {
 
-const size_t PROGRAM_PATH_CHARS = 512;     // module file name, at most 511 characters
+const size_t PROGRAM_PATH_CHARS = 512;   // module file name, at most 511 characters
 const size_t DUMP_NAME_CHARS = 600;
-const size_t CUT_CHARS = 3;                // the extension without its dot
+const size_t CUT_CHARS = 3;   // the extension without its dot
 
 wchar_t g_szFallbackFolder[MAX_PATH] = L"";
 
@@ -57,7 +57,7 @@ bool WriteDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType, EDump
     return pfnWrite != nullptr && WriteDumpFile(pfnWrite, _pExceptionPointers, _dwDumpType, _eKind);
 }
 
-} // namespace
+}   // namespace
 
 void SetCrashDumpFallbackFolder(const wchar_t* _pszFolder)
 {
@@ -76,8 +76,8 @@ HANDLE CreateCrashDumpFile(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Ti
         return hFile;
     const wchar_t* pszSlash = wcsrchr(_pszOut, L'\\');
     wchar_t szName[DUMP_NAME_CHARS];
-    if (FAILED(StringCchCopyW(szName, ARRAYSIZE(szName), pszSlash ? pszSlash + 1 : _pszOut))
-        || FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%s\\%s", g_szFallbackFolder, szName)))
+    if (FAILED(StringCchCopyW(szName, ARRAYSIZE(szName), pszSlash ? pszSlash + 1 : _pszOut)) ||
+        FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%s\\%s", g_szFallbackFolder, szName)))
     {
         _pszOut[0] = L'\0';
         return INVALID_HANDLE_VALUE;
@@ -94,10 +94,9 @@ void BuildCrashDumpName(const wchar_t* _pszProgramFile, const SYSTEMTIME& _Time,
     const size_t cchProgram = wcslen(_pszProgramFile);
     const size_t cchKept = cchProgram > CUT_CHARS ? cchProgram - CUT_CHARS : 0;
     // A name that does not fit stays empty: a cut name would lose the time or the extension.
-    if (FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%.*s_%s_%04d%02d%02d_%02d%02d%02d.DMP",
-                                static_cast<int>(cchKept), _pszProgramFile,
-                                _eKind == EDumpKind::Hang ? L"HANGDUMP" : L"CRASHDUMP", _Time.wYear, _Time.wMonth, _Time.wDay,
-                                _Time.wHour, _Time.wMinute, _Time.wSecond)))
+    if (FAILED(StringCchPrintfW(_pszOut, _cchOut, L"%.*s_%s_%04d%02d%02d_%02d%02d%02d.DMP", static_cast<int>(cchKept),
+                                _pszProgramFile, _eKind == EDumpKind::Hang ? L"HANGDUMP" : L"CRASHDUMP", _Time.wYear,
+                                _Time.wMonth, _Time.wDay, _Time.wHour, _Time.wMinute, _Time.wSecond)))
         _pszOut[0] = L'\0';
 }
 

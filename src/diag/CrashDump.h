@@ -9,7 +9,11 @@ LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType);
 bool WriteHangDump(DWORD _dwDumpType);
 
 // What a dump records, and so the word in its file name.
-enum class EDumpKind { Crash, Hang };
+enum class EDumpKind
+{
+    Crash,
+    Hang
+};
 // The folder a dump goes to when the program's own folder refuses it (a standard user's
 // program below Program Files); set once before anything can fault, since the dump is
 // written on a state the fault may have corrupted.

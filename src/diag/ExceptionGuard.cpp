@@ -27,9 +27,9 @@ struct SGuardFrame
     LONG (*pfnFilter)(EXCEPTION_POINTERS*, void*);
     void* pContext;
     int iResult;
-    volatile bool bTaken;              // an exception reached this guard
+    volatile bool bTaken;   // an exception reached this guard
 #if defined(_M_IX86) || defined(__i386__)
-    jmp_buf resume;                    // the guard's frame, for the jump back after the unwind
+    jmp_buf resume;   // the guard's frame, for the jump back after the unwind
 #endif
 };
 
@@ -74,8 +74,8 @@ struct GuardRegistration
 
 const LONG NO_TRY_LEVEL = -1;
 
-EXCEPTION_DISPOSITION NTAPI GuardFrameHandler(EXCEPTION_RECORD* _pRecord, PVOID _pEstablisherFrame,
-                                              CONTEXT* _pContext, PVOID /*_pDispatcherContext*/)
+EXCEPTION_DISPOSITION NTAPI GuardFrameHandler(EXCEPTION_RECORD* _pRecord, PVOID _pEstablisherFrame, CONTEXT* _pContext,
+                                              PVOID /*_pDispatcherContext*/)
 {
     return HandleAtGuard(static_cast<GuardRegistration*>(_pEstablisherFrame)->pFrame, _pEstablisherFrame, _pRecord,
                          _pContext);
@@ -129,12 +129,12 @@ struct UnwindInfo
     BYTE bPrologSize;
     BYTE bCodeCount;
     BYTE bFrameRegister;
-    BYTE abCode[4];            // one code, padded to an even count
-    DWORD dwHandler;           // relative to the base
+    BYTE abCode[4];    // one code, padded to an even count
+    DWORD dwHandler;   // relative to the base
 };
 
-EXCEPTION_DISPOSITION NTAPI GuardFrameHandler(EXCEPTION_RECORD* _pRecord, PVOID _pEstablisherFrame,
-                                              CONTEXT* _pContext, PVOID /*_pDispatcherContext*/)
+EXCEPTION_DISPOSITION NTAPI GuardFrameHandler(EXCEPTION_RECORD* _pRecord, PVOID _pEstablisherFrame, CONTEXT* _pContext,
+                                              PVOID /*_pDispatcherContext*/)
 {
     SGuardFrame* pFrame = *reinterpret_cast<SGuardFrame**>(static_cast<BYTE*>(_pEstablisherFrame) + STATE_SLOT_OFFSET);
     return HandleAtGuard(pFrame, _pEstablisherFrame, _pRecord, _pContext);
@@ -152,7 +152,7 @@ public:
         memcpy(m_pbCode, THUNK_CODE, sizeof(THUNK_CODE));
         WriteJump(m_pbCode + JUMP_OFFSET, reinterpret_cast<UINT_PTR>(GuardFrameHandler));
         const UnwindInfo unwind = {static_cast<BYTE>(1 | (UNW_FLAG_EHANDLER << 3)), PROLOG_SIZE, 1, 0,
-                                   {PROLOG_SIZE, UWOP_ALLOC_SMALL_28H, 0, 0}, JUMP_OFFSET};
+                                   {PROLOG_SIZE, UWOP_ALLOC_SMALL_28H, 0, 0},       JUMP_OFFSET};
         memcpy(m_pbCode + UNWIND_OFFSET, &unwind, sizeof(unwind));
         m_pFunction = reinterpret_cast<RUNTIME_FUNCTION*>(m_pbCode + FUNCTION_OFFSET);
         m_pFunction->BeginAddress = 0;
@@ -225,10 +225,9 @@ void CallInGuardFrame(SGuardFrame* _pFrame)
 #error "The exception guard supports i686 and x86_64."
 #endif
 
-} // namespace
+}   // namespace
 
-bool TryGuarded(int (*_pfnBody)(void*), LONG (*_pfnFilter)(EXCEPTION_POINTERS*, void*), void* _pContext,
-                int* _piResult)
+bool TryGuarded(int (*_pfnBody)(void*), LONG (*_pfnFilter)(EXCEPTION_POINTERS*, void*), void* _pContext, int* _piResult)
 {
     SGuardFrame frame = {};
     frame.pfnEntry = RunBody;
@@ -263,7 +262,7 @@ LONG EndThroughProcessFilter(EXCEPTION_POINTERS* _pExceptionPointers, void*)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-} // namespace
+}   // namespace
 
 void RaiseGuardExit()
 {

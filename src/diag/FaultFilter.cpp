@@ -48,7 +48,7 @@ LONG CALLBACK KeeperHandler(EXCEPTION_POINTERS*)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-} // namespace
+}   // namespace
 
 void InstallFaultFilter(PFN_FAULT_REPORT _pfnReport)
 {

@@ -8,7 +8,7 @@ namespace {
 
 const wchar_t SECTION[] = L"RunEnd";
 
-} // namespace
+}   // namespace
 
 void RecordRunEnd(const wchar_t* _pszPluginFile, const wchar_t* _pszReason)
 {
@@ -25,5 +25,6 @@ void ReadRunEnd(wchar_t* _pszOut, size_t _cchOut)
 {
     if (_cchOut == 0)
         return;
-    GetPrivateProfileStringW(SECTION, L"Plugin", L"", _pszOut, static_cast<DWORD>(_cchOut), g_StatusLog.GetReportFile());
+    GetPrivateProfileStringW(SECTION, L"Plugin", L"", _pszOut, static_cast<DWORD>(_cchOut),
+                             g_StatusLog.GetReportFile());
 }

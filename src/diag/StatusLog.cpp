@@ -22,7 +22,7 @@ const wchar_t ERROR_MARK[] = L".Error.";
 // The error log is moved to its one previous generation before it would pass this size,
 // so both together never hold much more than twice this on disk.
 const ULONGLONG ERROR_LOG_LIMIT_BYTES = 256 * 1024;
-const ULONGLONG LINE_END_BYTES = 2;     // text mode writes CR LF
+const ULONGLONG LINE_END_BYTES = 2;   // text mode writes CR LF
 
 using UniqueFile = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -99,7 +99,7 @@ void AppendLine(const wchar_t* _pszFile, const wchar_t* _pszText)
     }
 }
 
-} // namespace
+}   // namespace
 
 CStatusLog::CStatusLog(int _bProgramFolder) : m_bProgramFolder(_bProgramFolder ? 1 : 0)
 {

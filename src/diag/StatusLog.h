@@ -17,6 +17,7 @@ public:
     const wchar_t* GetReportFile() const { return m_szReportFile; }
     const wchar_t* GetErrorLogFile() const { return m_szErrorLogFile; }
     const wchar_t* GetErrorLogOldFile() const { return m_szErrorLogOldFile; }
+
 private:
     wchar_t m_szReportFile[260] = L"";
     wchar_t m_szErrorLogFile[260] = L"";

@@ -6,12 +6,11 @@
 #include <cstdarg>
 #include <cwchar>
 
-
 std::atomic<DWORD> g_dwGlobalDebugLevel{0};
 
 namespace {
 
-const size_t TRACE_LINE_CHARS = 8191;          // the line and its terminator
+const size_t TRACE_LINE_CHARS = 8191;   // the line and its terminator
 const wchar_t TRACE_CATEGORY[] = L"MAIN";
 const wchar_t ERROR_KIND[] = L".Error.";
 
@@ -25,14 +24,13 @@ size_t FormatPrefix(wchar_t* _pszLine, size_t _cchLine)
 {
     SYSTEMTIME time;
     GetSystemTime(&time);
-    StringCchPrintfW(_pszLine, _cchLine, L"%04d-%02d-%02d %02d:%02d:%02d.%03d (%6d:%6d) - %s.",
-                     time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
-                     time.wMilliseconds, static_cast<int>(GetCurrentProcessId()),
-                     static_cast<int>(GetCurrentThreadId()), TRACE_CATEGORY);
+    StringCchPrintfW(_pszLine, _cchLine, L"%04d-%02d-%02d %02d:%02d:%02d.%03d (%6d:%6d) - %s.", time.wYear, time.wMonth,
+                     time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds,
+                     static_cast<int>(GetCurrentProcessId()), static_cast<int>(GetCurrentThreadId()), TRACE_CATEGORY);
     return wcsnlen(_pszLine, _cchLine);
 }
 
-} // namespace
+}   // namespace
 
 void SetTraceSink(PFN_TRACE_SINK _pfnSink)
 {

@@ -35,6 +35,7 @@ bool LocateHelpFile(const wchar_t* _pszName, wchar_t* _pszPath, size_t _cchPath)
         return true;
     wchar_t szWindows[MAX_PATH];
     const UINT cchWindows = GetWindowsDirectoryW(szWindows, ARRAYSIZE(szWindows));
-    return cchWindows > 0 && cchWindows < ARRAYSIZE(szWindows)
-        && SUCCEEDED(StringCchPrintfW(_pszPath, _cchPath, L"%s\\HELP\\%s", szWindows, _pszName)) && FileExists(_pszPath);
+    return cchWindows > 0 && cchWindows < ARRAYSIZE(szWindows) &&
+           SUCCEEDED(StringCchPrintfW(_pszPath, _cchPath, L"%s\\HELP\\%s", szWindows, _pszName)) &&
+           FileExists(_pszPath);
 }

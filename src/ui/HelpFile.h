@@ -4,9 +4,9 @@
 #pragma once
 #include <cstddef>
 
-const int HELP_TOPIC_MAIN = 1;           // the tray menu and the information dialog
-const int HELP_TOPIC_SETTINGS = 100;     // the settings window
-const int HELP_TOPIC_MODULE_INFO = 101;  // the module info page
+const int HELP_TOPIC_MAIN = 1;            // the tray menu and the information dialog
+const int HELP_TOPIC_SETTINGS = 100;      // the settings window
+const int HELP_TOPIC_MODULE_INFO = 101;   // the module info page
 
 struct SHelpTopic
 {

@@ -68,8 +68,8 @@ DWORD WINAPI LinkThread(LPVOID _pStart)
     Sleep(LINK_THREAD_PAUSE_MS);
     // A second click may have replaced the slot with its own thread; close only this one.
     HANDLE hOwn = InterlockedCompareExchangePointer(pStart->phThread, nullptr, nullptr);
-    if (hOwn && GetThreadId(hOwn) == GetCurrentThreadId()
-        && InterlockedCompareExchangePointer(pStart->phThread, nullptr, hOwn) == hOwn)
+    if (hOwn && GetThreadId(hOwn) == GetCurrentThreadId() &&
+        InterlockedCompareExchangePointer(pStart->phThread, nullptr, hOwn) == hOwn)
         CloseHandle(hOwn);
     return 0;
 }
@@ -114,8 +114,7 @@ void SetLinkFont()
 {
     const HFONT hFontLink = g_InfoDialog.pIcon->GetLinkFont();
     const HFONT hFont = g_InfoDialog.iDpi == BASE_DPI ? nullptr : CreateFontAtDpi(hFontLink, g_InfoDialog.iDpi);
-    SendMessageW(g_InfoDialog.hWndLink, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(hFont ? hFont : hFontLink), TRUE);
+    SendMessageW(g_InfoDialog.hWndLink, WM_SETFONT, reinterpret_cast<WPARAM>(hFont ? hFont : hFontLink), TRUE);
     g_hLinkFont.Reset(hFont);
 }
 
@@ -135,7 +134,8 @@ void OnDpiChanged(HWND _hDlg, WPARAM _wParam, LPARAM _lParam)
         g_hDialogFont.Reset(hFont);
     }
     SetLinkFont();
-    SetWindowPos(_hDlg, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(_hDlg, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnInitDialog(HWND _hDlg)
@@ -227,7 +227,10 @@ INT_PTR CALLBACK InfoDialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _
     case WM_CTLCOLORSTATIC: return OnStaticColor(reinterpret_cast<HDC>(_wParam), reinterpret_cast<HWND>(_lParam));
     case WM_LBUTTONDOWN: g_InfoDialog.hWndPressed = ControlAt(_hDlg, _lParam); return FALSE;
     case WM_LBUTTONUP: OnLeftButtonUp(_hDlg, _lParam); return FALSE;
-    case WM_HELP: g_QelConfig.ShowHelp(HELP_TOPIC_MAIN, TRUE); SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE); return TRUE;
+    case WM_HELP:
+        g_QelConfig.ShowHelp(HELP_TOPIC_MAIN, TRUE);
+        SetWindowLongPtrW(_hDlg, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
         {
@@ -264,7 +267,7 @@ void RunInfoDialogLoop(HWND _hDlg)
     }
 }
 
-} // namespace
+}   // namespace
 
 void RunInfoDialog(const CInfoIcon& _icon)
 {
@@ -278,7 +281,8 @@ void RunInfoDialog(const CInfoIcon& _icon)
     }
     g_InfoDialog.pIcon = &_icon;
     // Modal through a loop of its own, which filters what other processes post meanwhile.
-    const HWND hDlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INFO), nullptr, InfoDialogProc, 0);
+    const HWND hDlg =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_INFO), nullptr, InfoDialogProc, 0);
     if (hDlg)
     {
         ShowWindow(hDlg, SW_SHOW);

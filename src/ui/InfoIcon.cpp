@@ -21,9 +21,12 @@ struct SMenuText
 };
 
 const SMenuText MENU_TEXTS[] = {
-    {IDM_TRAY_SETTINGS, 1017, L"Einstellungen"}, {IDM_TRAY_HELP, 1018, L"Hilfe"},
-    {IDM_TRAY_INFO, 1019, L"Info"},             {IDM_TRAY_PAUSE, 1020, L"Pause"},
-    {IDM_TRAY_CONTINUE, 1021, L"Fortsetzen"},   {IDM_TRAY_EXIT, 1022, L"Beenden"},
+    {IDM_TRAY_SETTINGS, 1017, L"Einstellungen"},
+    {IDM_TRAY_HELP, 1018, L"Hilfe"},
+    {IDM_TRAY_INFO, 1019, L"Info"},
+    {IDM_TRAY_PAUSE, 1020, L"Pause"},
+    {IDM_TRAY_CONTINUE, 1021, L"Fortsetzen"},
+    {IDM_TRAY_EXIT, 1022, L"Beenden"},
 };
 
 HFONT CreateLinkFont()
@@ -35,7 +38,7 @@ HFONT CreateLinkFont()
     return CreateFontIndirectW(&lf);
 }
 
-} // namespace
+}   // namespace
 
 CInfoIcon::CInfoIcon()
 {
@@ -175,7 +178,7 @@ const size_t TIP_CHARS = 127;
 const size_t TIP_FRAME_CHARS = 7;   // "\r\n" + "..." + "\r\n"
 const size_t STATUS_TEXT_CHARS = 127;
 
-} // namespace
+}   // namespace
 
 void CInfoIcon::BuildErrorTip(const wchar_t* _pszProductName, const wchar_t* _pszText, const wchar_t* _pszHint,
                               wchar_t* _pszOut, size_t _cchOut)

@@ -41,6 +41,7 @@ public:
     // The error tooltip: ProductName, then when it fits "\r\n", Text cut with "...", "\r\n", hint.
     static void BuildErrorTip(const wchar_t* _pszProductName, const wchar_t* _pszText, const wchar_t* _pszHint,
                               wchar_t* _pszOut, size_t _cchOut);
+
 private:
     CMenuHandle m_hMenuResource;   // the tray menu's resource; m_hMenu is its first submenu
     HCURSOR m_hCursorHand = nullptr;

@@ -34,7 +34,7 @@ LRESULT CALLBACK SystemLoopFilterProc(int _iCode, WPARAM _wParam, LPARAM _lParam
     return CallNextHookEx(nullptr, _iCode, _wParam, _lParam);
 }
 
-} // namespace
+}   // namespace
 
 CSystemLoopFilter::CSystemLoopFilter()
     : m_hHook(SetWindowsHookExW(WH_MSGFILTER, SystemLoopFilterProc, nullptr, GetCurrentThreadId()))

@@ -142,8 +142,7 @@ void FillList()
 
 bool IsBetaModule(HMODULE _hModule)
 {
-    return CallPluginFunction(_hModule, ListedExports(_hModule).pfnIsBetaVersion,
-                              DLL_NAME_ISBETAVERSION, 0) != 0;
+    return CallPluginFunction(_hModule, ListedExports(_hModule).pfnIsBetaVersion, DLL_NAME_ISBETAVERSION, 0) != 0;
 }
 
 // The warning's owner is the hidden main window, so the list takes the focus back itself.
@@ -249,11 +248,8 @@ LRESULT CALLBACK ListProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
         OnListClick(_wParam, _lParam);
         return lResult;
     }
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(_hWnd, ListProc, _uId);
-        break;
-    default:
-        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(_hWnd, ListProc, _uId); break;
+    default: break;
     }
     return DefSubclassProc(_hWnd, _uMsg, _wParam, _lParam);
 }
@@ -263,7 +259,8 @@ void AddColumns()
     for (int i = 0; i < static_cast<int>(ARRAYSIZE(COLUMNS)); ++i)
     {
         wchar_t szText[128] = L"";
-        StringCchCopyW(szText, ARRAYSIZE(szText), g_ResourceAccess.GetString(COLUMNS[i].uTextId, COLUMNS[i].pszDefault));
+        StringCchCopyW(szText, ARRAYSIZE(szText),
+                       g_ResourceAccess.GetString(COLUMNS[i].uTextId, COLUMNS[i].pszDefault));
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = COLUMNS[i].iFormat;
@@ -308,9 +305,9 @@ void OnInitDialog(HWND _hDlg, int _iDpi)
     ScaleList(_iDpi);
     ListView_SetBkColor(hWndList, g_DlgColors.GetColor(QEL_COLOR_LISTBACK));
     if (!g_ModuleInfoPage.hImages)
-        g_ModuleInfoPage.hImages = ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CHECKBOXES),
-                                                        CHECK_IMAGE_WIDTH, CHECK_IMAGE_GROW, CLR_NONE, IMAGE_BITMAP,
-                                                        LR_CREATEDIBSECTION);
+        g_ModuleInfoPage.hImages =
+            ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CHECKBOXES), CHECK_IMAGE_WIDTH,
+                                 CHECK_IMAGE_GROW, CLR_NONE, IMAGE_BITMAP, LR_CREATEDIBSECTION);
     ListView_SetImageList(hWndList, g_ModuleInfoPage.hImages, LVSIL_SMALL);
     StringCchCopyW(g_ModuleInfoPage.szHostVersion, ARRAYSIZE(g_ModuleInfoPage.szHostVersion),
                    CVersionTool().GetProductVersion());
@@ -398,7 +395,7 @@ INT_PTR CALLBACK PageProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
     }
 }
 
-} // namespace
+}   // namespace
 
 HWND CreateModuleInfoPage(HWND _hWndSettings, int _iDpi)
 {

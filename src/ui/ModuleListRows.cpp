@@ -35,7 +35,7 @@ bool PutOnClipboard(HWND _hWndOwner, const wchar_t* _pszText)
     return bPut;
 }
 
-} // namespace
+}   // namespace
 
 void AddModuleRow(HWND _hWndList, const wchar_t* _pszName, const wchar_t* _pszProduct, const wchar_t* _pszFile,
                   int _iImage, HMODULE _hModule)

@@ -36,7 +36,7 @@ const RECT DEFAULT_POSITION = {0, 0, 800, 600};
 const DWORD FOREGROUND_PAUSE_MS = 10;
 const UINT QUESTION_FLAGS = 0x40033;   // Yes, No, Cancel; exclamation icon; topmost
 const int TITLE_CHARS = 128;
-const DWORD BUTTON_STYLE = 0x5000000B;  // visible child, tab stop, owner draw
+const DWORD BUTTON_STYLE = 0x5000000B;   // visible child, tab stop, owner draw
 const DWORD TITLE_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
 struct SButton
@@ -58,8 +58,8 @@ BOOL CALLBACK CloseIfOwnTopmost(HWND _hWnd, LPARAM _lProcessId)
 {
     DWORD dwProcessId = 0;
     GetWindowThreadProcessId(_hWnd, &dwProcessId);
-    if (dwProcessId == static_cast<DWORD>(_lProcessId) && IsWindowVisible(_hWnd)
-        && (GetWindowLongPtrW(_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
+    if (dwProcessId == static_cast<DWORD>(_lProcessId) && IsWindowVisible(_hWnd) &&
+        (GetWindowLongPtrW(_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
         SendMessageW(_hWnd, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
 }
@@ -71,21 +71,23 @@ void CloseTopmostWindows()
 
 HWND CreateChild(HWND _hDlg, const wchar_t* _pszClass, const wchar_t* _pszText, DWORD _dwStyle, int _iId, HFONT _hFont)
 {
-    HWND hWnd = CreateWindowExW(0, _pszClass, _pszText, _dwStyle, 0, 0, 0, 0, _hDlg,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), GetModuleHandleW(nullptr), nullptr);
+    HWND hWnd =
+        CreateWindowExW(0, _pszClass, _pszText, _dwStyle, 0, 0, 0, 0, _hDlg,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), GetModuleHandleW(nullptr), nullptr);
     if (hWnd)
         SendMessageW(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(_hFont), FALSE);
     return hWnd;
 }
 
-} // namespace
+}   // namespace
 
 void CQelConfig::LoadSettingsPosition()
 {
     unsigned auEdge[4] = {0, 0, 0, 0};
-    swscanf(g_RegIniAccess.ReadString(SECTION, L"Position", 0), L"%u %u %u %u", &auEdge[0], &auEdge[1], &auEdge[2], &auEdge[3]);
-    m_rcPosition = {static_cast<LONG>(auEdge[0]), static_cast<LONG>(auEdge[1]),
-                    static_cast<LONG>(auEdge[2]), static_cast<LONG>(auEdge[3])};
+    swscanf(g_RegIniAccess.ReadString(SECTION, L"Position", 0), L"%u %u %u %u", &auEdge[0], &auEdge[1], &auEdge[2],
+            &auEdge[3]);
+    m_rcPosition = {static_cast<LONG>(auEdge[0]), static_cast<LONG>(auEdge[1]), static_cast<LONG>(auEdge[2]),
+                    static_cast<LONG>(auEdge[3])};
     m_iUseLoadSortRule = _wtoi(g_RegIniAccess.ReadString(SECTION, L"UseLoadSortRule", 0));
     const HRESULT hrCopy = StringCchCopyW(m_szLoadSortRule, ARRAYSIZE(m_szLoadSortRule),
                                           g_RegIniAccess.ReadString(SECTION, L"PluginLoadSortRule", 0));
@@ -97,8 +99,8 @@ void CQelConfig::SaveSettingsPosition()
 {
     if (IsServiceMode())
         return;
-    g_RegIniAccess.WriteFormat(SECTION, L"Position", L"%d %d %d %d",
-                               m_rcPosition.left, m_rcPosition.top, m_rcPosition.right, m_rcPosition.bottom);
+    g_RegIniAccess.WriteFormat(SECTION, L"Position", L"%d %d %d %d", m_rcPosition.left, m_rcPosition.top,
+                               m_rcPosition.right, m_rcPosition.bottom);
     g_RegIniAccess.WriteInt(SECTION, L"UseLoadSortRule", m_iUseLoadSortRule);
     // The rule is written back unchanged; a cut one would replace the whole stored rule.
     if (!m_bLoadSortRuleCut)
@@ -110,8 +112,8 @@ void CQelConfig::ValidatePosition()
     RECT rcDesktop = {};
     GetWindowRect(GetDesktopWindow(), &rcDesktop);
     const RECT& rc = m_rcPosition;
-    if (rc.right <= rc.left || rc.left < rcDesktop.left || rc.top < rcDesktop.top
-        || rc.right > rcDesktop.right || rc.bottom > rcDesktop.bottom)
+    if (rc.right <= rc.left || rc.left < rcDesktop.left || rc.top < rcDesktop.top || rc.right > rcDesktop.right ||
+        rc.bottom > rcDesktop.bottom)
         m_rcPosition = DEFAULT_POSITION;
 }
 
@@ -176,8 +178,12 @@ void CQelConfig::SelectNode(HTREEITEM _hNode)
 
 void CQelConfig::OnSettingsKeyUp(HWND _hWndFocus, WPARAM _wKey)
 {
-    const SSettingsFocusWindows windows = {m_hWndDlg, GetTree(), Control(SETTINGS_PAGE),
-                                           Control(SETTINGS_CLOSE), Control(SETTINGS_APPLY), Control(SETTINGS_HELP)};
+    const SSettingsFocusWindows windows = {m_hWndDlg,
+                                           GetTree(),
+                                           Control(SETTINGS_PAGE),
+                                           Control(SETTINGS_CLOSE),
+                                           Control(SETTINGS_APPLY),
+                                           Control(SETTINGS_HELP)};
     HandleSettingsKey(windows, _hWndFocus, _wKey);
 }
 
@@ -203,7 +209,7 @@ HWND OpenHtmlHelp(const wchar_t* _pszFile, int _iTopic)
     return pfnHtmlHelp(GetDesktopWindow(), szTarget, HH_DISPLAY_TOPIC, 0);
 }
 
-} // namespace
+}   // namespace
 
 void CQelConfig::ShowHelp(int _iTopic, BOOL _bForward)
 {
@@ -341,10 +347,11 @@ void CQelConfig::CreateControls()
 {
     const HFONT hFontNormal = static_cast<HFONT>(m_hFontNormal.Get());
     m_ahWndControls[SETTINGS_TREE] = m_Tree.Create(m_hWndDlg, hFontNormal);
-    m_ahWndControls[SETTINGS_TITLE] = CreateChild(m_hWndDlg, L"STATIC", L"Title", TITLE_STYLE, 0xFFFF,
-                                                  static_cast<HFONT>(m_hFontLarge.Get()));
+    m_ahWndControls[SETTINGS_TITLE] =
+        CreateChild(m_hWndDlg, L"STATIC", L"Title", TITLE_STYLE, 0xFFFF, static_cast<HFONT>(m_hFontLarge.Get()));
     for (const SButton& button : BUTTONS)
-        m_ahWndControls[button.eControl] = CreateChild(m_hWndDlg, L"BUTTON", L"", BUTTON_STYLE, button.iId, hFontNormal);
+        m_ahWndControls[button.eControl] =
+            CreateChild(m_hWndDlg, L"BUTTON", L"", BUTTON_STYLE, button.iId, hFontNormal);
     m_ahWndControls[SETTINGS_PAGE] = nullptr;
 }
 
@@ -365,9 +372,7 @@ bool CQelConfig::OnNotify(const NMHDR* _pHeader, LRESULT* _plResult)
         return false;
     switch (_pHeader->code)
     {
-    case TVN_SELCHANGINGW:
-        *_plResult = m_bChanged && !AskToApply() ? TRUE : FALSE;
-        return true;
+    case TVN_SELCHANGINGW: *_plResult = m_bChanged && !AskToApply() ? TRUE : FALSE; return true;
     case TVN_SELCHANGEDW:
         OnSelectionChanged(reinterpret_cast<const NMTREEVIEWW*>(_pHeader)->itemNew.hItem);
         return true;
@@ -381,8 +386,9 @@ bool CQelConfig::OnNotify(const NMHDR* _pHeader, LRESULT* _plResult)
 bool CQelConfig::AskToApply()
 {
     wchar_t szQuestion[512];
-    StringCchCopyW(szQuestion, ARRAYSIZE(szQuestion),
-                   g_ResourceAccess.GetString(1031, L"The program settings has been changed. Do you want to apply the changes?"));
+    StringCchCopyW(
+        szQuestion, ARRAYSIZE(szQuestion),
+        g_ResourceAccess.GetString(1031, L"The program settings has been changed. Do you want to apply the changes?"));
     // A box closed without an answer, or one that could not be shown, keeps the change as Cancel does.
     const int iAnswer = g_MessageBox.ShowMessageBox(m_hWndDlg, szQuestion, nullptr, QUESTION_FLAGS);
     if (iAnswer == IDYES)

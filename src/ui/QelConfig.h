@@ -49,6 +49,7 @@ public:
     // The help file's full path (program folder, then HELP below the Windows folder); false
     // when it exists in neither.
     bool FindHelpFile(wchar_t* _pszPath, size_t _cchPath) const;
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);
     INT_PTR OnMessage(HWND _hDlg, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);

@@ -10,7 +10,7 @@ static_assert(QEL_SCHEME_COUNT == TELVARIN_SCHEME_COUNT, "one scheme per table c
 
 // The colour each brush is made of, in brush order (the selection brush has its own colour).
 const EQelColor BRUSH_COLORS[QEL_BRUSH_COUNT - 1] = {
-    QEL_COLOR_BACKGROUND, QEL_COLOR_FIELDBACK,  QEL_COLOR_FOCUSFRAME,    QEL_COLOR_FRAME,
+    QEL_COLOR_BACKGROUND, QEL_COLOR_FIELDBACK,     QEL_COLOR_FOCUSFRAME, QEL_COLOR_FRAME,
     QEL_COLOR_BUTTONFACE, QEL_COLOR_BUTTONPRESSED, QEL_COLOR_PANEBACK,
 };
 
@@ -21,7 +21,7 @@ COLORREF NearestColor(HDC _hdcScreen, COLORREF _cr)
     return crNearest == CLR_INVALID ? _cr : crNearest;
 }
 
-} // namespace
+}   // namespace
 
 void CQelDlgColors::SetScheme(DWORD _dwScheme)
 {

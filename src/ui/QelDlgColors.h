@@ -60,6 +60,7 @@ public:
     DWORD GetScheme() const { return m_dwScheme; }
     COLORREF GetColor(EQelColor _eColor) const;
     HBRUSH GetBrush(EQelBrush _eBrush) const;
+
 private:
     COLORREF m_acrColors[QEL_COLOR_COUNT] = {};
     CGdiObject m_ahbrBrushes[QEL_BRUSH_COUNT];

@@ -22,7 +22,7 @@ HFONT MakeFont(int _iHeight, const wchar_t* _pszFaceName)
     return CreateFontIndirectW(&lf);
 }
 
-} // namespace
+}   // namespace
 
 CQelDlgFonts::CQelDlgFonts(const wchar_t* _pszFaceName)
 {
@@ -73,17 +73,26 @@ void CQelDlgFonts::SetFaceName(const wchar_t* _pszFaceName)
 // The shared handler of the host's windows: colour messages and owner-drawn controls.
 namespace {
 
-const LONG_PTR USERDATA_HIGHLIGHT = 2;     // a static control drawn in the highlight colour
-const LONG_PTR USERDATA_CHECKBOX = 0x3;    // bits 1 or 2: a check box
-const LONG_PTR USERDATA_RADIO = 0x4;       // bit 4: a radio button
-const DWORD USERDATA_CHECKED = 0x80000000; // top bit: the box is checked
+const LONG_PTR USERDATA_HIGHLIGHT = 2;       // a static control drawn in the highlight colour
+const LONG_PTR USERDATA_CHECKBOX = 0x3;      // bits 1 or 2: a check box
+const LONG_PTR USERDATA_RADIO = 0x4;         // bit 4: a radio button
+const DWORD USERDATA_CHECKED = 0x80000000;   // top bit: the box is checked
 const int CHECK_SIZE = 14;
 const int FRAME_WIDTH = 2;
 const int TEXT_CHARS = 256;
 
-COLORREF Color(EQelColor _eColor) { return g_DlgColors.GetColor(_eColor); }
-HBRUSH Brush(EQelBrush _eBrush) { return g_DlgColors.GetBrush(_eBrush); }
-LRESULT BrushResult(EQelBrush _eBrush) { return reinterpret_cast<LRESULT>(Brush(_eBrush)); }
+COLORREF Color(EQelColor _eColor)
+{
+    return g_DlgColors.GetColor(_eColor);
+}
+HBRUSH Brush(EQelBrush _eBrush)
+{
+    return g_DlgColors.GetBrush(_eBrush);
+}
+LRESULT BrushResult(EQelBrush _eBrush)
+{
+    return reinterpret_cast<LRESULT>(Brush(_eBrush));
+}
 
 bool IsClass(HWND _hWnd, const wchar_t* _pszClass)
 {
@@ -106,7 +115,8 @@ void DrawEditFrame(HWND _hWndEdit)
     RECT rcWindow = {};
     RECT rcClient = {};
     POINT ptOrigin = {0, 0};
-    if (!GetWindowRect(_hWndEdit, &rcWindow) || !GetClientRect(_hWndEdit, &rcClient) || !ClientToScreen(_hWndEdit, &ptOrigin))
+    if (!GetWindowRect(_hWndEdit, &rcWindow) || !GetClientRect(_hWndEdit, &rcClient) ||
+        !ClientToScreen(_hWndEdit, &ptOrigin))
         return;
     OffsetRect(&rcClient, ptOrigin.x - rcWindow.left, ptOrigin.y - rcWindow.top);
     HDC hdc = GetWindowDC(_hWndEdit);
@@ -150,7 +160,8 @@ void DrawCheckButton(const DRAWITEMSTRUCT& _item, const wchar_t* _pszText, DWORD
     const int iHeight = _item.rcItem.bottom - _item.rcItem.top;
     const int iTop = _bRadio ? _item.rcItem.top : _item.rcItem.top + (iHeight - CHECK_SIZE) / 2;
     RECT rcBox = {_item.rcItem.left, iTop, _item.rcItem.left + CHECK_SIZE, iTop + CHECK_SIZE};
-    UINT uState = (_bRadio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | ((_dwUserData & USERDATA_CHECKED) ? DFCS_CHECKED : 0);
+    UINT uState =
+        (_bRadio ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | ((_dwUserData & USERDATA_CHECKED) ? DFCS_CHECKED : 0);
     DrawFrameControl(_item.hDC, &rcBox, DFC_BUTTON, uState);
     RECT rcText = _item.rcItem;
     rcText.left += CHECK_SIZE + 4;
@@ -252,7 +263,7 @@ void OnDrawItem(const DRAWITEMSTRUCT* _pItem)
     }
 }
 
-} // namespace
+}   // namespace
 
 LRESULT CQelDlgFonts::HandleLookMessage(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam) const
 {
@@ -262,9 +273,7 @@ LRESULT CQelDlgFonts::HandleLookMessage(HWND _hWnd, UINT _uMsg, WPARAM _wParam, 
     {
     case WM_CTLCOLORSTATIC: return OnStaticColor(hdc, hWndControl);
     case WM_CTLCOLORDLG: return BrushResult(QEL_BRUSH_BACKGROUND);
-    case WM_CTLCOLORLISTBOX:
-        SetBkColor(hdc, Color(QEL_COLOR_FIELDBACK));
-        return BrushResult(QEL_BRUSH_FIELDBACK);
+    case WM_CTLCOLORLISTBOX: SetBkColor(hdc, Color(QEL_COLOR_FIELDBACK)); return BrushResult(QEL_BRUSH_FIELDBACK);
     case WM_CTLCOLOREDIT: return OnEditColor(hdc, hWndControl);
     case WM_DRAWITEM:
         if (!IsRefusedFromOtherThread(_uMsg))

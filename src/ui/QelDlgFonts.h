@@ -29,6 +29,7 @@ public:
     // The base font height a face name gives: "(n)" in the name gives n * 1.31, a name that
     // begins with "Segoe UI" 16, any other 12.
     static int BaseHeight(const wchar_t* _pszFaceName);
+
 private:
     CGdiObject m_hFontNormal;
     CGdiObject m_hFontMedium;

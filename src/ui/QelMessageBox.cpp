@@ -27,9 +27,9 @@ const int BUTTON_HEIGHT = 25;
 const int ICON_GAP = 45;
 const int ICON_Y = 25;
 const int ICON_SIZE = 32;
-const int BOX_MARGIN = 100;        // box width = end of the buttons + this
-const int TEXT_CUT_ICON = 80;      // text width = box width - this, with an icon
-const int TEXT_CUT_PLAIN = 20;     // and without
+const int BOX_MARGIN = 100;      // box width = end of the buttons + this
+const int TEXT_CUT_ICON = 80;    // text width = box width - this, with an icon
+const int TEXT_CUT_PLAIN = 20;   // and without
 const int OWNER_OFFSET = 20;
 const DWORD BUTTON_STYLE = 0x5000000B;   // visible child, owner-drawn push button
 const UINT MAX_BUTTONS = 4;
@@ -90,8 +90,7 @@ const wchar_t* IconName(UINT _uFlags)
 class CBoxClass
 {
 public:
-    explicit CBoxClass(WNDPROC _pfnProc)
-        : m_hbrBackground(CreateSolidBrush(g_DlgColors.GetColor(QEL_COLOR_BACKGROUND)))
+    explicit CBoxClass(WNDPROC _pfnProc) : m_hbrBackground(CreateSolidBrush(g_DlgColors.GetColor(QEL_COLOR_BACKGROUND)))
     {
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof(wc);
@@ -105,6 +104,7 @@ public:
     ~CBoxClass() { UnregisterClassW(BOX_CLASS, GetModuleHandleW(nullptr)); }
     CBoxClass(const CBoxClass&) = delete;
     CBoxClass& operator=(const CBoxClass&) = delete;
+
 private:
     CGdiObject m_hbrBackground;
 };
@@ -118,15 +118,15 @@ void SettleInput()
     }
     for (int i = 0; i < SETTLE_ROUNDS; ++i)
     {
-        while (PeekMessageW(&msg, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE)
-               || PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)
-               || PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+        while (PeekMessageW(&msg, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE) ||
+               PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE) ||
+               PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
             DispatchMessageW(&msg);
         Sleep(SETTLE_PAUSE_MS);
     }
 }
 
-} // namespace
+}   // namespace
 
 int CQelMessageBox::ShowMessageBox(HWND _hWndOwner, const wchar_t* _pszText, const wchar_t* _pszCaption, UINT _uFlags)
 {
@@ -171,8 +171,8 @@ int CQelMessageBox::ShowMessageBoxById(HWND _hWndOwner, UINT _uCaptionId, UINT _
 bool CQelMessageBox::Build(const wchar_t* _pszText, const wchar_t* _pszCaption)
 {
     const HINSTANCE hInstance = GetModuleHandleW(nullptr);
-    m_hWndBox = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOPARENTNOTIFY, BOX_CLASS, _pszCaption, WS_CAPTION,
-                                CW_USEDEFAULT, CW_USEDEFAULT, BOX_WIDTH, BOX_HEIGHT, m_hWndOwner, nullptr, hInstance, nullptr);
+    m_hWndBox = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOPARENTNOTIFY, BOX_CLASS, _pszCaption, WS_CAPTION, CW_USEDEFAULT,
+                                CW_USEDEFAULT, BOX_WIDTH, BOX_HEIGHT, m_hWndOwner, nullptr, hInstance, nullptr);
     if (!m_hWndBox)
         return false;
     m_hWndText = CreateWindowExW(0, L"STATIC", _pszText, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hWndBox, nullptr,
@@ -197,9 +197,9 @@ void CQelMessageBox::CreateButtons()
     for (UINT i = 0; i < set.uCount && m_uButtonCount < MAX_BUTTONS; ++i)
     {
         const SButton& button = *set.apButtons[i];
-        const HWND hWnd = CreateWindowExW(0, L"BUTTON", g_ResourceAccess.GetString(button.uTextId, button.pszDefault),
-                                          BUTTON_STYLE, 0, 0, 0, 0, m_hWndBox,
-                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.iId)), hInstance, nullptr);
+        const HWND hWnd = CreateWindowExW(
+            0, L"BUTTON", g_ResourceAccess.GetString(button.uTextId, button.pszDefault), BUTTON_STYLE, 0, 0, 0, 0,
+            m_hWndBox, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.iId)), hInstance, nullptr);
         if (hWnd)
             m_ahWndButtons[m_uButtonCount++] = hWnd;
     }
@@ -209,8 +209,9 @@ void CQelMessageBox::CreateButtons()
 HWND CQelMessageBox::CreateIcon()
 {
     const wchar_t* pszIcon = IconName(m_uFlags);
-    const HICON hIcon = pszIcon ? static_cast<HICON>(LoadImageW(nullptr, pszIcon, IMAGE_ICON, ICON_SIZE, ICON_SIZE, LR_SHARED))
-                                : nullptr;
+    const HICON hIcon =
+        pszIcon ? static_cast<HICON>(LoadImageW(nullptr, pszIcon, IMAGE_ICON, ICON_SIZE, ICON_SIZE, LR_SHARED))
+                : nullptr;
     if (!hIcon)
         return nullptr;
     const HWND hWndIcon = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 0, 0, 0, m_hWndBox,
@@ -231,14 +232,16 @@ void CQelMessageBox::SetDpi(int _iDpi)
     const int iTextCut = m_hWndIcon ? TEXT_CUT_ICON : TEXT_CUT_PLAIN;
     MoveScaled(m_hWndText, TEXT_X, TEXT_Y, iButtonsEnd + BOX_MARGIN - iTextCut, TEXT_HEIGHT);
     for (UINT i = 0; i < m_uButtonCount; ++i)
-        MoveScaled(m_ahWndButtons[i], BUTTON_X + BUTTON_STEP * static_cast<int>(i), BUTTON_Y, BUTTON_WIDTH, BUTTON_HEIGHT);
+        MoveScaled(m_ahWndButtons[i], BUTTON_X + BUTTON_STEP * static_cast<int>(i), BUTTON_Y, BUTTON_WIDTH,
+                   BUTTON_HEIGHT);
     if (m_hWndIcon)
         MoveScaled(m_hWndIcon, iButtonsEnd + ICON_GAP, ICON_Y, ICON_SIZE, ICON_SIZE);
 }
 
 void CQelMessageBox::MoveScaled(HWND _hWnd, int _x, int _y, int _cx, int _cy) const
 {
-    MoveWindow(_hWnd, ScaleToDpi(_x, m_iDpi), ScaleToDpi(_y, m_iDpi), ScaleToDpi(_cx, m_iDpi), ScaleToDpi(_cy, m_iDpi), TRUE);
+    MoveWindow(_hWnd, ScaleToDpi(_x, m_iDpi), ScaleToDpi(_y, m_iDpi), ScaleToDpi(_cx, m_iDpi), ScaleToDpi(_cy, m_iDpi),
+               TRUE);
 }
 
 // Below and right of the owner's top left corner (or the screen's), within the work area.

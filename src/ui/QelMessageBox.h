@@ -20,6 +20,7 @@ public:
     int ShowMessageBoxById(HWND _hWndOwner, UINT _uCaptionId, UINT _uTextId, UINT _uFlags);
     // The open box; null when none is open.
     HWND GetBoxWindow() const { return m_hWndBox; }
+
 private:
     static LRESULT CALLBACK BoxProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam);
     bool Build(const wchar_t* _pszText, const wchar_t* _pszCaption);

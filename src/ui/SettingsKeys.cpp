@@ -8,8 +8,8 @@ const WPARAM KEY_ENTER = 13;
 // A window the focus may go to: visible, enabled and with a tab stop.
 bool CanTakeFocus(HWND _hWnd)
 {
-    return _hWnd && IsWindowVisible(_hWnd) && IsWindowEnabled(_hWnd)
-        && (GetWindowLongPtrW(_hWnd, GWL_STYLE) & WS_TABSTOP) != 0;
+    return _hWnd && IsWindowVisible(_hWnd) && IsWindowEnabled(_hWnd) &&
+           (GetWindowLongPtrW(_hWnd, GWL_STYLE) & WS_TABSTOP) != 0;
 }
 
 // Visible and enabled: the buttons are chosen by that (Help is hidden while no help exists).
@@ -45,14 +45,14 @@ HWND NextOutsidePage(const SSettingsFocusWindows& _w, HWND _hWndFocus, HWND _hWn
     return _hWndCandidate;
 }
 
-} // namespace
+}   // namespace
 
 HWND NextSettingsFocus(const SSettingsFocusWindows& _w, HWND _hWndFocus)
 {
     const HWND hWndCandidate = FirstFocusable(GetWindow(_hWndFocus, GW_HWNDNEXT));
     const bool bInPage = _w.hWndPage && IsChild(_w.hWndPage, _hWndFocus);
-    HWND hWndNext = bInPage ? (hWndCandidate ? hWndCandidate : _w.hWndClose)
-                            : NextOutsidePage(_w, _hWndFocus, hWndCandidate);
+    HWND hWndNext =
+        bInPage ? (hWndCandidate ? hWndCandidate : _w.hWndClose) : NextOutsidePage(_w, _hWndFocus, hWndCandidate);
     if (hWndNext && hWndNext == _w.hWndPage)
         hWndNext = FirstFocusable(GetWindow(_w.hWndPage, GW_CHILD));
     return hWndNext ? hWndNext : _w.hWndTree;
@@ -65,7 +65,8 @@ void HandleSettingsKey(const SSettingsFocusWindows& _w, HWND _hWndFocus, WPARAM 
     if (_wKey == KEY_ENTER && IsButton(_hWndFocus))
     {
         const int iId = GetDlgCtrlID(_hWndFocus);
-        PostMessageW(GetParent(_hWndFocus), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED), reinterpret_cast<LPARAM>(_hWndFocus));
+        PostMessageW(GetParent(_hWndFocus), WM_COMMAND, MAKEWPARAM(iId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(_hWndFocus));
         return;
     }
     const HWND hWndNext = NextSettingsFocus(_w, _hWndFocus);

@@ -21,12 +21,12 @@ struct SLayoutRow
 };
 
 const SLayoutRow LAYOUT[SETTINGS_CONTROL_COUNT] = {
-    {5, false, 5, false, 245, false, -10, true},          // tree: 5, 5, 245, H - 10
-    {260, false, 5, false, 300, false, 25, false},        // title: 260, 5, 300, 25
-    {-280, true, -35, true, 90, false, 25, false},        // Close: W - 280, H - 35, 90, 25
-    {-185, true, -35, true, 90, false, 25, false},        // Apply: W - 185, H - 35, 90, 25
-    {-90, true, -35, true, 80, false, 25, false},         // Help: W - 90, H - 35, 80, 25
-    {260, false, 40, false, -270, true, -85, true},       // page: 260, 40, W - 270, H - 85
+    {5, false, 5, false, 245, false, -10, true},      // tree: 5, 5, 245, H - 10
+    {260, false, 5, false, 300, false, 25, false},    // title: 260, 5, 300, 25
+    {-280, true, -35, true, 90, false, 25, false},    // Close: W - 280, H - 35, 90, 25
+    {-185, true, -35, true, 90, false, 25, false},    // Apply: W - 185, H - 35, 90, 25
+    {-90, true, -35, true, 80, false, 25, false},     // Help: W - 90, H - 35, 80, 25
+    {260, false, 40, false, -270, true, -85, true},   // page: 260, 40, W - 270, H - 85
 };
 
 const int PANE_STRIP_WIDTH = 250;
@@ -38,7 +38,7 @@ int Place(int _iFixed, bool _bFromClient, int _iClient, int _iDpi)
     return ScaleToDpi(_iFixed, _iDpi) + (_bFromClient ? _iClient : 0);
 }
 
-} // namespace
+}   // namespace
 
 RECT SettingsControlRect(ESettingsControl _eControl, int _iWidth, int _iHeight, int _iDpi)
 {

@@ -14,12 +14,12 @@ const SPluginExports& ExportsOf(HMODULE _hModule)
     return pModule != nullptr ? pModule->GetExports() : s_none;
 }
 
-} // namespace
+}   // namespace
 
 HWND ShowPluginPage(HMODULE _hModule, HWND _hWndSettings)
 {
-    const HWND hWndPage = CallPluginFunction(_hModule, ExportsOf(_hModule).pfnShowConfig,
-                                             DLL_NAME_SHOWCONFIG, static_cast<HWND>(nullptr), _hWndSettings);
+    const HWND hWndPage = CallPluginFunction(_hModule, ExportsOf(_hModule).pfnShowConfig, DLL_NAME_SHOWCONFIG,
+                                             static_cast<HWND>(nullptr), _hWndSettings);
     // The window is moved and sent commands later: only a child of the settings window is taken.
     return hWndPage && IsWindow(hWndPage) && GetParent(hWndPage) == _hWndSettings ? hWndPage : nullptr;
 }
@@ -35,14 +35,12 @@ bool QueryPluginId(HMODULE _hModule, int* _piPluginId)
 
 bool ReportsDisabled(HMODULE _hModule)
 {
-    return CallPluginFunction(_hModule, ExportsOf(_hModule).pfnGetDisableState,
-                              DLL_NAME_GETDISABLESTATE, 0) != 0;
+    return CallPluginFunction(_hModule, ExportsOf(_hModule).pfnGetDisableState, DLL_NAME_GETDISABLESTATE, 0) != 0;
 }
 
 bool ShowsTitleGreyed(HMODULE _hModule)
 {
-    if (CallPluginFunction(_hModule, ExportsOf(_hModule).pfnCanDisable,
-                           DLL_NAME_CANDISABLE, 0) == 0)
+    if (CallPluginFunction(_hModule, ExportsOf(_hModule).pfnCanDisable, DLL_NAME_CANDISABLE, 0) == 0)
         return false;
     if (!ExportsOf(_hModule).pfnGetDisableState)
         return true;

@@ -21,12 +21,9 @@ struct SCategoryNode
 
 // The categories in tree order, below the module info node.
 const SCategoryNode CATEGORIES[] = {
-    {&g_PluginTelephony, 1005, L"Telephony"},
-    {&g_PluginSearch, 1006, L"Search"},
-    {&g_PluginInfo, 1007, L"Inbound Action"},
-    {&g_PluginSave, 1008, L"Data Storage"},
-    {&g_PluginExtra, 1009, L"Extra"},
-    {&g_PluginDebug, 1024, L"Trace"},
+    {&g_PluginTelephony, 1005, L"Telephony"}, {&g_PluginSearch, 1006, L"Search"},
+    {&g_PluginInfo, 1007, L"Inbound Action"}, {&g_PluginSave, 1008, L"Data Storage"},
+    {&g_PluginExtra, 1009, L"Extra"},         {&g_PluginDebug, 1024, L"Trace"},
 };
 
 const COLORREF WHITE = RGB(255, 255, 255);
@@ -37,7 +34,7 @@ void CopyText(UINT _uId, const wchar_t* _pszDefault, wchar_t* _pszOut, size_t _c
     StringCchCopyW(_pszOut, _cchOut, g_ResourceAccess.GetString(_uId, _pszDefault));
 }
 
-} // namespace
+}   // namespace
 
 HWND CSettingsTree::Create(HWND _hWndDlg, HFONT _hFont)
 {
@@ -156,7 +153,8 @@ LRESULT CSettingsTree::OnCustomDraw(NMTVCUSTOMDRAW* _pDraw) const
     else if (uState == CDIS_FOCUS)
         _pDraw->clrText = WHITE;
     else if (const HMODULE hModule = FindModule(reinterpret_cast<HTREEITEM>(_pDraw->nmcd.dwItemSpec)))
-        _pDraw->clrText = g_DlgColors.GetColor(ReportsDisabled(hModule) ? QEL_COLOR_DISABLEDMODULETEXT : QEL_COLOR_MODULETEXT);
+        _pDraw->clrText =
+            g_DlgColors.GetColor(ReportsDisabled(hModule) ? QEL_COLOR_DISABLEDMODULETEXT : QEL_COLOR_MODULETEXT);
     else
         _pDraw->clrText = g_DlgColors.GetColor(QEL_COLOR_NODETEXT);
     return CDRF_NEWFONT;

@@ -32,6 +32,7 @@ public:
     void GetText(HTREEITEM _hNode, wchar_t* _pszText, int _cchText) const;
     // NM_CUSTOMDRAW of the tree: the colours of selected, focused, plug-in and other nodes.
     LRESULT OnCustomDraw(NMTVCUSTOMDRAW* _pDraw) const;
+
 private:
     // Inserts a node; null when the insertion failed (the module is then not mapped).
     HTREEITEM Insert(HTREEITEM _hParent, HTREEITEM _hAfter, const wchar_t* _pszText, HMODULE _hModule);

@@ -13,10 +13,11 @@ const int MENU_OFFSET_X = 10;
 
 HICON LoadSmallIcon(HINSTANCE _hInstance, WORD _wResource)
 {
-    return static_cast<HICON>(LoadImageW(_hInstance, MAKEINTRESOURCEW(_wResource), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(
+        LoadImageW(_hInstance, MAKEINTRESOURCEW(_wResource), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
 }
 
-} // namespace
+}   // namespace
 
 CTrayIcon::CTrayIcon() : m_bEnabled(FALSE), m_bShown(FALSE)
 {
@@ -28,8 +29,8 @@ CTrayIcon::~CTrayIcon()
     Show(FALSE);
 }
 
-void CTrayIcon::Create(HINSTANCE _hInstance, HWND _hWndOwner, UINT _uCallbackMessage, UINT _uId,
-                       WORD _wIconState1, WORD _wIconState0, WORD _wIconState2)
+void CTrayIcon::Create(HINSTANCE _hInstance, HWND _hWndOwner, UINT _uCallbackMessage, UINT _uId, WORD _wIconState1,
+                       WORD _wIconState0, WORD _wIconState2)
 {
     if (m_hInstance)
         return;

@@ -19,8 +19,8 @@ public:
     void SetEnabled(BOOL _bEnabled) { m_bEnabled = _bEnabled; }
     BOOL IsEnabled() const { return m_bEnabled; }
     // Once only: owner, callback message, id and the icons of states 1, 0 and 2 (0 = none).
-    void Create(HINSTANCE _hInstance, HWND _hWndOwner, UINT _uCallbackMessage, UINT _uId,
-                WORD _wIconState1, WORD _wIconState0, WORD _wIconState2);
+    void Create(HINSTANCE _hInstance, HWND _hWndOwner, UINT _uCallbackMessage, UINT _uId, WORD _wIconState1,
+                WORD _wIconState0, WORD _wIconState2);
     // 0 and 1 pick their icons, any other state the third one; adds or updates the icon.
     void SetState(int _iState);
     void Show(BOOL _bShow);
@@ -37,8 +37,10 @@ public:
 
     const NOTIFYICONDATAW& GetNotifyData() const { return m_NotifyData; }
     BOOL IsShown() const { return m_bShown; }
+
 protected:
     HMENU m_hMenu = nullptr;
+
 private:
     std::atomic<BOOL> m_bEnabled;
     std::atomic<BOOL> m_bShown;

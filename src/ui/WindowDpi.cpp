@@ -9,7 +9,7 @@ namespace {
 const int MIN_DPI = 48;
 const int MAX_DPI = 960;
 
-} // namespace
+}   // namespace
 
 int GetSystemDpi()
 {
@@ -54,7 +54,8 @@ void ScaleChildWindows(HWND _hWnd, int _iFromDpi, int _iToDpi)
         MapWindowPoints(nullptr, _hWnd, reinterpret_cast<POINT*>(&rc), 2);
         const int x = MulDiv(rc.left, _iToDpi, _iFromDpi);
         const int y = MulDiv(rc.top, _iToDpi, _iFromDpi);
-        MoveWindow(hChild, x, y, MulDiv(rc.right, _iToDpi, _iFromDpi) - x, MulDiv(rc.bottom, _iToDpi, _iFromDpi) - y, TRUE);
+        MoveWindow(hChild, x, y, MulDiv(rc.right, _iToDpi, _iFromDpi) - x, MulDiv(rc.bottom, _iToDpi, _iFromDpi) - y,
+                   TRUE);
     }
 }
 
@@ -123,8 +124,8 @@ bool ReadDpiChange(HWND _hWnd, WPARAM _wParam, LPARAM _lParam, int _iOldDpi, int
     RECT rc = {rcWindow.left, rcWindow.top, rcWindow.left + MulDiv(rcWindow.right - rcWindow.left, iDpi, _iOldDpi),
                rcWindow.top + MulDiv(rcWindow.bottom - rcWindow.top, iDpi, _iOldDpi)};
     const RECT* pSuggested = reinterpret_cast<const RECT*>(_lParam);
-    if (!InSendMessage() && pSuggested && IsBusMemoryReadable(pSuggested, sizeof(RECT))
-        && pSuggested->right > pSuggested->left && pSuggested->bottom > pSuggested->top)
+    if (!InSendMessage() && pSuggested && IsBusMemoryReadable(pSuggested, sizeof(RECT)) &&
+        pSuggested->right > pSuggested->left && pSuggested->bottom > pSuggested->top)
         rc = *pSuggested;
     *_piNewDpi = iDpi;
     *_prcNew = FitIntoWorkArea(rc, WorkAreaNear(rc));

@@ -103,20 +103,11 @@ bool RunSwitch(const wchar_t* _pszCommandLine)
 {
     switch (ParseSwitch(_pszCommandLine))
     {
-    case L'D':
-        StartOrControlService(0, TVR_SERVICE_NAME, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
-        return true;
-    case L'I':
-        InstallOwnService();
-        return true;
-    case L'U':
-        RemoveOwnServiceAndHost();
-        return true;
-    case L'S':
-        MakeShortcuts(_pszCommandLine);
-        return false;
-    default:
-        return false;
+    case L'D': StartOrControlService(0, TVR_SERVICE_NAME, SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS); return true;
+    case L'I': InstallOwnService(); return true;
+    case L'U': RemoveOwnServiceAndHost(); return true;
+    case L'S': MakeShortcuts(_pszCommandLine); return false;
+    default: return false;
     }
 }
 
@@ -145,7 +136,7 @@ int Run()
     return iResult;
 }
 
-} // namespace
+}   // namespace
 
 int HostEntry(HINSTANCE _hInstance, const wchar_t* _pszCommandLine)
 {
@@ -159,14 +150,9 @@ int HostEntry(HINSTANCE _hInstance, const wchar_t* _pszCommandLine)
     GetProgramFile(szProgram);
     switch (DecideTrayStart(szProgram))
     {
-    case START_HANDOVER:
-        HandOverToRunningHost(szProgram);
-        return -1;
-    case START_REFUSE:
-        RefuseToRun();
-        return -1;
-    default:
-        return Run();
+    case START_HANDOVER: HandOverToRunningHost(szProgram); return -1;
+    case START_REFUSE: RefuseToRun(); return -1;
+    default: return Run();
     }
 }
 
@@ -180,10 +166,8 @@ wchar_t ParseSwitch(const wchar_t* _pszCommandLine)
     case L'D':
     case L'I':
     case L'S':
-    case L'U':
-        return chLetter;
-    default:
-        return 0;
+    case L'U': return chLetter;
+    default: return 0;
     }
 }
 

@@ -45,10 +45,15 @@ void DeleteLinkIn(int _iFolder, const wchar_t* _pszRelative)
         DeleteFileW(szLink);
 }
 
-template <typename T> struct ComRelease
+template <typename T>
+struct ComRelease
 {
     T* p = nullptr;
-    ~ComRelease() { if (p) p->Release(); }
+    ~ComRelease()
+    {
+        if (p)
+            p->Release();
+    }
 };
 
 // Saves a shell link at _pszLink pointing to _pszTarget, optionally with the target's first icon.
@@ -66,7 +71,7 @@ bool SaveShellLink(const wchar_t* _pszLink, const wchar_t* _pszTarget, bool _bTa
     return SUCCEEDED(file.p->Save(_pszLink, TRUE));
 }
 
-} // namespace
+}   // namespace
 
 void CreateStartupShortcut(const wchar_t* _pszTarget, const wchar_t* _pszLinkName)
 {

@@ -164,7 +164,7 @@ void CopyUpper(const wchar_t* _pszText, wchar_t (&_szOut)[512])
     CharUpperW(_szOut);
 }
 
-} // namespace
+}   // namespace
 
 int CountInstances(const wchar_t* _pszProgramFile)
 {

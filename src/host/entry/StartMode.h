@@ -2,7 +2,12 @@
 #pragma once
 #include <windows.h>
 
-enum StartDecision { START_RUN = 0, START_HANDOVER = 1, START_REFUSE = 2 };
+enum StartDecision
+{
+    START_RUN = 0,
+    START_HANDOVER = 1,
+    START_REFUSE = 2
+};
 
 // Running processes whose main module path contains the program file name and that run
 // under an account of the current user's name (the calling process counts itself).

@@ -19,7 +19,7 @@
 // The start-up report: program, machine, system version and dialling location.
 namespace {
 
-typedef LONG (WINAPI* PFN_RtlGetVersion)(OSVERSIONINFOEXW*);
+typedef LONG(WINAPI* PFN_RtlGetVersion)(OSVERSIONINFOEXW*);
 
 void TraceProcessor(const SYSTEM_INFO& _Info)
 {
@@ -67,7 +67,7 @@ void TraceLocation()
         WriteTraceNote(0, L"Func.CServiceWindow.Error.Location %d;", dwCurrentId);   // no location set up: not a fault
 }
 
-} // namespace
+}   // namespace
 
 void WriteStartupReport()
 {
@@ -136,11 +136,10 @@ void TraceWindowsChecks()
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindows7OrGreater %d", IsWindows7OrGreater() ? 1 : 0);
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindows8OrGreater %d", IsWindows8OrGreater() ? 1 : 0);
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsServer %d", IsWindowsServer() ? 1 : 0);
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsTerminalServer %d",
-               ServiceExists(L"TermServLicensing") ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsTerminalServer %d", ServiceExists(L"TermServLicensing") ? 1 : 0);
 }
 
-} // namespace
+}   // namespace
 
 void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir)
 {
@@ -216,7 +215,7 @@ void AppendString(HKEY _hKey, const wchar_t* _pszName, wchar_t* _pszOut, size_t 
     AppendFormat(_pszOut, _cchOut, L"%s;", szValue);
 }
 
-} // namespace
+}   // namespace
 
 bool ReadDialingLocation(HKEY _hRoot, wchar_t* _pszOut, size_t _cchOut, DWORD* _pdwCurrentId)
 {
@@ -237,9 +236,10 @@ bool ReadDialingLocation(HKEY _hRoot, wchar_t* _pszOut, size_t _cchOut, DWORD* _
     AppendFormat(_pszOut, cchText, L"%d;", *_pdwCurrentId);
     AppendFormat(_pszOut, cchText, L"%d;", ReadDword(location.Get(), L"Country"));
     AppendFormat(_pszOut, cchText, L"%d;", ReadDword(location.Get(), L"Flags"));
-    static const wchar_t* const s_apszStrings[] = {L"AreaCode", L"DisableCallWaiting", L"InternationalCarrierCode",
-                                                   L"LongDistanceAccess", L"LongDistanceCarrierCode", L"Name",
-                                                   L"OutsideAccess"};
+    static const wchar_t* const s_apszStrings[] = {
+        L"AreaCode",           L"DisableCallWaiting",      L"InternationalCarrierCode",
+        L"LongDistanceAccess", L"LongDistanceCarrierCode", L"Name",
+        L"OutsideAccess"};
     for (const wchar_t* pszName : s_apszStrings)
         AppendString(location.Get(), pszName, _pszOut, cchText);
     return true;

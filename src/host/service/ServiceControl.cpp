@@ -93,7 +93,7 @@ void WaitUntilStopped(const wchar_t* _pszName)
         Sleep(STOP_POLL_MS);
 }
 
-} // namespace
+}   // namespace
 
 int InstallService(DWORD _dwTypeBits, const wchar_t* _pszName, const wchar_t* _pszPath, DWORD _dwStartType,
                    const wchar_t* _pszDependencies, const wchar_t* _pszDescription, const wchar_t* _pszDisplayName)
@@ -106,8 +106,8 @@ int InstallService(DWORD _dwTypeBits, const wchar_t* _pszName, const wchar_t* _p
         return 0;
     CScHandle hService(CreateServiceW(hManager.Get(), _pszName, IsEmpty(_pszDisplayName) ? _pszName : _pszDisplayName,
                                       SERVICE_ALL_ACCESS, _dwTypeBits | SERVICE_WIN32_OWN_PROCESS, _dwStartType,
-                                      SERVICE_ERROR_NORMAL, szBinaryPath, nullptr, nullptr, _pszDependencies,
-                                      nullptr, nullptr));
+                                      SERVICE_ERROR_NORMAL, szBinaryPath, nullptr, nullptr, _pszDependencies, nullptr,
+                                      nullptr));
     if (!hService)
         return 0;
     if (!IsEmpty(_pszDescription))
@@ -151,7 +151,7 @@ bool IsUnlistedService(const wchar_t* _pszName)
     return lStatus == ERROR_FILE_NOT_FOUND;
 }
 
-} // namespace
+}   // namespace
 
 int ServiceExists(const wchar_t* _pszName)
 {
@@ -230,7 +230,7 @@ void ReadImagePath(const wchar_t* _pszName)
         g_szServiceImagePath[0] = 0;
 }
 
-} // namespace
+}   // namespace
 
 const wchar_t* GetServiceImagePath(const wchar_t* _pszName)
 {
@@ -247,7 +247,7 @@ const wchar_t* GetServiceImagePath(const wchar_t* _pszName)
 // Names of the service states for trace lines.
 const wchar_t* GetServiceStateName(DWORD _dwState)
 {
-    static const wchar_t* const s_apszNames[] = {L"STOPPED", L"START_PENDING", L"STOP_PENDING", L"RUNNING",
+    static const wchar_t* const s_apszNames[] = {L"STOPPED",          L"START_PENDING", L"STOP_PENDING", L"RUNNING",
                                                  L"CONTINUE_PENDING", L"PAUSE_PENDING", L"PAUSED"};
     // One buffer per thread: the status is reported from the main and the service threads.
     static thread_local wchar_t s_szName[32];

@@ -52,12 +52,11 @@ void RunControl(DWORD _dwOpcode)
         WriteTrace(3, L"Func.Handler.Event.SERVICE_CONTROL_SHUTDOWN");
         OnShutdown();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-} // namespace
+}   // namespace
 
 DWORD WINAPI ServiceThread(LPVOID _pThreadHandle)
 {
@@ -138,7 +137,7 @@ void PostServiceRequest(DWORD _dwState)
         PostMessageW(g_hWndParent, WM_QEL_SERVICE, _dwState, 0);
 }
 
-} // namespace
+}   // namespace
 
 void OnPause()
 {
@@ -175,7 +174,8 @@ void OnInterrogate()
 namespace {
 
 const DWORD SERVICE_TYPE_INTERACTIVE_OWN = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;   // 0x110
-const DWORD CONTROLS_STOP_PAUSE_SHUTDOWN = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
+const DWORD CONTROLS_STOP_PAUSE_SHUTDOWN =
+    SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE | SERVICE_ACCEPT_SHUTDOWN;
 const DWORD RECORD_POLL_MS = 10;
 
 SERVICE_STATUS g_ServiceStatus = {};
@@ -183,7 +183,7 @@ SERVICE_STATUS g_ServiceStatus = {};
 SERVICE_STATUS_HANDLE volatile g_hServiceStatus = nullptr;
 volatile LONG g_lStatusRecordFilled = 0;
 
-} // namespace
+}   // namespace
 
 void InitServiceStatus()
 {
@@ -311,7 +311,7 @@ void DropQueuedStopRequests()
     }
 }
 
-} // namespace
+}   // namespace
 
 void DispatchServiceMessages(WPARAM _wParam)
 {
@@ -338,8 +338,7 @@ void DispatchServiceMessages(WPARAM _wParam)
         SetStatus(SERVICE_STOPPED);
         DropQueuedStopRequests();
         break;
-    default:
-        break;
+    default: break;
     }
     WriteTrace(2, L"Func.DispatchServiceMessages.End");
 }

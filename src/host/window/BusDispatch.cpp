@@ -48,8 +48,8 @@ void OnMenuItem(const wchar_t* _pszRecord)
 {
     wchar_t szText[256];
     CopyBusValue(_pszRecord, L"Text", szText, ARRAYSIZE(szText));
-    g_InfoIcon.ShowItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Visible"),
-                        ReadFlag(_pszRecord, L"Separator"), szText);
+    g_InfoIcon.ShowItem(ReadId(_pszRecord, L"ID"), ReadFlag(_pszRecord, L"Visible"), ReadFlag(_pszRecord, L"Separator"),
+                        szText);
 }
 
 void OnMenuText(const wchar_t* _pszRecord)
@@ -227,7 +227,7 @@ void TraceRefusals(UINT _uType, LPARAM _lBlock, EBlockVerdict _eVerdict)
                               static_cast<UINT>(CBusBlockRegistry::MAX_WAITING));
 }
 
-} // namespace
+}   // namespace
 
 LRESULT OnBusMessage(HWND _hWnd, UINT _uType, LPARAM _lBlock)
 {
@@ -251,7 +251,7 @@ namespace {
 const UINT IDS_ERROR_TIP_HINT = 1048;
 const long STATE_ERROR = 3;
 
-} // namespace
+}   // namespace
 
 StatusAppearance GetStatusAppearance(long _lState)
 {

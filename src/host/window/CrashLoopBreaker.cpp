@@ -21,7 +21,7 @@ const UINT STOPPED_TEXT_ID = 1049;
 const CPluginBase* const LISTS[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
                                     &g_PluginInfo,  &g_PluginExtra,  &g_PluginTelephony};
 
-} // namespace
+}   // namespace
 
 void NoteHowTheLastRunEnded()
 {
@@ -29,8 +29,9 @@ void NoteHowTheLastRunEnded()
     ReadRunEnd(szPlugin, ARRAYSIZE(szPlugin));
     ClearRunEnd();
     if (NoteRunEndPlugin(szPlugin))
-        WriteTraceNote(0, L"Func.CServiceWindow.Error.Plug-in named at the end of two runs in a row, stopped after faults: %s",
-                       szPlugin);
+        WriteTraceNote(
+            0, L"Func.CServiceWindow.Error.Plug-in named at the end of two runs in a row, stopped after faults: %s",
+            szPlugin);
 }
 
 void ReportStoppedPlugins()

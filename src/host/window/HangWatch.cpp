@@ -28,7 +28,8 @@ void ReportHang(const SWatchedCall& _watched)
     if (!DescribePluginCall(_watched.call, szCall, ARRAYSIZE(szCall)))
         return;
     wchar_t szText[800];
-    StringCchPrintfW(szText, ARRAYSIZE(szText), L"Func.MonitorThread.Error.Plug-in call running for more than %lu s: %s",
+    StringCchPrintfW(szText, ARRAYSIZE(szText),
+                     L"Func.MonitorThread.Error.Plug-in call running for more than %lu s: %s",
                      static_cast<unsigned long>(g_dwLimitMs / MS_PER_SECOND), szCall);
     wchar_t szLine[1024];
     FormatTraceLine(szLine, ARRAYSIZE(szLine), szText);
@@ -40,7 +41,7 @@ void ReportHang(const SWatchedCall& _watched)
     WriteHangDump(HANG_DUMP_TYPE);
 }
 
-} // namespace
+}   // namespace
 
 DWORD ParseHangLimitMs(const wchar_t* _pszStored)
 {

@@ -83,7 +83,7 @@ int ReportFaultingPlugin(void* _pSequence)
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
 {

@@ -66,7 +66,7 @@ void ReopenSettingsOnSchemePage()
         g_QelConfig.SelectNode(hPage);
 }
 
-} // namespace
+}   // namespace
 
 void OnTraceRequest(HWND _hWnd, WPARAM _wLevel, LPARAM _lText)
 {
@@ -158,7 +158,7 @@ bool HasTimeStamp(const wchar_t* _pszLine, INT_PTR _iLength)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 bool IsPlausibleTraceLine(const wchar_t* _pszLine)
 {

@@ -119,7 +119,7 @@ int RunStartSequence(void*)
     return 0;
 }
 
-} // namespace
+}   // namespace
 
 CServiceWindow::CServiceWindow()
 {
@@ -195,7 +195,7 @@ int LoopBody()
     }
 }
 
-} // namespace
+}   // namespace
 
 void CreateHostWindow()
 {
@@ -222,7 +222,8 @@ void CreateHostWindow()
 
 int RunMessageLoop()
 {
-    return RunHostSequence(L"Func.RunMessageLoop", [](void*) { return LoopBody(); }, nullptr);
+    return RunHostSequence(
+        L"Func.RunMessageLoop", [](void*) { return LoopBody(); }, nullptr);
 }
 
 void PumpPending()

@@ -8,9 +8,9 @@
 #include "config/RunMode.h"
 
 // Process-wide values of the entry and the main window (written by the main thread only).
-extern HINSTANCE g_hInstance;        // the program's module handle
-extern wchar_t g_szHelpFile[512];    // help file name, fixed at start
-extern HANDLE g_hServiceThread;      // handle of ServiceThread (service mode)
+extern HINSTANCE g_hInstance;       // the program's module handle
+extern wchar_t g_szHelpFile[512];   // help file name, fixed at start
+extern HANDLE g_hServiceThread;     // handle of ServiceThread (service mode)
 
 // State of the main window procedure (main thread only): the colour scheme, font and
 // language last announced, the module that reported the last error, the last error text

@@ -76,7 +76,7 @@ void OnConfigChanged()
     g_QelConfig.UpdateButtons();
 }
 
-} // namespace
+}   // namespace
 
 namespace {
 
@@ -226,7 +226,7 @@ const SMessageHandler* FindHandler(UINT _uMsg)
     return nullptr;
 }
 
-} // namespace
+}   // namespace
 
 bool HasMainWindowHandler(UINT _uMsg)
 {
@@ -274,7 +274,7 @@ void KeepStyleHidden(WPARAM _wWhich, LPARAM _lStyles)
         pStyles->styleNew &= ~WS_VISIBLE;
 }
 
-} // namespace
+}   // namespace
 
 bool GuardMainWindow(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam, LRESULT* _plResult)
 {
@@ -331,7 +331,7 @@ void OnWakeUpTimer()
     g_dwWakeUp = 0;
 }
 
-} // namespace
+}   // namespace
 
 void StartWindowTimers()
 {
@@ -373,7 +373,7 @@ void ReopenAfterSessionGoesOn()
     g_pServiceWindow->ReopenAllModules();
 }
 
-} // namespace
+}   // namespace
 
 void OnQueryEndSession()
 {

@@ -69,7 +69,7 @@ void KeepTrayIcon()
     g_InfoIcon.Refresh();
 }
 
-} // namespace
+}   // namespace
 
 DWORD WINAPI MonitorThread(LPVOID)
 {

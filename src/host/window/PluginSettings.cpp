@@ -30,7 +30,7 @@ bool InitPluginStore(HMODULE _hPlugin, const wchar_t* _pszKey, CRegIniAccess* _p
     return true;
 }
 
-} // namespace
+}   // namespace
 
 int HostReadPluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszValue,
                           int _cchValue)
@@ -41,11 +41,13 @@ int HostReadPluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wc
     CRegIniAccess store;
     if (!InitPluginStore(_hPlugin, _pszKey, &store))
         return 0;
-    StringCchCopyW(_pszValue, static_cast<size_t>(_cchValue), store.ReadString(_pszSection ? _pszSection : L"", _pszKey, 0));
+    StringCchCopyW(_pszValue, static_cast<size_t>(_cchValue),
+                   store.ReadString(_pszSection ? _pszSection : L"", _pszKey, 0));
     return 1;
 }
 
-int HostWritePluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue)
+int HostWritePluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey,
+                           const wchar_t* _pszValue)
 {
     CRegIniAccess store;
     if (!_pszValue || !InitPluginStore(_hPlugin, _pszKey, &store))

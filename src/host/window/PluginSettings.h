@@ -9,4 +9,5 @@
 int HostReadPluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszValue,
                           int _cchValue);
 // Stores the plug-in's value: 1 when stored; 0 when refused as above or not stored.
-int HostWritePluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue);
+int HostWritePluginSetting(HMODULE _hPlugin, const wchar_t* _pszSection, const wchar_t* _pszKey,
+                           const wchar_t* _pszValue);

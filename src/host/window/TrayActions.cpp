@@ -69,7 +69,7 @@ void OnTrayExit()
     g_dwExitGuard = 0;
 }
 
-} // namespace
+}   // namespace
 
 void RunTrayNotify(UINT _uMouseMessage)
 {
@@ -116,7 +116,7 @@ namespace {
 
 const DWORD CONTROL_STOP = 1;
 
-} // namespace
+}   // namespace
 
 void ControlOwnService(DWORD _dwControl)
 {
