@@ -6,6 +6,11 @@
 
 namespace {
 
+// The process ends once its dump is written, which under Wine has taken up to half a minute on
+// a loaded machine: the wait is for that state, bounded generously.
+const DWORD DUMP_EXIT_WAIT_MS = 120000;
+
+
 const UINT FAULT_TYPE = 201;   // the probe faults inside its bus entry point for this type
 const DWORD GUARD_EXIT_CODE = 1;
 
@@ -54,7 +59,7 @@ TEST_F(DiagHostTest, FaultInPluginLeavesDumpBesideTheProgramAndEnds)
     const SYSTEMTIME before = LocalTimeIn(-1);
     PostFaultingRecord(m_hWnd);
     DWORD dwExitCode = 0;
-    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    ASSERT_TRUE(m_Host.WaitForExit(DUMP_EXIT_WAIT_MS, &dwExitCode));
     const SYSTEMTIME after = LocalTimeIn(1);
     // The guard's own exception, not the fault, ended the process.
     EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
@@ -77,7 +82,7 @@ TEST_F(DiagHostTest, CrashInTheSameSecondReplacesTheEarlierDump)
         ASSERT_TRUE(m_Folder.WriteTextFile(DumpNameAt(LocalTimeIn(iSecond)), "old!"));
     const size_t uPlanted = DumpFiles().size();
     PostFaultingRecord(m_hWnd);
-    ASSERT_TRUE(m_Host.WaitForExit(30000, nullptr));
+    ASSERT_TRUE(m_Host.WaitForExit(DUMP_EXIT_WAIT_MS, nullptr));
 
     const std::vector<std::wstring> vecDumps = DumpFiles();
     EXPECT_EQ(uPlanted, vecDumps.size());
@@ -99,7 +104,7 @@ TEST_F(DiagHostTest, DumpIsWrittenThoughAPluginReplacedTheExceptionFilter)
     ASSERT_TRUE(DumpFiles().empty());
     tvr::SendRecordText(m_hWnd, tvr::MakeRecord(FILTER_PROBE_FAULT_TYPE), 0);
     DWORD dwExitCode = 0;
-    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    ASSERT_TRUE(m_Host.WaitForExit(DUMP_EXIT_WAIT_MS, &dwExitCode));
     EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
 
     const std::vector<std::wstring> vecDumps = DumpFiles();
@@ -138,7 +143,7 @@ TEST_P(PluginFaultTest, LeavesADumpAndNamesThePluginAndTheExport)
     else if (m_hWnd != nullptr)
         PostFaultingRecord(m_hWnd);
     DWORD dwExitCode = 0;
-    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    ASSERT_TRUE(m_Host.WaitForExit(DUMP_EXIT_WAIT_MS, &dwExitCode));
     EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
     EXPECT_EQ(1u, DumpFiles().size());
 
@@ -167,7 +172,7 @@ TEST_F(DiagHostTest, FaultWhileTheFaultIsReportedStillEndsThroughTheGuard)
     StartHost(L"TVRCONFIG.exe", FaultingProbe(L"BusProcess:4:Fault in plug-in"));
     PostFaultingRecord(m_hWnd);
     DWORD dwExitCode = 0;
-    ASSERT_TRUE(m_Host.WaitForExit(30000, &dwExitCode));
+    ASSERT_TRUE(m_Host.WaitForExit(DUMP_EXIT_WAIT_MS, &dwExitCode));
     EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
     EXPECT_EQ(1u, DumpFiles().size());
     EXPECT_NE(std::wstring::npos, Report(L"LastError", L"Error").find(L"PluginProbeF.DLL DLL_PluginBusProcess"));
