@@ -10,7 +10,6 @@ namespace {
 // a loaded machine: the wait is for that state, bounded generously.
 const DWORD DUMP_EXIT_WAIT_MS = 120000;
 
-
 const UINT FAULT_TYPE = 201;   // the probe faults inside its bus entry point for this type
 const DWORD GUARD_EXIT_CODE = 1;
 
