@@ -18,7 +18,16 @@ out=${TVR_PACKAGE_DIR:-$build/package}
 tool="python3 $root/scripts/package.py"
 
 field() { sed -n "s/^set(TVR_VERSION_$1 \([0-9]*\))/\1/p" "$root/cmake/TelvarinVersion.cmake"; }
-resource() { sed -n "s/.*VALUE \"$1\", *\"\([^\"]*\)\".*/\1/p" "$root/res/VersionInfo.rc.in"; }
+# A value of the version resource; one it takes from the version file (@TVR_...@) is read there.
+resource() {
+  local value
+  value=$(sed -n "s/.*VALUE \"$1\", *\"\([^\"]*\)\".*/\1/p" "$root/res/VersionInfo.rc.in")
+  case $value in
+    @TVR_*@) value=${value#@}; value=${value%@}
+             sed -n "s/^set($value \"\([^\"]*\)\")/\1/p" "$root/cmake/TelvarinVersion.cmake" ;;
+    *) printf '%s\n' "$value" ;;
+  esac
+}
 version=${TVR_PACKAGE_VERSION:-$(field MAJOR).$(field MINOR).$(field PATCH).$(field BUILD)}
 maker=$(resource CompanyName)
 product=$(resource ProductName)
