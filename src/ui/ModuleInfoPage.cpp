@@ -60,13 +60,20 @@ const SColumn COLUMNS[] = {
 CPluginBase* const LISTS_IN_ROW_ORDER[] = {&g_PluginDebug, &g_PluginTelephony, &g_PluginSearch,
                                            &g_PluginInfo,  &g_PluginSave,      &g_PluginExtra};
 
+struct ImageListTraits
+{
+    using Type = HIMAGELIST;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type _h) { ImageList_Destroy(_h); }
+};
+
 // Process-wide state of the one page; main thread only. The image list outlives a page only
 // until the page's WM_DESTROY.
 struct SModuleInfoPageState
 {
     HWND hWndPage = nullptr;
     HWND hWndList = nullptr;
-    HIMAGELIST hImages = nullptr;
+    CHandle<ImageListTraits> hImages;
     wchar_t szHostVersion[32] = L"";
     std::vector<std::pair<int, std::wstring>> vecStoppedRows;   // row, file of a plug-in stopped after faults
 };
@@ -305,10 +312,10 @@ void OnInitDialog(HWND _hDlg, int _iDpi)
     ScaleList(_iDpi);
     ListView_SetBkColor(hWndList, g_DlgColors.GetColor(QEL_COLOR_LISTBACK));
     if (!g_ModuleInfoPage.hImages)
-        g_ModuleInfoPage.hImages =
-            ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CHECKBOXES), CHECK_IMAGE_WIDTH,
-                                 CHECK_IMAGE_GROW, CLR_NONE, IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    ListView_SetImageList(hWndList, g_ModuleInfoPage.hImages, LVSIL_SMALL);
+        g_ModuleInfoPage.hImages.Reset(ImageList_LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_CHECKBOXES),
+                                                            CHECK_IMAGE_WIDTH, CHECK_IMAGE_GROW, CLR_NONE, IMAGE_BITMAP,
+                                                            LR_CREATEDIBSECTION));
+    ListView_SetImageList(hWndList, g_ModuleInfoPage.hImages.Get(), LVSIL_SMALL);
     StringCchCopyW(g_ModuleInfoPage.szHostVersion, ARRAYSIZE(g_ModuleInfoPage.szHostVersion),
                    CVersionTool().GetProductVersion());
     FillList();
@@ -362,10 +369,9 @@ INT_PTR OnNotify(HWND _hDlg, const NMHDR* _pHeader)
 
 void OnDestroy()
 {
+    // The list lets go of the images before their owner destroys them with the page's state.
     if (List())
         ListView_SetImageList(List(), nullptr, LVSIL_SMALL);
-    if (g_ModuleInfoPage.hImages)
-        ImageList_Destroy(g_ModuleInfoPage.hImages);
     g_ModuleInfoPage = SModuleInfoPageState();
     g_hPageFont.Reset();
 }
