@@ -86,4 +86,22 @@ bool WriteRawIni(const std::wstring& _strFile, const std::wstring& _strSection, 
     return WritePrivateProfileStringW(_strSection.c_str(), _strKey.c_str(), _strValue.c_str(), _strFile.c_str()) != FALSE;
 }
 
+std::wstring DailyTraceFileName(int _iDays)
+{
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER ul;
+    ul.LowPart = ft.dwLowDateTime;
+    ul.HighPart = ft.dwHighDateTime;
+    ul.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(_iDays) * 864000000000LL);
+    ft.dwLowDateTime = ul.LowPart;
+    ft.dwHighDateTime = ul.HighPart;
+    FileTimeToSystemTime(&ft, &st);
+    wchar_t szName[64];
+    wsprintfW(szName, L"Trace_%04u-%02u-%02u.log", st.wYear, st.wMonth, st.wDay);
+    return szName;
+}
+
 } // namespace tvr

@@ -20,5 +20,7 @@ bool IsUnicodeFile(const std::wstring& _strPath);
 // The text as the file stores it; "<missing>" when the key is not there.
 std::wstring ReadRawIni(const std::wstring& _strFile, const std::wstring& _strSection, const std::wstring& _strKey);
 bool WriteRawIni(const std::wstring& _strFile, const std::wstring& _strSection, const std::wstring& _strKey, const std::wstring& _strValue);
+// The trace-file plug-in's daily file name of the UTC day _iDays from today ("Trace_YYYY-MM-DD.log").
+std::wstring DailyTraceFileName(int _iDays);
 
 } // namespace tvr

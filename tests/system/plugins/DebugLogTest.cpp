@@ -1,6 +1,7 @@
 #include "PluginHostFixture.h"
 
 #include "TelvarinPlugin.h"
+#include "TestFiles.h"
 
 #include <vector>
 
@@ -51,24 +52,6 @@ protected:
     {
         ASSERT_TRUE(WritePrivateProfileStringW(L"TraceFile", _pszKey, _pszValue, m_Folder.Child(L"CFG\\PluginDebugLog.ini").c_str()));
     }
-    // The name of the daily file of a day relative to today (UTC).
-    static std::wstring DailyName(int _iDays)
-    {
-        SYSTEMTIME st;
-        GetSystemTime(&st);
-        FILETIME ft;
-        SystemTimeToFileTime(&st, &ft);
-        ULARGE_INTEGER ul;
-        ul.LowPart = ft.dwLowDateTime;
-        ul.HighPart = ft.dwHighDateTime;
-        ul.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(_iDays) * 864000000000LL);
-        ft.dwLowDateTime = ul.LowPart;
-        ft.dwHighDateTime = ul.HighPart;
-        FileTimeToSystemTime(&ft, &st);
-        wchar_t szName[64];
-        wsprintfW(szName, L"Trace_%04u-%02u-%02u.log", st.wYear, st.wMonth, st.wDay);
-        return szName;
-    }
     bool Exists(const std::wstring& _strName) const
     {
         return GetFileAttributesW(m_Folder.Child(L"LOG\\" + _strName).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -94,15 +77,18 @@ protected:
 // file whose name is no daily file's.
 TEST_F(TraceFilePluginTest, AtStartDailyFilesOlderThanFourteenDaysAreDeleted)
 {
-    const std::vector<std::wstring> vecNames = {DailyName(0),  DailyName(-13), DailyName(-14), DailyName(-400),
-                                                DailyName(1),  L"Trace_2025-02-30.log", L"Trace_old.log", L"Trace_2001-01-01.txt"};
+    using tvr::DailyTraceFileName;
+    const std::vector<std::wstring> vecNames = {DailyTraceFileName(0),  DailyTraceFileName(-13), DailyTraceFileName(-14),
+                                                DailyTraceFileName(-400), DailyTraceFileName(1), L"Trace_2025-02-30.log",
+                                                L"Trace_old.log", L"Trace_2001-01-01.txt"};
     EXPECT_EQ((std::vector<bool>{true, true, false, false, true, true, true, true}), KeptAfterStart(vecNames));
 }
 
 TEST_F(TraceFilePluginTest, AtStartTheStoredNumberOfDaysIsKept)
 {
     StoreSetting(L"KeepDays", L"2");
-    const std::vector<std::wstring> vecNames = {DailyName(0), DailyName(-1), DailyName(-2)};
+    const std::vector<std::wstring> vecNames = {tvr::DailyTraceFileName(0), tvr::DailyTraceFileName(-1),
+                                                tvr::DailyTraceFileName(-2)};
     EXPECT_EQ((std::vector<bool>{true, true, false}), KeptAfterStart(vecNames));
 }
 

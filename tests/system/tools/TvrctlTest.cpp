@@ -12,6 +12,7 @@
 #include "HostHarness.h"
 #include "ProbeLog.h"
 #include "TelvarinPlugin.h"
+#include "TestFiles.h"
 #include "ToolProcess.h"
 
 using namespace tvr;
@@ -35,24 +36,6 @@ bool Unpack(const CInstallFolder& _folder, const std::wstring& _strCab, std::str
 bool Contains(const std::string& _strText, const std::string& _strPart)
 {
     return _strText.find(_strPart) != std::string::npos;
-}
-
-std::wstring TraceFileName(int _iDays)
-{
-    SYSTEMTIME st;
-    GetSystemTime(&st);
-    FILETIME ft;
-    SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER ul;
-    ul.LowPart = ft.dwLowDateTime;
-    ul.HighPart = ft.dwHighDateTime;
-    ul.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(_iDays) * 864000000000LL);
-    ft.dwLowDateTime = ul.LowPart;
-    ft.dwHighDateTime = ul.HighPart;
-    FileTimeToSystemTime(&ft, &st);
-    wchar_t szName[64];
-    wsprintfW(szName, L"Trace_%04u-%02u-%02u.log", st.wYear, st.wMonth, st.wDay);
-    return szName;
 }
 
 // An install folder with tvrctl beside the program, and a host named TVRCONFIG.EXE, which
@@ -296,7 +279,7 @@ void WriteDump(const std::wstring& _strPath, size_t _cbSize, int _iDaysAgo)
 TEST_F(TvrctlHostTest, CollectPacksTheSupportFilesIntoACabinetAndSaysWhatWentIn)
 {
     Store(L"CFG\\PluginDebugLog.ini", "[TraceFile]\r\nKeepDays=14\r\n");
-    Store(L"LOG\\" + TraceFileName(-1), "yesterday\r\n");
+    Store(L"LOG\\" + DailyTraceFileName(-1), "yesterday\r\n");
     Store(L"LOG\\ErrorLog.txt", "Func.X.Error.y\r\n");
     WriteDump(m_Folder.Child(L"TVRCONFIG._CRASHDUMP_20260101_000000.DMP"), 1000, 3);
     WriteDump(m_Folder.Child(L"TVRCONFIG._CRASHDUMP_20260102_000000.DMP"), 2000, 2);
@@ -309,7 +292,7 @@ TEST_F(TvrctlHostTest, CollectPacksTheSupportFilesIntoACabinetAndSaysWhatWentIn)
     std::string strListing;
     ASSERT_TRUE(Unpack(m_Folder, strCab, &strListing));
     for (const std::string& strEntry : {std::string("log\\StatusReport.ini "), std::string("log\\ErrorLog.txt 16\n"),
-                                        "log\\" + WideToUtf8(TraceFileName(0)) + " ", "log\\" + WideToUtf8(TraceFileName(-1)) + " 11\n",
+                                        "log\\" + WideToUtf8(DailyTraceFileName(0)) + " ", "log\\" + WideToUtf8(DailyTraceFileName(-1)) + " 11\n",
                                         std::string("dumps\\TVRCONFIG._CRASHDUMP_20260102_000000.DMP 2000\n"),
                                         std::string("dumps\\TVRCONFIG._HANGDUMP_20260103_000000.DMP 3000\n"),
                                         std::string("config\\PluginDebugLog.ini "), std::string("Status.txt "),
