@@ -57,11 +57,23 @@ void CreateTrayIcon()
     g_InfoIcon.RemoveServiceItems();
 }
 
+// Sleeps what is left of _dwMilliseconds since _ullStart (GetTickCount64), if anything.
+void SleepRest(ULONGLONG _ullStart, DWORD _dwMilliseconds)
+{
+    const ULONGLONG ullSpent = GetTickCount64() - _ullStart;
+    if (ullSpent < _dwMilliseconds)
+        Sleep(static_cast<DWORD>(_dwMilliseconds - ullSpent));
+}
+
 void LoadAndStartDebugList()
 {
     for (CPluginBase* pList : g_apLoadOrder)
         pList->LoadAllModules();
-    Sleep(250);
+    // The reports' facts are read during the 250 ms wait, which they do not lengthen; the
+    // reports are written in their place after it.
+    const ULONGLONG ullWaitStart = GetTickCount64();
+    GatherReportFacts();
+    SleepRest(ullWaitStart, 250);
     g_PluginDebug.AfterLoad();
     PumpFor(250);
 }
@@ -70,10 +82,7 @@ void PrintModuleReports()
 {
     for (CPluginBase* pList : g_apLoadOrder)
         pList->PrintFileInfos();
-    static const wchar_t* const s_apszSubPrograms[] = {L"QELMHELP.EXE", L"Resource\\RESOURCE.DLL",
-                                                       L"Resource\\De\\RESOURCE.DLL", L"Resource\\En\\RESOURCE.DLL"};
-    for (const wchar_t* pszModule : s_apszSubPrograms)
-        PrintSubProgram(pszModule);
+    PrintSubPrograms();
     PrintSystemInfoFile();
 }
 
