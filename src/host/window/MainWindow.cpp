@@ -8,6 +8,7 @@
 #include "bus/BusRecord.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
+#include "bus/RecordBlockReserve.h"
 #include "config/VersionHandler.h"
 #include "diag/StatusLog.h"
 #include "diag/Trace.h"
@@ -42,6 +43,9 @@ void ForwardTraceLine(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault)
 namespace {
 
 const UINT WM_QEL_TRAYCALLBACK = WM_QEL_TRAYNOTIFY;
+// Blocks made ahead for the start's reports: at debug level 0 they post about 55 lines
+// (more with named plug-ins or a higher level, whose further lines get fresh blocks).
+const size_t REPORT_BLOCKS = 64;
 const UINT TRAY_ICON_ID_BASE = 2311;
 
 CPluginBase* const g_apLoadOrder[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
@@ -69,10 +73,11 @@ void LoadAndStartDebugList()
 {
     for (CPluginBase* pList : g_apLoadOrder)
         pList->LoadAllModules();
-    // The reports' facts are read during the 250 ms wait, which they do not lengthen; the
-    // reports are written in their place after it.
+    // The reports' facts are read, and the blocks of their lines made, during the 250 ms
+    // wait, which they do not lengthen; the reports are written in their place after it.
     const ULONGLONG ullWaitStart = GetTickCount64();
     GatherReportFacts();
+    ReserveRecordBlocks(REPORT_BLOCKS);
     SleepRest(ullWaitStart, 250);
     g_PluginDebug.AfterLoad();
     PumpFor(250);
@@ -84,6 +89,7 @@ void PrintModuleReports()
         pList->PrintFileInfos();
     PrintSubPrograms();
     PrintSystemInfoFile();
+    ReleaseRecordBlocks();
 }
 
 void AfterLoadOtherLists()
