@@ -45,11 +45,12 @@ struct SOptions
     bool bGrowth = false;
 };
 
-// When the bench saw the host's main window, its status "STARTING" and its status "OK"
-// (seconds since the start; -1 when not seen).
+// When the bench saw the host's main window, its last error "OK", its status "STARTING" and
+// its status "OK" (seconds since the start; -1 when not seen).
 struct SHostStart
 {
     double dWindow = -1;
+    double dLastError = -1;
     double dStarting = -1;
     double dOk = -1;
 };
@@ -80,6 +81,14 @@ bool IsStatus(const std::wstring& _strReport, const wchar_t* _pszStatus)
 bool IsStatusOk(const std::wstring& _strReport)
 {
     return IsStatus(_strReport, L"OK");
+}
+
+// The first entry of the start: the last error "OK", written once the start decision is made.
+bool HasLastErrorOk(const std::wstring& _strReport)
+{
+    wchar_t szError[32] = L"";
+    GetPrivateProfileStringW(L"LastError", L"Error", L"", szError, ARRAYSIZE(szError), _strReport.c_str());
+    return std::wcscmp(szError, L"OK") == 0;
 }
 
 // Polls every millisecond until the test holds; the seconds since the start, or -1.
@@ -163,15 +172,18 @@ void MeasureThreadedEmpty(const std::wstring& _strEmpty)
     CloseEmpty(threaded);
 }
 
-// The host's main window, its status "STARTING" and its status "OK": the seconds since the
-// start of each (-1 when not seen).
+// The host's main window, its last error "OK", its status "STARTING" and its status "OK":
+// the seconds since the start of each (-1 when not seen).
 void WaitForHostStart(const CProcessWatch& _host, const std::wstring& _strReport, SHostStart* _pStart)
 {
     _pStart->dWindow = WaitFor(_host, [&_host, &_strReport] {
         return _host.FindWindowOfProcess(HOST_CLASS, static_cast<LONG_PTR>(HOST_WINDOW_ID)) != nullptr ||
-               IsStatusOk(_strReport);
+               HasLastErrorOk(_strReport);
     });
-    _pStart->dStarting = _pStart->dWindow < 0 ? -1 : WaitFor(_host, [&_strReport] {
+    _pStart->dLastError = _pStart->dWindow < 0 ? -1 : WaitFor(_host, [&_strReport] {
+        return HasLastErrorOk(_strReport);
+    });
+    _pStart->dStarting = _pStart->dLastError < 0 ? -1 : WaitFor(_host, [&_strReport] {
         return IsStatus(_strReport, L"STARTING") || IsStatusOk(_strReport);
     });
     _pStart->dOk = _pStart->dStarting < 0 ? -1 : WaitFor(_host, [&_strReport] { return IsStatusOk(_strReport); });
@@ -184,7 +196,8 @@ void ReadStartSteps(const CProcessWatch& _host, const CStartMarks& _marks, const
     while (!_marks.HasTrace(L"Func.CServiceWindow.End") && GetTickCount() < dwUntil)
         Sleep(10);
     _pRun->vecSteps = _marks.Steps(_host.StartCounter(), _host.StartTime(),
-                                   {_start.dWindow * 1000, _start.dStarting * 1000, _start.dOk * 1000});
+                                   {_start.dWindow * 1000, _start.dLastError * 1000, _start.dStarting * 1000,
+                                    _start.dOk * 1000});
     if (_pRun->vecSteps.size() < REPORT_STEP + 2)
         return;
     double dReportFrom = 0;

@@ -147,13 +147,14 @@ std::vector<SStartStep> CStartMarks::Steps(LARGE_INTEGER _liStart, FILETIME _ftS
             dEnd = dLine;
     }
     if (dAttach < 0 || dDebugAfterLoad < 0 || dLastAfterLoad < 0 || dBegin < 0 || dModules < 0 || dSystemEnd < 0 ||
-        dEnd < 0 || _seen.dWindowMs < 0 || _seen.dStartingMs < 0)
+        dEnd < 0 || _seen.dWindowMs < 0 || _seen.dLastErrorMs < 0 || _seen.dStartingMs < 0)
         return {};
     const double dLoaded = dDebugAfterLoad - DEBUG_WAIT_MS;
     const double dPumped = dDebugAfterLoad + PUMP_WAIT_MS;
     return {
         {"entry set-up to the main window (polled)", _seen.dWindowMs, 0},
-        {"start decision, status STARTING (polled)", _seen.dStartingMs - _seen.dWindowMs, 0},
+        {"start decision, last error \"OK\" (polled)", _seen.dLastErrorMs - _seen.dWindowMs, 0},
+        {"status \"STARTING\" (polled)", _seen.dStartingMs - _seen.dLastErrorMs, 0},
         {"service status, tray icon", dAttach - _seen.dStartingMs, 0},
         {"six lists loaded", dLoaded - dAttach, 0},
         {"250 ms wait, debug after-load, 2 x 100 ms (fixed)", dPumped - dLoaded, DEBUG_WAIT_MS + PUMP_WAIT_MS},

@@ -18,16 +18,17 @@ struct SStartStep
 };
 
 // What the benchmark saw itself, in milliseconds since the start: the host's main window,
-// its status "STARTING" and its status "OK".
+// its last error "OK", its status "STARTING" and its status "OK".
 struct SSeenStart
 {
     double dWindowMs;
+    double dLastErrorMs;
     double dStartingMs;
     double dOkMs;
 };
 
 // The step that the start-up report begins (the module reports follow it).
-const size_t REPORT_STEP = 5;
+const size_t REPORT_STEP = 6;
 
 // The benchmark's side of the marks: the named mapping the plug-ins write into.
 class CStartMarks
