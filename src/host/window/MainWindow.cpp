@@ -74,7 +74,8 @@ void LoadAndStartDebugList()
     for (CPluginBase* pList : g_apLoadOrder)
         pList->LoadAllModules();
     // The reports' facts are read, and the blocks of their lines made, during the 250 ms
-    // wait, which they do not lengthen; the reports are written in their place after it.
+    // wait (which lasts 250 ms as before, unless they take longer); the reports are written
+    // in their place after it.
     const ULONGLONG ullWaitStart = GetTickCount64();
     GatherReportFacts();
     ReserveRecordBlocks(REPORT_BLOCKS);
