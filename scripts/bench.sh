@@ -10,14 +10,14 @@
 # under Wine. A measurement, not a test: it exits 0 whatever the figures.
 #   TVR_BUILD        build folder (default build/bench-<arch> in the repository)
 #   TVR_BENCH_ROUNDS rounds of each bus measurement (default 20)
-#   TVR_BENCH_RUNS   starts of the host and the empty program (default 5)
+#   TVR_BENCH_RUNS   starts of the host and the empty program (default 7)
 #   TVR_BENCH_IDLE   seconds of the idle measurement (default 60)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=$("$root/scripts/arch.sh")
 build=${TVR_BUILD:-$root/build/bench-$arch}
 rounds=${TVR_BENCH_ROUNDS:-20}
-runs=${TVR_BENCH_RUNS:-5}
+runs=${TVR_BENCH_RUNS:-7}
 idle=${TVR_BENCH_IDLE:-60}
 growth_counts="0 1 8 32"   # no-op plug-ins in each of the six lists
 start_waits_ms=450   # the start's fixed waits: 250 ms after loading and 2 x 100 ms of pumping

@@ -188,16 +188,15 @@ void PrintReadCost()
     std::printf("read %.1f\n", dRead * 1e9);
 }
 
-// "trace <empty ns> <site adds ns> <ratio> <added min> <added max> <empty min> <empty max>":
-// the ratio is (empty iteration + what a site adds) / empty iteration.
+// "trace <empty ns> <with a site ns> <ratio> <ratio q1> <ratio q3> <site adds ns> <q1> <q3>":
+// medians of the short loops; the ratio's quartiles are those of the rounds.
 void PrintTraceGate()
 {
     STraceGate gate;
     MeasureTraceGate(&gate);
-    const double dEmpty = gate.empty.dMedian;
-    std::printf("trace %.3f %.3f %.2f %.3f %.3f %.3f %.3f\n", dEmpty * 1e9, gate.added.dMedian * 1e9,
-                dEmpty > 0 ? (dEmpty + gate.added.dMedian) / dEmpty : 0.0, gate.added.dMin * 1e9,
-                gate.added.dMax * 1e9, gate.empty.dMin * 1e9, gate.empty.dMax * 1e9);
+    std::printf("trace %.3f %.3f %.2f %.2f %.2f %.3f %.3f %.3f\n", gate.empty.dMedian * 1e9, gate.site.dMedian * 1e9,
+                gate.ratio.dMedian, gate.ratio.dLowQuartile, gate.ratio.dHighQuartile, gate.added.dMedian * 1e9,
+                gate.added.dLowQuartile * 1e9, gate.added.dHighQuartile * 1e9);
 }
 
 } // namespace

@@ -28,6 +28,16 @@ double EmptyLoop()
     return SecondsSince(liStart) / ITERATIONS;
 }
 
+double LoopWithTraceSite()
+{
+    const LARGE_INTEGER liStart = BenchNow();
+    for (int i = 0; i < ITERATIONS; ++i)
+    {
+        TVR_SITE
+    }
+    return SecondsSince(liStart) / ITERATIONS;
+}
+
 double UnrolledStores()
 {
     const LARGE_INTEGER liStart = BenchNow();
@@ -53,13 +63,19 @@ double UnrolledSites()
 void MeasureTraceGate(STraceGate* _pGate)
 {
     g_dwGlobalDebugLevel = 0;
-    std::vector<double> vecEmpty, vecAdded;
+    std::vector<double> vecEmpty, vecSite, vecRatio, vecAdded;
     for (int iRound = 0; iRound < ROUNDS; ++iRound)
     {
-        vecEmpty.push_back(EmptyLoop());
+        const double dEmpty = EmptyLoop();
+        const double dSite = LoopWithTraceSite();
+        vecEmpty.push_back(dEmpty);
+        vecSite.push_back(dSite);
+        vecRatio.push_back(dSite / dEmpty);
         const double dStores = UnrolledStores();
         vecAdded.push_back(UnrolledSites() - dStores);
     }
     _pGate->empty = Spread(vecEmpty);
+    _pGate->site = Spread(vecSite);
+    _pGate->ratio = Spread(vecRatio);
     _pGate->added = Spread(vecAdded);
 }
