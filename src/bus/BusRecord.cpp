@@ -7,6 +7,7 @@
 
 #include "base/MemoryProbe.h"
 #include "bus/BusBlockRegistry.h"
+#include "bus/RecordBlockReserve.h"
 
 namespace {
 
@@ -16,10 +17,13 @@ const size_t MIN_BLOCK_CHARS = BUS_BLOCK_MIN_CHARS - 2;
 const size_t SETTEXT_BLOCK_CHARS = BUS_RECORD_CAPACITY + 1;
 
 // A fixed, zero-filled block of _cchBlock characters (at least _cchText + 1) holding the first
-// _cchText characters of the text, which has at least that many before its terminator.
+// _cchText characters of the text, which has at least that many before its terminator; a
+// block of the smallest size comes from the reserve while it has one.
 HGLOBAL AllocRecordBlock(const wchar_t* _pszText, size_t _cchText, size_t _cchBlock)
 {
-    HGLOBAL hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, _cchBlock * sizeof(wchar_t));
+    HGLOBAL hBlock = _cchBlock == BUS_BLOCK_MIN_CHARS ? TakeReservedRecordBlock() : nullptr;
+    if (hBlock == nullptr)
+        hBlock = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, _cchBlock * sizeof(wchar_t));
     if (hBlock != nullptr)
         wmemcpy(static_cast<wchar_t*>(hBlock), _pszText, _cchText);   // the zero fill terminates it
     return hBlock;

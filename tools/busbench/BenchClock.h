@@ -1,4 +1,5 @@
-// Timing for the benchmarks: the performance counter, and the median of repeated rounds.
+// Timing for the benchmarks: the performance counter, and the median and spread of repeated
+// rounds.
 #pragma once
 #include <windows.h>
 
@@ -9,6 +10,18 @@ LARGE_INTEGER BenchNow();
 double SecondsSince(LARGE_INTEGER _liStart);
 // The median of the values (0 for none); the values are reordered.
 double Median(std::vector<double>& _vecValues);
+
+// How a figure spread over repeated rounds: median, quartiles (linear between the sorted
+// values), smallest and largest value; all 0 for no values.
+struct SSpread
+{
+    double dMedian = 0;
+    double dLowQuartile = 0;
+    double dHighQuartile = 0;
+    double dMin = 0;
+    double dMax = 0;
+};
+SSpread Spread(std::vector<double> _vecValues);
 
 // Seconds per call of _fn, over _iCount calls.
 template <typename Fn>

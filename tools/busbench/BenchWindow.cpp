@@ -66,6 +66,31 @@ double TimePostedMessages(int _iCount, int _iBatch, void (*_post)(HWND, const wc
     return SecondsSince(liStart) / _iCount;
 }
 
+void TimeMessagePairs(int _iPairs, HWND _hWnd, const wchar_t* _pszRecord, std::vector<double>* _pvecBus,
+                      std::vector<double>* _pvecBare)
+{
+    g_lDispatched = 0;
+    auto timeOne = [_hWnd, _pszRecord](void (*_post)(HWND, const wchar_t*)) {
+        const LARGE_INTEGER liStart = BenchNow();
+        _post(_hWnd, _pszRecord);
+        PumpUntil(g_lDispatched + 1);
+        return SecondsSince(liStart);
+    };
+    for (int i = 0; i < _iPairs; ++i)
+    {
+        if (i % 2 == 0)
+        {
+            _pvecBus->push_back(timeOne(PostBus));
+            _pvecBare->push_back(timeOne(PostBare));
+        }
+        else
+        {
+            _pvecBare->push_back(timeOne(PostBare));
+            _pvecBus->push_back(timeOne(PostBus));
+        }
+    }
+}
+
 void PostBare(HWND _hWnd, const wchar_t*)
 {
     PostMessageW(_hWnd, WM_BENCH, 0, 0);

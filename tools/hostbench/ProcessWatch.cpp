@@ -44,6 +44,7 @@ bool CProcessWatch::Start(const std::wstring& _strExe, const std::wstring& _strA
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
+    GetSystemTimeAsFileTime(&m_ftStart);
     m_liStart = BenchNow();
     if (!CreateProcessW(_strExe.c_str(), &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, strFolder.c_str(), &si, &pi))
         return false;

@@ -15,6 +15,9 @@ public:
     bool Start(const std::wstring& _strExe, const std::wstring& _strArguments = L"");
     HANDLE Process() const { return m_hProcess.Get(); }
     DWORD Id() const { return m_dwProcessId; }
+    // When Start created the process: performance counter and system time.
+    LARGE_INTEGER StartCounter() const { return m_liStart; }
+    FILETIME StartTime() const { return m_ftStart; }
     // Seconds since Start.
     double Elapsed() const;
     // The top-level window of the process whose class is _pszClass (and, when nonzero,
@@ -32,4 +35,5 @@ private:
     CKernelHandle m_hProcess;
     DWORD m_dwProcessId = 0;
     LARGE_INTEGER m_liStart = {};
+    FILETIME m_ftStart = {};
 };

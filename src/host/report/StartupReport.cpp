@@ -5,6 +5,8 @@
 #include <versionhelpers.h>
 #include <strsafe.h>
 
+#include <memory>
+
 #include "base/Handle.h"
 #include "base/ProgramPath.h"
 #include "base/SystemFacts.h"
@@ -16,10 +18,98 @@
 #include "bus/MainWindowHandle.h"
 #include "ui/QelConfig.h"
 
-// The start-up report: program, machine, system version and dialling location.
+// The facts of the start-up report and the module reports that hold for the whole start:
+// the machine, the system's version and checks, the dialling location and the program's
+// helper files. The start gathers them while it waits after loading the plug-ins; a report
+// written without them reads them itself. The last report of the start lets them go, so a
+// later report never writes stale facts.
 namespace {
 
 typedef LONG(WINAPI* PFN_RtlGetVersion)(OSVERSIONINFOEXW*);
+
+const wchar_t* const SUB_PROGRAMS[] = {L"QELMHELP.EXE", L"Resource\\RESOURCE.DLL", L"Resource\\De\\RESOURCE.DLL",
+                                       L"Resource\\En\\RESOURCE.DLL"};
+
+// The report text of one helper file; empty when the program folder does not hold it.
+struct SSubProgramInfo
+{
+    wchar_t szInfo[512] = L"";
+};
+
+struct SReportFacts
+{
+    SystemFacts system;
+    bool bHasWindowsVersion = false;   // the system has RtlGetVersion
+    OSVERSIONINFOEXW windowsVersion = {};
+    bool bIsServer = false;
+    bool abAtLeast[4] = {};   // Windows XP, Vista, 7, 8 or later
+    bool bIsTerminalServer = false;
+    bool bHasLocation = false;
+    wchar_t szLocation[256] = L"";
+    DWORD dwLocationId = 0;
+    SSubProgramInfo aSubPrograms[ARRAYSIZE(SUB_PROGRAMS)];
+};
+
+std::unique_ptr<SReportFacts> g_pReportFacts;
+
+bool ReadWindowsVersion(OSVERSIONINFOEXW* _pVersion)
+{
+    HMODULE hNtDll = GetModuleHandleW(L"NTDLL.DLL");
+    auto pfnRtlGetVersion =
+        hNtDll ? reinterpret_cast<PFN_RtlGetVersion>(GetProcAddress(hNtDll, "RtlGetVersion")) : nullptr;
+    if (!pfnRtlGetVersion)
+        return false;
+    _pVersion->dwOSVersionInfoSize = sizeof(*_pVersion);
+    pfnRtlGetVersion(_pVersion);
+    return true;
+}
+
+void ReadSubProgram(const wchar_t* _pszModule, SSubProgramInfo* _pInfo)
+{
+    wchar_t szPath[MAX_PATH];
+    if (!BuildProgramPath(_pszModule, szPath, ARRAYSIZE(szPath)) || !FileExists(szPath))
+        return;
+    const CVersionTool version(szPath);
+    StringCchCopyW(_pInfo->szInfo, ARRAYSIZE(_pInfo->szInfo), L"Module");
+    AppendFormat(_pInfo->szInfo, ARRAYSIZE(_pInfo->szInfo), L"%s;", szPath);
+    AppendFormat(_pInfo->szInfo, ARRAYSIZE(_pInfo->szInfo), L"%s;", version.GetProductVersion());
+    AppendFormat(_pInfo->szInfo, ARRAYSIZE(_pInfo->szInfo), L"%s;", version.GetFileVersion());
+}
+
+std::unique_ptr<SReportFacts> ReadReportFacts()
+{
+    auto pFacts = std::make_unique<SReportFacts>();
+    pFacts->system = ReadSystemFacts();
+    pFacts->bHasWindowsVersion = ReadWindowsVersion(&pFacts->windowsVersion);
+    pFacts->bIsServer = IsWindowsServer();
+    pFacts->abAtLeast[0] = IsWindowsXPOrGreater();
+    pFacts->abAtLeast[1] = IsWindowsVistaOrGreater();
+    pFacts->abAtLeast[2] = IsWindows7OrGreater();
+    pFacts->abAtLeast[3] = IsWindows8OrGreater();
+    pFacts->bIsTerminalServer = ServiceExists(L"TermServLicensing") != 0;
+    pFacts->bHasLocation = ReadDialingLocation(HKEY_LOCAL_MACHINE, pFacts->szLocation, ARRAYSIZE(pFacts->szLocation),
+                                               &pFacts->dwLocationId);
+    for (size_t i = 0; i < ARRAYSIZE(SUB_PROGRAMS); ++i)
+        ReadSubProgram(SUB_PROGRAMS[i], &pFacts->aSubPrograms[i]);
+    return pFacts;
+}
+
+const SReportFacts& ReportFacts()
+{
+    if (!g_pReportFacts)
+        g_pReportFacts = ReadReportFacts();
+    return *g_pReportFacts;
+}
+
+}   // namespace
+
+void GatherReportFacts()
+{
+    g_pReportFacts = ReadReportFacts();
+}
+
+// The start-up report: program, machine, system version and dialling location.
+namespace {
 
 void TraceProcessor(const SYSTEM_INFO& _Info)
 {
@@ -31,16 +121,11 @@ void TraceProcessor(const SYSTEM_INFO& _Info)
 }
 
 // The seven version lines; left out when the system has no RtlGetVersion.
-void TraceWindowsVersion()
+void TraceWindowsVersion(const SReportFacts& _facts)
 {
-    HMODULE hNtDll = GetModuleHandleW(L"NTDLL.DLL");
-    auto pfnRtlGetVersion =
-        hNtDll ? reinterpret_cast<PFN_RtlGetVersion>(GetProcAddress(hNtDll, "RtlGetVersion")) : nullptr;
-    if (!pfnRtlGetVersion)
+    if (!_facts.bHasWindowsVersion)
         return;
-    OSVERSIONINFOEXW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    pfnRtlGetVersion(&version);
+    const OSVERSIONINFOEXW& version = _facts.windowsVersion;
     WriteTrace(0, L"Func.CServiceWindow.Info.WinMajorVersion: %d", version.dwMajorVersion);
     WriteTrace(0, L"Func.CServiceWindow.Info.WinMinorVersion: %d", version.dwMinorVersion);
     WriteTrace(0, L"Func.CServiceWindow.Info.WinBuildNumber: %d", version.dwBuildNumber);
@@ -57,14 +142,12 @@ void TraceRuntime()
                static_cast<int>(ullSeconds / 60 % 60), static_cast<int>(ullSeconds % 60));
 }
 
-void TraceLocation()
+void TraceLocation(const SReportFacts& _facts)
 {
-    wchar_t szLocation[256];
-    DWORD dwCurrentId = 0;
-    if (ReadDialingLocation(HKEY_LOCAL_MACHINE, szLocation, ARRAYSIZE(szLocation), &dwCurrentId))
-        WriteTrace(0, L"Func.CServiceWindow.Info.Location %s", szLocation);
-    else
-        WriteTraceNote(0, L"Func.CServiceWindow.Error.Location %d;", dwCurrentId);   // no location set up: not a fault
+    if (_facts.bHasLocation)
+        WriteTrace(0, L"Func.CServiceWindow.Info.Location %s", _facts.szLocation);
+    else   // no location set up: not a fault
+        WriteTraceNote(0, L"Func.CServiceWindow.Error.Location %d;", _facts.dwLocationId);
 }
 
 }   // namespace
@@ -72,7 +155,8 @@ void TraceLocation()
 void WriteStartupReport()
 {
     const wchar_t* pszVersion = ProgramVersion().GetProductVersion();
-    const SystemFacts facts = ReadSystemFacts();
+    const SReportFacts& report = ReportFacts();
+    const SystemFacts& facts = report.system;
     WriteTrace(0, L"Func.CServiceWindow.Begin");
     WriteTrace(0, L"Func.CServiceWindow.Info.Version:%s", pszVersion);
     WriteTrace(0, L"Func.CServiceWindow.Info.ProgramBitness:%d", static_cast<int>(8 * sizeof(void*)));
@@ -84,11 +168,11 @@ void WriteStartupReport()
     WriteTrace(0, L"Func.CServiceWindow.Info.SysDir %s", facts.szSystemDir);
     WriteTrace(0, L"Func.CServiceWindow.Var.g_szHelpLink %s", g_szHelpLink);
     TraceProcessor(facts.Info);
-    TraceWindowsVersion();
-    WriteTrace(0, L"Func.CServiceWindow.Info.IsServer:%d", IsWindowsServer() ? 1 : 0);
+    TraceWindowsVersion(report);
+    WriteTrace(0, L"Func.CServiceWindow.Info.IsServer:%d", report.bIsServer ? 1 : 0);
     WriteTrace(2, L"Func.CServiceWindow.Info.Var.g_hWndParent 0x%08IX", reinterpret_cast<UINT_PTR>(g_hWndParent));
     TraceRuntime();
-    TraceLocation();
+    TraceLocation(report);
     WriteTrace(3, L"Func.CServiceWindow.Info.Version:%s", pszVersion);
 }
 
@@ -129,14 +213,14 @@ void TraceProcessorDetails(const SYSTEM_INFO& _Info)
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.ProcessorRevision 0x%04X", _Info.wProcessorRevision);
 }
 
-void TraceWindowsChecks()
+void TraceWindowsChecks(const SReportFacts& _facts)
 {
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsXPOrGreater  %d", IsWindowsXPOrGreater() ? 1 : 0);
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsVistaOrGreater %d", IsWindowsVistaOrGreater() ? 1 : 0);
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindows7OrGreater %d", IsWindows7OrGreater() ? 1 : 0);
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindows8OrGreater %d", IsWindows8OrGreater() ? 1 : 0);
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsServer %d", IsWindowsServer() ? 1 : 0);
-    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsTerminalServer %d", ServiceExists(L"TermServLicensing") ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsXPOrGreater  %d", _facts.abAtLeast[0] ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsVistaOrGreater %d", _facts.abAtLeast[1] ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindows7OrGreater %d", _facts.abAtLeast[2] ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindows8OrGreater %d", _facts.abAtLeast[3] ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsWindowsServer %d", _facts.bIsServer ? 1 : 0);
+    WriteTrace(0, L"Func.PrintSystemInfoFile.Info.IsTerminalServer %d", _facts.bIsTerminalServer ? 1 : 0);
 }
 
 }   // namespace
@@ -159,26 +243,23 @@ void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir)
         TraceProvider(hProviders, dwIndex, _pszSystemDir);
 }
 
-void PrintSubProgram(const wchar_t* _pszModule)
+void PrintSubPrograms()
 {
-    WriteTrace(3, L"Func.PrintSubProgram.Begin");
-    WriteTrace(3, L"Func.PrintSubProgram.Param._pszModule %s", _pszModule);
-    wchar_t szPath[MAX_PATH];
-    if (BuildProgramPath(_pszModule, szPath, ARRAYSIZE(szPath)) && FileExists(szPath))
+    const SReportFacts& report = ReportFacts();
+    for (size_t i = 0; i < ARRAYSIZE(SUB_PROGRAMS); ++i)
     {
-        const CVersionTool version(szPath);
-        wchar_t szInfo[512] = L"Module";
-        AppendFormat(szInfo, ARRAYSIZE(szInfo), L"%s;", szPath);
-        AppendFormat(szInfo, ARRAYSIZE(szInfo), L"%s;", version.GetProductVersion());
-        AppendFormat(szInfo, ARRAYSIZE(szInfo), L"%s;", version.GetFileVersion());
-        WriteTrace(3, L"Func.PrintSubProgram.Info.%s", szInfo);
+        WriteTrace(3, L"Func.PrintSubProgram.Begin");
+        WriteTrace(3, L"Func.PrintSubProgram.Param._pszModule %s", SUB_PROGRAMS[i]);
+        if (report.aSubPrograms[i].szInfo[0])
+            WriteTrace(3, L"Func.PrintSubProgram.Info.%s", report.aSubPrograms[i].szInfo);
+        WriteTrace(3, L"Func.PrintSubProgram.End");
     }
-    WriteTrace(3, L"Func.PrintSubProgram.End");
 }
 
 void PrintSystemInfoFile()
 {
-    const SystemFacts facts = ReadSystemFacts();
+    const SReportFacts& report = ReportFacts();
+    const SystemFacts& facts = report.system;
     WriteTrace(0, L"Func.PrintSystemInfoFile.Begin");
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.System Information");
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.Computer Name %s", facts.szComputerName);
@@ -187,9 +268,10 @@ void PrintSystemInfoFile()
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.WinDir %s", facts.szWindowsDir);
     WriteTrace(0, L"Func.PrintSystemInfoFile.Info.SystemDir %s", facts.szSystemDir);
     TraceProcessorDetails(facts.Info);
-    TraceWindowsChecks();
+    TraceWindowsChecks(report);
     TraceProviders(HKEY_LOCAL_MACHINE, facts.szSystemDir);
     WriteTrace(0, L"Func.PrintSystemInfoFile.End");
+    g_pReportFacts.reset();
 }
 
 // The telephony dialling location of the start-up report.

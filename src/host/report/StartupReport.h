@@ -6,10 +6,16 @@
 #include "config/VersionTool.h"
 
 // The start-up report written into the trace while the main window object is constructed.
+// Reads now the facts the reports below write (machine, system version and checks,
+// dialling location, the program's helper files), so that the start can read them while it
+// waits; the reports use them instead of reading them again, until PrintSystemInfoFile, the
+// last of them, lets them go. A report written without them reads them itself.
+void GatherReportFacts();
 // The report lines of construction step 8, in their order.
 void WriteStartupReport();
-// Traces the versions of one file of the program folder when it exists.
-void PrintSubProgram(const wchar_t* _pszModule);
+// Traces the versions of the program's helper files (help program, language modules) that
+// the program folder holds, each between its begin and end lines.
+void PrintSubPrograms();
 void PrintSystemInfoFile();
 // The report's lines of the telephony service providers listed below _hRoot, at most 256.
 void TraceProviders(HKEY _hRoot, const wchar_t* _pszSystemDir);

@@ -8,6 +8,7 @@
 #include "bus/BusRecord.h"
 #include "bus/MessageFilter.h"
 #include "bus/PluginBase.h"
+#include "bus/RecordBlockReserve.h"
 #include "config/HostLifecycle.h"
 #include "config/VersionHandler.h"
 #include "diag/StatusLog.h"
@@ -45,6 +46,9 @@ void ForwardTraceLine(DWORD _dwLevel, const wchar_t* _pszLine, bool _bFault)
 namespace {
 
 const UINT WM_QEL_TRAYCALLBACK = WM_QEL_TRAYNOTIFY;
+// Blocks made ahead for the start's reports: at debug level 0 they post about 55 lines
+// (more with named plug-ins or a higher level, whose further lines get fresh blocks).
+const size_t REPORT_BLOCKS = 64;
 const UINT TRAY_ICON_ID_BASE = 2311;
 
 CPluginBase* const g_apLoadOrder[] = {&g_PluginDebug, &g_PluginSearch, &g_PluginSave,
@@ -60,11 +64,25 @@ void CreateTrayIcon()
     g_InfoIcon.RemoveServiceItems();
 }
 
+// Sleeps what is left of _dwMilliseconds since _ullStart (GetTickCount64), if anything.
+void SleepRest(ULONGLONG _ullStart, DWORD _dwMilliseconds)
+{
+    const ULONGLONG ullSpent = GetTickCount64() - _ullStart;
+    if (ullSpent < _dwMilliseconds)
+        Sleep(static_cast<DWORD>(_dwMilliseconds - ullSpent));
+}
+
 void LoadAndStartDebugList()
 {
     for (CPluginBase* pList : g_apLoadOrder)
         pList->LoadAllModules();
-    Sleep(250);
+    // The reports' facts are read, and the blocks of their lines made, during the 250 ms
+    // wait (which lasts 250 ms as before, unless they take longer); the reports are written
+    // in their place after it.
+    const ULONGLONG ullWaitStart = GetTickCount64();
+    GatherReportFacts();
+    ReserveRecordBlocks(REPORT_BLOCKS);
+    SleepRest(ullWaitStart, 250);
     g_PluginDebug.AfterLoad();
     PumpFor(250);
 }
@@ -73,11 +91,9 @@ void PrintModuleReports()
 {
     for (CPluginBase* pList : g_apLoadOrder)
         pList->PrintFileInfos();
-    static const wchar_t* const s_apszSubPrograms[] = {L"QELMHELP.EXE", L"Resource\\RESOURCE.DLL",
-                                                       L"Resource\\De\\RESOURCE.DLL", L"Resource\\En\\RESOURCE.DLL"};
-    for (const wchar_t* pszModule : s_apszSubPrograms)
-        PrintSubProgram(pszModule);
+    PrintSubPrograms();
     PrintSystemInfoFile();
+    ReleaseRecordBlocks();
 }
 
 void AfterLoadOtherLists()

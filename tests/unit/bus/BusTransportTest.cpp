@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "TelvarinPlugin.h"
 #include "bus/BusBlockRegistry.h"
 #include "bus/BusRecord.h"
+#include "bus/RecordBlockReserve.h"
 
 namespace {
 
@@ -210,4 +212,28 @@ TEST(BusTransport, PostsBeyondTheWaitingCapAreRefusedCountedAndFreed)
     EXPECT_EQ(uBefore, BusBlocks().WaitingCount());
     std::wstring strRecord;
     EXPECT_FALSE(sink.TakeRecord(1, &strRecord));
+}
+
+TEST(BusTransport, ReservedBlocksAreZeroFilledAndCarryTheNextPostsUntilUsedUp)
+{
+    tvr::CCaptureWindow sink;
+    const int iBefore = CountHeapBlocks(MIN_BLOCK_BYTES);
+    ReserveRecordBlocks(3);
+    EXPECT_EQ(iBefore + 3, CountHeapBlocks(MIN_BLOCK_BYTES));
+    HGLOBAL hTaken = TakeReservedRecordBlock();
+    ASSERT_NE(nullptr, hTaken);
+    const std::vector<char> vecZero(MIN_BLOCK_BYTES, 0);
+    EXPECT_EQ(MIN_BLOCK_BYTES, GlobalSize(hTaken));
+    EXPECT_EQ(0, memcmp(hTaken, vecZero.data(), MIN_BLOCK_BYTES));
+    GlobalFree(hTaken);
+    const std::wstring strRecord = L"<abcdefgh>";
+    EXPECT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 77, strRecord.c_str()));
+    EXPECT_EQ(1u, ReservedRecordBlocks());
+    ReleaseRecordBlocks();
+    EXPECT_EQ(0u, ReservedRecordBlocks());
+    EXPECT_EQ(iBefore + 1, CountHeapBlocks(MIN_BLOCK_BYTES));   // the posted one waits in the queue
+    sink.Pump();
+    ASSERT_EQ(1u, sink.Sent().size());
+    EXPECT_EQ(MIN_BLOCK_BYTES, sink.Sent()[0].cbBlock);
+    EXPECT_EQ(strRecord, sink.Sent()[0].strText);
 }

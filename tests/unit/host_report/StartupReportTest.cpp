@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "TraceCaptureTest.h"
+#include "base/ProgramPath.h"
 #include "host/report/StartupReport.h"
 
 namespace {
@@ -84,4 +86,32 @@ TEST_F(StartupReportTest, MissingDialingLocationIsNoLastError)
     ASSERT_EQ(1u, vecLocation.size());
     for (const tvr::PostedRecord& record : vecRecords)
         EXPECT_NE(static_cast<UINT>(QEL_BUSMSG_LASTERROR), record.uType) << record.strText;
+}
+
+// The start reads the reports' facts while it waits; the reports write those, and once the
+// last report of the start is written, a later report reads them again.
+TEST_F(StartupReportTest, GatheredFactsServeTheReportsOfOneStartOnly)
+{
+    const std::wstring strHelper = GetProgramFolder() + L"QELMHELP.EXE";
+    DeleteFileW(strHelper.c_str());
+    g_dwGlobalDebugLevel = 3;
+    GatherReportFacts();
+    ASSERT_TRUE(CopyFileW(GetModulePath().c_str(), strHelper.c_str(), FALSE));
+    PrintSubPrograms();
+    PrintSystemInfoFile();
+    PrintSubPrograms();
+    DeleteFileW(strHelper.c_str());
+    const auto vecRecords = Take();
+    EXPECT_EQ(8u, Lines(vecRecords, L"MAIN.Func.PrintSubProgram.Begin").size());
+    // The helper appears only in the second round, after the system information let the
+    // gathered facts go.
+    std::vector<std::wstring> vecOrder;
+    for (const tvr::PostedRecord& record : vecRecords)
+    {
+        if (record.strText.find(L"QELMHELP.EXE;") != std::wstring::npos)
+            vecOrder.push_back(L"helper");
+        else if (record.strText.find(L"MAIN.Func.PrintSystemInfoFile.End") != std::wstring::npos)
+            vecOrder.push_back(L"system end");
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"system end", L"helper"}), vecOrder);
 }
