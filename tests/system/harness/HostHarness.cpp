@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 
 #include "TelvarinPlugin.h"
@@ -25,8 +26,12 @@ static bool CopyTree(const std::wstring& _strFrom, const std::wstring& _strTo)
         const std::wstring strTarget = _strTo + L"\\" + strName;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             bOk = CopyTree(strSource, strTarget) && bOk;
-        else
-            bOk = CopyFileW(strSource.c_str(), strTarget.c_str(), FALSE) && bOk;
+        else if (!CopyFileW(strSource.c_str(), strTarget.c_str(), FALSE))
+        {
+            // Said here, since the test only sees the program fail to start later.
+            std::fwprintf(stderr, L"copy of %ls failed: error %lu\n", strSource.c_str(), GetLastError());
+            bOk = false;
+        }
     } while (FindNextFileW(hFind, &data));
     FindClose(hFind);
     return bOk;
@@ -117,8 +122,18 @@ bool CHostProcess::Start(const std::wstring& _strExe, const std::wstring& _strAr
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(_strExe.c_str(), &strCommand[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        &strEnvironment[0], strFolder.c_str(), &si, &pi))
+    // Wine on a loaded machine has refused a start once without a reason the test could show;
+    // each refusal is said, and a start is tried a few times before the test fails on it.
+    const int START_ATTEMPTS = 3;
+    BOOL bStarted = FALSE;
+    for (int iAttempt = 0; iAttempt < START_ATTEMPTS && !bStarted; ++iAttempt)
+    {
+        bStarted = CreateProcessW(_strExe.c_str(), &strCommand[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                  &strEnvironment[0], strFolder.c_str(), &si, &pi);
+        if (!bStarted)
+            std::fwprintf(stderr, L"start of %ls failed: error %lu\n", _strExe.c_str(), GetLastError());
+    }
+    if (!bStarted)
         return false;
     CloseHandle(pi.hThread);
     m_hProcess = pi.hProcess;
