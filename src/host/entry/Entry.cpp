@@ -26,6 +26,7 @@
 #include "host/service/ServiceControl.h"
 #include "host/window/FaultReport.h"
 #include "host/window/MainWindow.h"
+#include "host/window/MainWindowState.h"
 #include "ui/InfoIcon.h"
 #include "ui/ModalLoop.h"
 #include "ui/QelConfig.h"
@@ -70,7 +71,7 @@ void SetUpProcess(HINSTANCE _hInstance)
     g_ResourceAccess.Init();
     g_VersionHandler.Load();
     g_InfoIcon.Localize();
-    g_DlgColors.SetScheme(g_dwSchemeIndex);
+    g_DlgColors.SetScheme(MainWindowState().GetSchemeIndex());
 }
 
 void InstallOwnService()

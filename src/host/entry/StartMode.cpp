@@ -14,9 +14,9 @@
 #include "bus/BusRecord.h"
 #include "config/RegTool.h"
 #include "config/ResourceAccess.h"
+#include "config/RunMode.h"
 #include "host/service/ServiceControl.h"
 #include "host/service/ServiceSide.h"
-#include "host/window/MainWindow.h"
 #include "ui/QelMessageBox.h"
 
 namespace {
@@ -26,6 +26,10 @@ const UINT HANDOVER_WAIT_MS = 2000;
 // given up at once (SMTO_ABORTIFHUNG); a merely busy one, as on a loaded machine, still gets
 // the record, which the system withdraws when the time runs out.
 const UINT HANDOVER_SEND_TIMEOUT_MS = 10000;
+
+// Handle of the service mode's dispatcher thread, which gets this variable's address and
+// closes the handle when the dispatcher returns.
+HANDLE s_hServiceThread = nullptr;
 
 // Account name of the process's token user; false when it cannot be had.
 bool GetProcessAccountName(HANDLE _hProcess, wchar_t (&_szName)[128])
@@ -250,6 +254,6 @@ bool StartServiceMode()
 {
     g_dwServiceMode = 1;
     DWORD dwThreadId = 0;
-    g_hServiceThread = CreateThread(GetNullDaclAttributes(), 0, ServiceThread, &g_hServiceThread, 0, &dwThreadId);
-    return g_hServiceThread != nullptr;
+    s_hServiceThread = CreateThread(GetNullDaclAttributes(), 0, ServiceThread, &s_hServiceThread, 0, &dwThreadId);
+    return s_hServiceThread != nullptr;
 }

@@ -10,6 +10,7 @@
 #include "host/report/StartupReport.h"
 #include "host/window/HostRequests.h"
 #include "host/window/MainWindow.h"
+#include "host/window/MainWindowState.h"
 #include "host/window/TrayActions.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
@@ -115,8 +116,8 @@ void OnSetIcon(const wchar_t* _pszRecord)
 
 void OnLastError(const wchar_t* _pszRecord)
 {
-    CopyBusValue(_pszRecord, L"LastErr", g_szLastError, ARRAYSIZE(g_szLastError));
-    g_pServiceWindow->LogLastError(g_szLastError);
+    MainWindowState().TakeLastError(_pszRecord);
+    g_pServiceWindow->LogLastError(MainWindowState().GetLastErrorText());
 }
 
 void OnVersionInfo(const wchar_t* _pszRecord)
@@ -268,7 +269,7 @@ StatusAppearance GetStatusAppearance(long _lState)
 
 void OnStatusMessage(const wchar_t* _pszRecord)
 {
-    g_uErrorInstance = 0;
+    MainWindowState().SetErrorInstance(0);
     const long lState = GetBusNumber(_pszRecord, L"State");
     wchar_t szText[128];
     CopyBusValue(_pszRecord, L"Text", szText, ARRAYSIZE(szText));
@@ -289,5 +290,6 @@ void OnStatusMessage(const wchar_t* _pszRecord)
     wchar_t szTip[256];
     CInfoIcon::BuildErrorTip(pszProductName, szText, szHint, szTip, ARRAYSIZE(szTip));
     g_InfoIcon.SetTip(szTip);
-    g_uErrorInstance = static_cast<UINT_PTR>(wcstoull(GetBusValue(_pszRecord, L"Instance"), nullptr, 16));
+    MainWindowState().SetErrorInstance(
+        static_cast<UINT_PTR>(wcstoull(GetBusValue(_pszRecord, L"Instance"), nullptr, 16)));
 }

@@ -15,6 +15,7 @@
 #include "config/ResourceAccess.h"
 #include "diag/Trace.h"
 #include "host/window/MainWindow.h"
+#include "host/window/MainWindowState.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 #include "ui/QelDlgColors.h"
@@ -108,18 +109,17 @@ void OnSchemeChange(HWND _hWnd, LPARAM _lRecord)
         HostRefusals().Refuse(L"Event.WM_QEL_SCHEME.Error.Record at 0x%p refused", pszRecord);
         return;
     }
-    g_dwSchemeIndex = static_cast<DWORD>(GetBusNumber(pszRecord, L"SchemeIndex"));
-    CopyBusValue(pszRecord, L"UsedFont", g_szFontName, ARRAYSIZE(g_szFontName));
-    CopyBusValue(pszRecord, L"UsedLanguage", g_szLanguageName, ARRAYSIZE(g_szLanguageName));
+    CMainWindowState& state = MainWindowState();
+    state.TakeScheme(pszRecord);
     // The values are copied: a sender on another thread goes on now and may free the record,
     // and reopening the settings window below can ask the person a question.
     const bool bFromOtherThread = IsSentFromOtherThread();
     AnswerWaitingSender(0);
-    g_DlgColors.SetScheme(g_dwSchemeIndex);
-    g_DlgFonts.SetFaceName(g_szFontName);
+    g_DlgColors.SetScheme(state.GetSchemeIndex());
+    g_DlgFonts.SetFaceName(state.GetFontName());
 
-    PostSchemeRecord(_hWnd, g_dwSchemeIndex, g_szFontName, g_szLanguageName);
-    g_ResourceAccess.SelectLanguage(g_szLanguageName);
+    PostSchemeRecord(_hWnd, state.GetSchemeIndex(), state.GetFontName(), state.GetLanguageName());
+    g_ResourceAccess.SelectLanguage(state.GetLanguageName());
     g_InfoIcon.Localize();
     const bool bSettingsOpen = g_QelConfig.IsOpen();
     g_InfoIcon.CloseInfoDialog();

@@ -1,5 +1,5 @@
 // The host's hidden main window, the one object that stands for it (CServiceWindow), its
-// message loop and the process-wide values of the entry and the main window.
+// message loop and the process-wide values of the entry.
 #include "host/window/MainWindow.h"
 
 #include "TelvarinPlugin.h"
@@ -313,11 +313,3 @@ void CompletePendingUpdate()
 
 HINSTANCE g_hInstance = nullptr;
 wchar_t g_szHelpFile[512] = L"";
-HANDLE g_hServiceThread = nullptr;
-
-DWORD g_dwSchemeIndex = 0;
-wchar_t g_szFontName[128] = L"Segoe UI";
-wchar_t g_szLanguageName[32] = L"";
-UINT_PTR g_uErrorInstance = 0;
-wchar_t g_szLastError[256] = L"";
-DWORD g_dwExitGuard = 0;

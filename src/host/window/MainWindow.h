@@ -1,5 +1,5 @@
 // The host's hidden main window, the one object that stands for it (CServiceWindow), its
-// message loop and the process-wide values of the entry and the main window.
+// message loop and the process-wide values of the entry.
 #pragma once
 #include <windows.h>
 
@@ -7,20 +7,10 @@
 #include "bus/MainWindowHandle.h"
 #include "config/RunMode.h"
 
-// Process-wide values of the entry and the main window (written by the main thread only).
+// Process-wide values the entry fixes at start (written by the main thread only). What the
+// window procedure's handlers keep between messages is in host/window/MainWindowState.h.
 extern HINSTANCE g_hInstance;       // the program's module handle
 extern wchar_t g_szHelpFile[512];   // help file name, fixed at start
-extern HANDLE g_hServiceThread;     // handle of ServiceThread (service mode)
-
-// State of the main window procedure (main thread only): the colour scheme, font and
-// language last announced, the module that reported the last error, the last error text
-// and the tray exit guard.
-extern DWORD g_dwSchemeIndex;          // current colour scheme; 0 at start, changed by message 1157
-extern wchar_t g_szFontName[128];      // current dialog font; "Segoe UI" at start
-extern wchar_t g_szLanguageName[32];   // language name last received
-extern UINT_PTR g_uErrorInstance;      // instance of the module that reported ERROR; 0 otherwise
-extern wchar_t g_szLastError[256];     // last "LastErr" value received
-extern DWORD g_dwExitGuard;            // set while the tray exit command runs
 
 // The host's hidden main window and the one object that stands for it.
 class CServiceWindow

@@ -3,9 +3,9 @@
 #include <strsafe.h>
 
 #include "base/ProgramPath.h"
+#include "bus/MainWindowHandle.h"
 #include "bus/PluginBase.h"
 #include "config/RegIniAccess.h"
-#include "host/window/MainWindow.h"
 
 namespace {
 

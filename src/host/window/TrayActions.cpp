@@ -7,10 +7,11 @@
 #include "TelvarinPlugin.h"
 #include "base/ProgramPath.h"
 #include "bus/BusRecord.h"
+#include "bus/MainWindowHandle.h"
 #include "config/RegIniAccess.h"
 #include "host/service/ServiceControl.h"
 #include "host/service/ServiceSide.h"
-#include "host/window/MainWindow.h"
+#include "host/window/MainWindowState.h"
 #include "ui/InfoIcon.h"
 #include "ui/QelConfig.h"
 
@@ -58,15 +59,14 @@ void OnLeftButtonUp()
 
 void OnTrayExit()
 {
-    if (g_dwExitGuard)
+    if (!MainWindowState().BeginExit())
         return;
-    g_dwExitGuard = 1;
     g_QelConfig.CloseConfig();
     g_InfoIcon.CloseInfoDialog();
     g_InfoIcon.Show(FALSE);
     g_InfoIcon.SetEnabled(FALSE);
     RequestHostEnd();
-    g_dwExitGuard = 0;
+    MainWindowState().EndExit();
 }
 
 }   // namespace
@@ -78,7 +78,7 @@ void RunTrayNotify(UINT _uMouseMessage)
     case WM_LBUTTONUP: OnLeftButtonUp(); break;
     case WM_LBUTTONDBLCLK:
         if (SendBusType(g_hWndParent, TRUE, QEL_BUSMSG_TRAYDBLCLICK) != 0)
-            g_QelConfig.ShowConfig(g_uErrorInstance);
+            g_QelConfig.ShowConfig(MainWindowState().GetErrorInstance());
         break;
     case WM_RBUTTONUP:
         SendBusType(g_hWndParent, TRUE, QEL_BUSMSG_TRAYRCLICK);

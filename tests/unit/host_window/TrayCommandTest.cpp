@@ -4,8 +4,9 @@
 
 #include "CaptureWindow.h"
 #include "TelvarinPlugin.h"
+#include "bus/MainWindowHandle.h"
 #include "host/service/ServiceSide.h"
-#include "host/window/MainWindow.h"
+#include "host/window/MainWindowState.h"
 #include "host/window/TrayActions.h"
 
 namespace {
@@ -18,7 +19,7 @@ protected:
     {
         g_hWndParent = m_Window.Handle();
         g_dwServiceRunning = 0;
-        g_dwExitGuard = 0;
+        MainWindowState().EndExit();
     }
     void TearDown() override { g_hWndParent = nullptr; }
     tvr::CCaptureWindow m_Window;
@@ -42,12 +43,12 @@ TEST_F(TrayMenuCommand, ExitPostsWmDestroyOnceAndReleasesItsGuard)
     RunTrayCommand(CMD_EXIT);
     MSG msg;
     EXPECT_TRUE(m_Window.TakePosted(WM_DESTROY, &msg));
-    EXPECT_EQ(0u, g_dwExitGuard);
+    EXPECT_FALSE(MainWindowState().IsExitRunning());
     // A second exit while the first still runs is ignored.
-    g_dwExitGuard = 1;
+    ASSERT_TRUE(MainWindowState().BeginExit());
     RunTrayCommand(CMD_EXIT);
     EXPECT_FALSE(m_Window.TakePosted(WM_DESTROY, &msg));
-    EXPECT_EQ(1u, g_dwExitGuard);
+    EXPECT_TRUE(MainWindowState().IsExitRunning());
 }
 
 TEST_F(TrayMenuCommand, OtherIdsBecomeAMenuCommandForThePlugins)
