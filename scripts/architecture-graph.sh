@@ -13,7 +13,7 @@ set(GRAPHVIZ_GRAPH_NAME "Telvarin layers")
 set(GRAPHVIZ_EXTERNAL_LIBS FALSE)
 set(GRAPHVIZ_GENERATE_PER_TARGET FALSE)
 set(GRAPHVIZ_GENERATE_DEPENDERS FALSE)
-set(GRAPHVIZ_IGNORE_TARGETS "^(gtest|gtest_main|gmock|tvr_|unit_|system_|gui_|sdk_|lang_|Plugin|Canary|BusBench|busbench|tvrfuzz)")
+set(GRAPHVIZ_IGNORE_TARGETS "^(gtest|gtest_main|gmock|tvr_|unit_|system_|gui_|sdk_|lang_|Plugin|Canary|BusBench|busbench|tvrfuzz|StartMarks)")
 OPTIONS
 (cd "$build" && cmake --graphviz="$work/targets.dot" . >/dev/null)
 # The layers as they stack: the program on top, base at the bottom; no legend.
