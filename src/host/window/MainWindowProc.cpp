@@ -301,8 +301,6 @@ namespace {
 const UINT DEBUGSETTINGS_PERIOD_MS = 3600000;
 const UINT WAKEUP_PERIOD_MS = 10000;
 
-UINT_PTR g_uDebugSettingsTimer = 0;
-UINT_PTR g_uWakeUpTimer = 0;
 // Set on resume from suspend, cleared by the next TIMER_WAKEUP tick.
 DWORD g_dwWakeUp = 0;   // main thread only: set by the resume, read by the 10-s timer
 // The hourly report is long; a tick that another process posts over and over is
@@ -331,12 +329,19 @@ void OnWakeUpTimer()
     g_dwWakeUp = 0;
 }
 
+void StartWindowTimer(UINT_PTR _uTimerId, UINT _uPeriodMs)
+{
+    if (!SetTimer(g_hWndParent, _uTimerId, _uPeriodMs, nullptr))
+        WriteTrace(0, L"Func.StartWindowTimers.Error.Timer %u not started: %lu", static_cast<UINT>(_uTimerId),
+                   GetLastError());
+}
+
 }   // namespace
 
 void StartWindowTimers()
 {
-    g_uDebugSettingsTimer = SetTimer(g_hWndParent, TIMER_DEBUGSETTINGS, DEBUGSETTINGS_PERIOD_MS, nullptr);
-    g_uWakeUpTimer = SetTimer(g_hWndParent, TIMER_WAKEUP, WAKEUP_PERIOD_MS, nullptr);
+    StartWindowTimer(TIMER_DEBUGSETTINGS, DEBUGSETTINGS_PERIOD_MS);
+    StartWindowTimer(TIMER_WAKEUP, WAKEUP_PERIOD_MS);
 }
 
 void OnWindowTimer(UINT_PTR _uTimerId)
