@@ -121,6 +121,37 @@ TEST_F(ContainmentTest, HungBusCallLeavesOneHangDumpAnEntryAndItsDurationAndTheH
     EXPECT_TRUE(m_Host.IsRunning());
 }
 
+TEST_F(ContainmentTest, HangInTheStartsAfterLoadLeavesOneHangDumpAndAnEntryAndTheStartGoesOn)
+{
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeH.DLL", m_strLog, ProbeThat(L"", L"AfterLoad")));
+    ASSERT_NO_FATAL_FAILURE(SetConfig(L"General", L"HangDumpSeconds", L"2"));
+    LaunchHost(HOST);
+
+    // While the start waits for the call: the entry naming plug-in and export.
+    const std::wstring strCall = L"PluginProbeH.DLL DLL_PluginAfterLoad";
+    EXPECT_TRUE(tvr::WaitUntil([&] { return Report(L"LastError", L"Error").find(strCall) != std::wstring::npos; }, HANG_MS))
+        << tvr::WideToUtf8(Report(L"LastError", L"Error"));
+    EXPECT_NE(std::wstring::npos, Report(L"RunEnd", L"Plugin").find(L"PluginProbeH.DLL"));
+
+    // The start goes on when the call returns, which the trace tells.
+    m_hWnd = m_Host.WaitForWindow();
+    ASSERT_NE(nullptr, m_hWnd);
+    ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.End", HANG_MS + 15000));
+    EXPECT_NE(std::string::npos, TraceText("Hung plug-in call returned after ").find(tvr::WideToUtf8(strCall)));
+    EXPECT_TRUE(tvr::WaitUntil(
+        [&] {
+            const std::vector<std::wstring> vecHangDumps = Files(L"TVRCONFIG._HANGDUMP_*.DMP");
+            return vecHangDumps.size() == 1 && tvr::ReadFileBytes(m_Folder.Child(vecHangDumps[0])).substr(0, 4) == "MDMP";
+        },
+        DUMP_WAIT_MS));
+    EXPECT_EQ(1u, Files(L"TVRCONFIG._HANGDUMP_*.DMP").size());
+
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(SERVED_TYPE), 1);
+    EXPECT_TRUE(tvr::WaitForProbeCall(
+        m_strLog, [](const tvr::ProbeCall& _call) { return _call.strType == std::to_string(SERVED_TYPE); }, 10000));
+    EXPECT_TRUE(m_Host.IsRunning());
+}
+
 TEST_F(ContainmentTest, FaultOnAPluginThreadLeavesADumpAndNamesThePluginThoughItReplacedTheFilter)
 {
     // The filter probe puts its own unhandled-exception filter in place at after-load.
