@@ -104,7 +104,8 @@ void StartMonitorThread()
         ResetEvent(g_hStopEvent.Get());
     DWORD dwThreadId = 0;
     // The id is published before the thread's first test of it.
-    g_hMonitorThread.Reset(CreateThread(GetNullDaclAttributes(), 2048, MonitorThread, nullptr, CREATE_SUSPENDED, &dwThreadId));
+    g_hMonitorThread.Reset(
+        CreateThread(GetNullDaclAttributes(), 2048, MonitorThread, nullptr, CREATE_SUSPENDED, &dwThreadId));
     if (!g_hMonitorThread)
         return;
     g_dwMonitorThreadId = dwThreadId;
