@@ -118,12 +118,17 @@ int RunStartSequence(void*)
         CreateTrayIcon();
     StartHangWatch();
     NoteHowTheLastRunEnded();
+    // The thread starts before the first plug-in call, so that a plug-in hanging in its
+    // load-time answers or its first after-load call is reported; until the host runs it
+    // does nothing else.
+    StartMonitorThread();
     LoadAndStartDebugList();
     ReportStoppedPlugins();
     WriteStartupReport();
     PrintModuleReports();
     AfterLoadOtherLists();
-    StartMonitorThread();
+    // The line keeps its place among the start's steps: the thread's duties of the running
+    // host begin from here on.
     WriteTrace(3, L"Func.CServiceWindow.Info.MonitorThread started");
     CompletePendingUpdate();
     WriteTrace(1, L"Func.CServiceWindow.Info.Application started");

@@ -6,6 +6,7 @@
 #include "bus/BusRecord.h"
 #include "bus/SharedMem.h"
 #include "config/HostLifecycle.h"
+#include "diag/Trace.h"
 #include "host/window/HangWatch.h"
 #include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
@@ -14,19 +15,24 @@ std::atomic<DWORD> g_dwMonitorThreadId{0};
 
 namespace {
 
-HANDLE g_hMonitorThread = nullptr;
+// Owned by the main thread, which starts and stops the thread; the thread never touches it.
+CKernelHandle g_hMonitorThread;
 // Set when the thread is to end: its wait between two cycles ends at once, without polling
 // the thread id (an idle host then wakes up once a cycle, not ten times a second).
 CKernelHandle g_hStopEvent;
 
 const DWORD CYCLE_MS = 3000;
 const DWORD REQUEST_DELAY_MS = 3000;
+// How long the stop waits for the thread's end. A waiting thread ends within milliseconds (the
+// bound only covers a loaded machine's scheduling); one busy with a duty (the request flag's
+// 3 s delay, a hang dump) would take longer than any bound worth waiting.
+const DWORD STOP_WAIT_MS = 1000;
 
-// The thread and the destructor both try; whoever comes first closes the handle.
-void CloseMonitorHandleOnce()
+// The run flag: a thread whose id it no longer holds (0 after the stop, a later thread's id
+// after a stop that did not see it end) ends.
+bool IsToEnd()
 {
-    if (HANDLE hThread = InterlockedExchangePointer(&g_hMonitorThread, nullptr))
-        CloseHandle(hThread);
+    return g_dwMonitorThreadId != GetCurrentThreadId();
 }
 
 // Waits out the cycle; a plug-in call of the main thread that reaches the hang limit
@@ -37,7 +43,7 @@ void WaitOneCycle()
     for (;;)
     {
         const ULONGLONG ullNow = GetTickCount64();
-        if (g_dwMonitorThreadId == 0 || ullNow >= ullEnd)
+        if (IsToEnd() || ullNow >= ullEnd)
             return;
         const DWORD dwCycleLeft = static_cast<DWORD>(ullEnd - ullNow);
         const DWORD dwHangCheck = MsUntilHangCheck();
@@ -76,13 +82,11 @@ DWORD WINAPI MonitorThread(LPVOID)
     for (;;)
     {
         WaitOneCycle();
-        if (g_dwMonitorThreadId == 0)
-        {
-            CloseMonitorHandleOnce();
+        if (IsToEnd())
             return 0;
-        }
         // The request flag and the tray icon are the running host's: while it starts, the start
-        // shows the icon and reports the plug-ins, and while it closes the end removes the icon.
+        // shows the icon and loads the plug-ins (the thread watches only for hangs then), and
+        // while it closes the end removes the icon.
         if (GetHostState() != EHostState::Running)
             continue;
         AnswerRequestFlag();
@@ -92,24 +96,29 @@ DWORD WINAPI MonitorThread(LPVOID)
 
 void StartMonitorThread()
 {
+    if (g_hMonitorThread)
+        return;
     if (!g_hStopEvent)
         g_hStopEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     else
         ResetEvent(g_hStopEvent.Get());
     DWORD dwThreadId = 0;
     // The id is published before the thread's first test of it.
-    HANDLE hThread = CreateThread(GetNullDaclAttributes(), 2048, MonitorThread, nullptr, CREATE_SUSPENDED, &dwThreadId);
-    if (!hThread)
+    g_hMonitorThread.Reset(
+        CreateThread(GetNullDaclAttributes(), 2048, MonitorThread, nullptr, CREATE_SUSPENDED, &dwThreadId));
+    if (!g_hMonitorThread)
         return;
     g_dwMonitorThreadId = dwThreadId;
-    g_hMonitorThread = hThread;
-    ResumeThread(hThread);
+    ResumeThread(g_hMonitorThread.Get());
 }
 
 void StopMonitorThread()
 {
+    if (!g_hMonitorThread)
+        return;
     g_dwMonitorThreadId = 0;
     SetEvent(g_hStopEvent.Get());
-    Sleep(200);
-    CloseMonitorHandleOnce();
+    if (WaitForSingleObject(g_hMonitorThread.Get(), STOP_WAIT_MS) != WAIT_OBJECT_0)
+        WriteTrace(1, L"Func.StopMonitorThread.Info.Monitor thread busy, left to end by itself");
+    g_hMonitorThread.Reset();
 }

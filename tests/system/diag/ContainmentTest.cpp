@@ -52,6 +52,12 @@ protected:
         }
         return "";
     }
+    // One hang dump, holding its header (it is written after the entry, and slowly).
+    bool HasOneCompleteHangDump() const
+    {
+        const std::vector<std::wstring> vecHangDumps = Files(L"TVRCONFIG._HANGDUMP_*.DMP");
+        return vecHangDumps.size() == 1 && tvr::ReadFileBytes(m_Folder.Child(vecHangDumps[0])).substr(0, 4) == "MDMP";
+    }
     bool CalledModule(const std::string& _strModule) const
     {
         for (const tvr::ProbeCall& call : tvr::ReadProbeLog(m_strLog))
@@ -105,16 +111,39 @@ TEST_F(ContainmentTest, HungBusCallLeavesOneHangDumpAnEntryAndItsDurationAndTheH
     const unsigned long ulMs = strtoul(strLine.substr(strLine.find("after ") + 6).c_str(), nullptr, 10);
     EXPECT_GE(ulMs, HANG_MS - 100);
     EXPECT_EQ(L"", Report(L"RunEnd", L"Plugin"));
-    // The hang dump (written after the entry, and slow) holds its header once it is complete.
-    EXPECT_TRUE(tvr::WaitUntil(
-        [&] {
-            const std::vector<std::wstring> vecHangDumps = Files(L"TVRCONFIG._HANGDUMP_*.DMP");
-            return vecHangDumps.size() == 1 && tvr::ReadFileBytes(m_Folder.Child(vecHangDumps[0])).substr(0, 4) == "MDMP";
-        },
-        DUMP_WAIT_MS));
+    EXPECT_TRUE(tvr::WaitUntil([&] { return HasOneCompleteHangDump(); }, DUMP_WAIT_MS));
     EXPECT_EQ(1u, Files(L"TVRCONFIG._HANGDUMP_*.DMP").size());
 
     // Nothing was ended: the host still serves the bus.
+    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(SERVED_TYPE), 1);
+    EXPECT_TRUE(tvr::WaitForProbeCall(
+        m_strLog, [](const tvr::ProbeCall& _call) { return _call.strType == std::to_string(SERVED_TYPE); }, 10000));
+    EXPECT_TRUE(m_Host.IsRunning());
+}
+
+TEST_F(ContainmentTest, HangInTheStartsAfterLoadLeavesOneHangDumpAndAnEntryAndTheStartGoesOn)
+{
+    ASSERT_TRUE(
+        tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeH.DLL", m_strLog, ProbeThat(L"", L"AfterLoad")));
+    ASSERT_NO_FATAL_FAILURE(SetConfig(L"General", L"HangDumpSeconds", L"2"));
+    LaunchHost(HOST);
+
+    // While the start waits for the call: the entry naming plug-in and export.
+    const std::wstring strCall = L"PluginProbeH.DLL DLL_PluginAfterLoad";
+    EXPECT_TRUE(
+        tvr::WaitUntil([&] { return Report(L"LastError", L"Error").find(strCall) != std::wstring::npos; }, HANG_MS))
+        << tvr::WideToUtf8(Report(L"LastError", L"Error"));
+    EXPECT_NE(std::wstring::npos, Report(L"LastError", L"Error").find(L"running for more than 2 s"));
+    EXPECT_NE(std::wstring::npos, Report(L"RunEnd", L"Plugin").find(L"PluginProbeH.DLL"));
+
+    // The start goes on when the call returns, which the trace tells.
+    m_hWnd = m_Host.WaitForWindow();
+    ASSERT_NE(nullptr, m_hWnd);
+    ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.End", HANG_MS + 15000));
+    EXPECT_NE(std::string::npos, TraceText("Hung plug-in call returned after ").find(tvr::WideToUtf8(strCall)));
+    EXPECT_TRUE(tvr::WaitUntil([&] { return HasOneCompleteHangDump(); }, DUMP_WAIT_MS));
+    EXPECT_EQ(1u, Files(L"TVRCONFIG._HANGDUMP_*.DMP").size());
+
     tvr::SendRecordText(m_hWnd, tvr::MakeRecord(SERVED_TYPE), 1);
     EXPECT_TRUE(tvr::WaitForProbeCall(
         m_strLog, [](const tvr::ProbeCall& _call) { return _call.strType == std::to_string(SERVED_TYPE); }, 10000));
