@@ -4,11 +4,12 @@
 #include "base/Handle.h"
 #include "base/SecurityAttributes.h"
 #include "bus/BusRecord.h"
+#include "bus/MainWindowHandle.h"
 #include "bus/SharedMem.h"
 #include "config/HostLifecycle.h"
+#include "config/RunMode.h"
 #include "diag/Trace.h"
 #include "host/window/HangWatch.h"
-#include "host/window/MainWindow.h"
 #include "ui/InfoIcon.h"
 
 std::atomic<DWORD> g_dwMonitorThreadId{0};
