@@ -35,8 +35,7 @@ SPageState g_Page;
 HWND AddControl(HWND _hWndPage, const wchar_t* _pszClass, const wchar_t* _pszText, DWORD _dwStyle, DWORD _dwExStyle, int _iId)
 {
     HWND hWnd = CreateWindowExW(_dwExStyle, _pszClass, _pszText, WS_CHILD | WS_VISIBLE | _dwStyle, 0, 0, 10, 10, _hWndPage,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)),
-                                GetPluginModule(), nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), GetPluginModule(), nullptr);
     SendMessageW(hWnd, WM_SETFONT, SendMessageW(GetParent(_hWndPage), WM_GETFONT, 0, 0), FALSE);
     return hWnd;
 }

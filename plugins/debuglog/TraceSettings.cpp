@@ -14,7 +14,7 @@ int ParseNumber(const wchar_t* _pszText)
     return lValue < 0 || lValue > KEEP_DAYS_MAX ? -1 : static_cast<int>(lValue);
 }
 
-} // namespace
+}   // namespace
 
 STraceSettings ClampTraceSettings(STraceSettings _settings)
 {

@@ -7,7 +7,7 @@
 const wchar_t TRACE_SETTINGS_SECTION[] = L"TraceFile";
 const wchar_t TRACE_KEY_LEVEL[] = L"Level";
 const wchar_t TRACE_KEY_KEEP_DAYS[] = L"KeepDays";
-const int TRACE_LEVEL_NONE = -1;     // no level chosen: the host keeps its own (0)
+const int TRACE_LEVEL_NONE = -1;   // no level chosen: the host keeps its own (0)
 const int TRACE_LEVEL_MAX = 4;
 const int KEEP_DAYS_DEFAULT = 14;
 const int KEEP_DAYS_MAX = 3650;

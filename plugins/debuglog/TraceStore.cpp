@@ -22,7 +22,7 @@ bool ReadStoredTexts(SStoredTexts* _pTexts)
            ReadPluginSetting(TRACE_SETTINGS_SECTION, TRACE_KEY_KEEP_DAYS, _pTexts->szKeepDays, VALUE_CCH);
 }
 
-} // namespace
+}   // namespace
 
 STraceSettings LoadTraceSettings()
 {
@@ -37,7 +37,8 @@ bool SaveTraceSettings(const STraceSettings& _settings)
     // No level chosen is stored as an empty value.
     const std::wstring strLevel = settings.iLevel == TRACE_LEVEL_NONE ? L"" : std::to_wstring(settings.iLevel);
     const bool bLevel = WritePluginSetting(TRACE_SETTINGS_SECTION, TRACE_KEY_LEVEL, strLevel.c_str());
-    return WritePluginSetting(TRACE_SETTINGS_SECTION, TRACE_KEY_KEEP_DAYS, std::to_wstring(settings.iKeepDays).c_str()) &&
+    return WritePluginSetting(TRACE_SETTINGS_SECTION, TRACE_KEY_KEEP_DAYS,
+                              std::to_wstring(settings.iKeepDays).c_str()) &&
            bLevel;
 }
 
@@ -49,9 +50,11 @@ bool CarryOverOldTraceSettings(const std::wstring& _strConfigFolder)
     const std::wstring strOldFile = _strConfigFolder + L"\\PluginDebugLog.ini";
     SStoredTexts old;
     GetPrivateProfileStringW(TRACE_SETTINGS_SECTION, TRACE_KEY_LEVEL, L"", old.szLevel, VALUE_CCH, strOldFile.c_str());
-    GetPrivateProfileStringW(TRACE_SETTINGS_SECTION, TRACE_KEY_KEEP_DAYS, L"", old.szKeepDays, VALUE_CCH, strOldFile.c_str());
+    GetPrivateProfileStringW(TRACE_SETTINGS_SECTION, TRACE_KEY_KEEP_DAYS, L"", old.szKeepDays, VALUE_CCH,
+                             strOldFile.c_str());
     bool bCarried = false;
-    for (const auto& value : {std::make_pair(TRACE_KEY_LEVEL, old.szLevel), std::make_pair(TRACE_KEY_KEEP_DAYS, old.szKeepDays)})
+    for (const auto& value :
+         {std::make_pair(TRACE_KEY_LEVEL, old.szLevel), std::make_pair(TRACE_KEY_KEEP_DAYS, old.szKeepDays)})
     {
         if (value.second[0] != L'\0' && WritePluginSetting(TRACE_SETTINGS_SECTION, value.first, value.second))
             bCarried = true;
