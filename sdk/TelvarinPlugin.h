@@ -9,7 +9,8 @@
 // Version of this plug-in interface: major in the high byte, minor in the low byte.
 // 1.1: bus type table with names, host window search, record writer.
 // 1.2: settings of a plug-in kept by the host, colours of the schemes.
-#define TELVARIN_SDK_VERSION 0x0102
+// 1.3: settings page window with the settings window's look.
+#define TELVARIN_SDK_VERSION 0x0103
 
 // ---------------------------------------------------------------------------
 // The host's main window
@@ -607,4 +608,52 @@ inline bool WritePluginSetting(const wchar_t* _pszSection, const wchar_t* _pszKe
     const PFN_TVR_WritePluginSetting pfnWrite = reinterpret_cast<PFN_TVR_WritePluginSetting>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(NULL), TVR_EXPORT_WRITEPLUGINSETTING)));
     return pfnWrite != NULL && pfnWrite(GetPluginModule(), _pszSection, _pszKey, _pszValue) != 0;
+}
+
+// ---------------------------------------------------------------------------
+// Settings page
+// ---------------------------------------------------------------------------
+// A page takes the settings window's look (the current scheme) by handing its background,
+// its controls' colours and its owner-drawn buttons, combo and list boxes to its parent.
+
+// Default procedure of a settings page: WM_ERASEBKGND fills the page with the brush the
+// parent gives for WM_CTLCOLORDLG (the system's button face when it gives none);
+// WM_CTLCOLORSTATIC, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX and WM_DRAWITEM return the parent's
+// answer; everything else goes to DefWindowProcW. Call it for every message the page's own
+// procedure does not handle.
+inline LRESULT DefSettingsPageProc(HWND _hWndPage, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
+{
+    switch (_uMsg)
+    {
+    case WM_ERASEBKGND:
+    {
+        RECT rc = {};
+        GetClientRect(_hWndPage, &rc);
+        const HBRUSH hbr = reinterpret_cast<HBRUSH>(
+            SendMessageW(GetParent(_hWndPage), WM_CTLCOLORDLG, _wParam, reinterpret_cast<LPARAM>(_hWndPage)));
+        FillRect(reinterpret_cast<HDC>(_wParam), &rc, hbr != NULL ? hbr : GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM: return SendMessageW(GetParent(_hWndPage), _uMsg, _wParam, _lParam);
+    default: return DefWindowProcW(_hWndPage, _uMsg, _wParam, _lParam);
+    }
+}
+
+// Creates a settings page for DLL_ShowConfig: a visible child of the settings window, of the
+// class _pszClass with the procedure _pfnProc (registered for this plug-in on first use),
+// that Tab moves through (WS_EX_CONTROLPARENT). NULL when it could not be created.
+inline HWND CreateSettingsPage(HWND _hWndParent, const wchar_t* _pszClass, WNDPROC _pfnProc, int _cx, int _cy)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = _pfnProc;
+    wc.hInstance = GetPluginModule();
+    wc.hCursor = LoadCursorW(NULL, IDC_ARROW);
+    wc.lpszClassName = _pszClass;
+    RegisterClassExW(&wc);   // fails harmlessly when an earlier page registered it
+    return CreateWindowExW(WS_EX_CONTROLPARENT, _pszClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, _cx, _cy, _hWndParent, NULL,
+                           wc.hInstance, NULL);
 }

@@ -8,26 +8,19 @@
 #include "TelvarinPlugin.h"
 #include "TraceLevel.h"
 #include "TracePage.h"
-#include "TraceSettings.h"
+#include "TraceStore.h"
 #include "config/RegIniAccess.h"
 
 namespace {
 
 const int PLUGIN_ID = 4001;
 
-HINSTANCE g_hInstance = nullptr;
 int g_iDisabled = 0;
 
 // The host's own folder rule, linked from its configuration code, so both always agree.
 const std::wstring& LogFolder()
 {
     static const std::wstring s_strFolder(GetLogFolder());
-    return s_strFolder;
-}
-
-const std::wstring& ConfigFolder()
-{
-    static const std::wstring s_strFolder(GetConfigFolder());
     return s_strFolder;
 }
 
@@ -41,13 +34,6 @@ CDailyLog& Log()
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE _hInstance, DWORD _dwReason, LPVOID)
-{
-    if (_dwReason == DLL_PROCESS_ATTACH)
-        g_hInstance = _hInstance;
-    return TRUE;
-}
-
 int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
 {
     if (_uType == QEL_BUSMSG_TRACE && !g_iDisabled)
@@ -60,7 +46,8 @@ int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
 // At each start: old daily files go, and the level chosen on the page is applied again.
 void WINAPI DLL_PluginAfterLoad(void)
 {
-    const STraceSettings settings = LoadTraceSettings(ConfigFolder());
+    CarryOverOldTraceSettings(GetConfigFolder());   // where earlier versions kept them
+    const STraceSettings settings = LoadTraceSettings();
     SYSTEMTIME stToday;
     GetSystemTime(&stToday);
     DeleteOldDailyFiles(LogFolder(), settings.iKeepDays, stToday);
@@ -68,7 +55,7 @@ void WINAPI DLL_PluginAfterLoad(void)
         PostTraceLevel(settings.iLevel);
 }
 
-HWND WINAPI DLL_ShowConfig(HWND _hWndParent) { return CreateTracePage(g_hInstance, _hWndParent, LogFolder(), ConfigFolder()); }
+HWND WINAPI DLL_ShowConfig(HWND _hWndParent) { return CreateTracePage(_hWndParent, LogFolder()); }
 
 int WINAPI DLL_GetPluginID(void) { return PLUGIN_ID; }
 const wchar_t* WINAPI DLL_GetPluginName(void) { return L"Trace file"; }

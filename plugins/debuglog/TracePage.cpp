@@ -5,7 +5,7 @@
 #include "PageTexts.h"
 #include "TelvarinPlugin.h"
 #include "TraceLevel.h"
-#include "TraceSettings.h"
+#include "TraceStore.h"
 
 namespace {
 
@@ -28,7 +28,6 @@ struct SPageState
     HWND hWnd = nullptr;
     bool bFilling = false;   // the page's own initial texts are no change of the user's
     std::wstring strFolder;
-    std::wstring strConfigFolder;
 };
 
 SPageState g_Page;
@@ -36,8 +35,7 @@ SPageState g_Page;
 HWND AddControl(HWND _hWndPage, const wchar_t* _pszClass, const wchar_t* _pszText, DWORD _dwStyle, DWORD _dwExStyle, int _iId)
 {
     HWND hWnd = CreateWindowExW(_dwExStyle, _pszClass, _pszText, WS_CHILD | WS_VISIBLE | _dwStyle, 0, 0, 10, 10, _hWndPage,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)),
-                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(_hWndPage, GWLP_HINSTANCE)), nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), GetPluginModule(), nullptr);
     SendMessageW(hWnd, WM_SETFONT, SendMessageW(GetParent(_hWndPage), WM_GETFONT, 0, 0), FALSE);
     return hWnd;
 }
@@ -117,55 +115,32 @@ void OnCommand(HWND _hWnd, WORD _wId, WORD _wCode)
     }
 }
 
-// Colours and owner-drawn buttons come from the settings window, as on the host's own pages.
 LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
     switch (_uMsg)
     {
-    case WM_ERASEBKGND:
-    {
-        RECT rc = {};
-        GetClientRect(_hWnd, &rc);
-        const auto hbr = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(_hWnd), WM_CTLCOLORDLG, _wParam, reinterpret_cast<LPARAM>(_hWnd)));
-        FillRect(reinterpret_cast<HDC>(_wParam), &rc, hbr ? hbr : GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_DRAWITEM: return SendMessageW(GetParent(_hWnd), _uMsg, _wParam, _lParam);
     case WM_SIZE: LayOut(_hWnd); return 0;
     case WM_COMMAND: OnCommand(_hWnd, LOWORD(_wParam), HIWORD(_wParam)); return 0;
     case WM_DESTROY:
         if (g_Page.hWnd == _hWnd)
             g_Page.hWnd = nullptr;
         return 0;
-    default: return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
+    default: return DefSettingsPageProc(_hWnd, _uMsg, _wParam, _lParam);
     }
 }
 
 } // namespace
 
-HWND CreateTracePage(HINSTANCE _hInstance, HWND _hWndParent, const std::wstring& _strLogFolder,
-                     const std::wstring& _strConfigFolder)
+HWND CreateTracePage(HWND _hWndParent, const std::wstring& _strLogFolder)
 {
     if (g_Page.hWnd != nullptr)
         DestroyWindow(g_Page.hWnd);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PageProc;
-    wc.hInstance = _hInstance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = PAGE_CLASS;
-    RegisterClassExW(&wc);   // fails harmlessly when an earlier page registered it
     g_Page.strFolder = _strLogFolder;
-    g_Page.strConfigFolder = _strConfigFolder;
-    g_Page.hWnd = CreateWindowExW(WS_EX_CONTROLPARENT, PAGE_CLASS, L"", WS_CHILD | WS_VISIBLE, 0, 0, 500, 300, _hWndParent,
-                                  nullptr, _hInstance, nullptr);
+    g_Page.hWnd = CreateSettingsPage(_hWndParent, PAGE_CLASS, PageProc, 500, 300);
     if (g_Page.hWnd == nullptr)
         return nullptr;
     g_Page.bFilling = true;
-    CreateControls(g_Page.hWnd, LoadTraceSettings(g_Page.strConfigFolder));
+    CreateControls(g_Page.hWnd, LoadTraceSettings());
     g_Page.bFilling = false;
     LayOut(g_Page.hWnd);
     return g_Page.hWnd;
@@ -176,7 +151,7 @@ bool ApplyTracePage()
     if (g_Page.hWnd == nullptr)
         return false;
     const STraceSettings settings = ReadControls();
-    const bool bSaved = SaveTraceSettings(g_Page.strConfigFolder, settings);
+    const bool bSaved = SaveTraceSettings(settings);
     PostTraceLevel(settings.iLevel);
     return bSaved;
 }

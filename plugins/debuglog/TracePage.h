@@ -7,8 +7,7 @@
 #include <string>
 
 // Creates the page as a child of the settings window; null when it cannot.
-HWND CreateTracePage(HINSTANCE _hInstance, HWND _hWndParent, const std::wstring& _strLogFolder,
-                     const std::wstring& _strConfigFolder);
+HWND CreateTracePage(HWND _hWndParent, const std::wstring& _strLogFolder);
 // Stores the page's values and applies the level; false when no page is open or the
 // settings could not be stored.
 bool ApplyTracePage();

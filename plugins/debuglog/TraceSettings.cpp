@@ -1,29 +1,20 @@
 #include "TraceSettings.h"
 
-#include <windows.h>
-
-#include "config/ConfigPath.h"
+#include <cwchar>
 
 namespace {
 
-const wchar_t SECTION[] = L"TraceFile";
-
-int ReadNumber(const std::wstring& _strFile, const wchar_t* _pszKey, int _iDefault)
+// The stored number (leading digits, as a profile read takes them); -1 for an empty text or
+// a number outside 0..KEEP_DAYS_MAX, the largest either setting keeps.
+int ParseNumber(const wchar_t* _pszText)
 {
-    return static_cast<int>(GetPrivateProfileIntW(SECTION, _pszKey, _iDefault, _strFile.c_str()));
+    if (_pszText == nullptr || _pszText[0] == L'\0')
+        return -1;
+    const long lValue = std::wcstol(_pszText, nullptr, 10);
+    return lValue < 0 || lValue > KEEP_DAYS_MAX ? -1 : static_cast<int>(lValue);
 }
 
-bool WriteNumber(const std::wstring& _strFile, const wchar_t* _pszKey, int _iValue)
-{
-    return WritePrivateProfileStringW(SECTION, _pszKey, std::to_wstring(_iValue).c_str(), _strFile.c_str()) != FALSE;
-}
-
-} // namespace
-
-std::wstring TraceSettingsFile(const std::wstring& _strConfigFolder)
-{
-    return _strConfigFolder + L"\\PluginDebugLog.ini";
-}
+}   // namespace
 
 STraceSettings ClampTraceSettings(STraceSettings _settings)
 {
@@ -36,25 +27,13 @@ STraceSettings ClampTraceSettings(STraceSettings _settings)
     return _settings;
 }
 
-STraceSettings LoadTraceSettings(const std::wstring& _strConfigFolder)
+STraceSettings ParseTraceSettings(const wchar_t* _pszLevel, const wchar_t* _pszKeepDays)
 {
-    const std::wstring strFile = TraceSettingsFile(_strConfigFolder);
     STraceSettings settings;
-    settings.iLevel = ReadNumber(strFile, L"Level", TRACE_LEVEL_NONE);
-    settings.iKeepDays = ReadNumber(strFile, L"KeepDays", KEEP_DAYS_DEFAULT);
+    settings.iLevel = ParseNumber(_pszLevel);
+    settings.iKeepDays = ParseNumber(_pszKeepDays);
     // A hand-edited value out of range counts as not set, rather than cut to a limit.
-    if (settings.iKeepDays < 1 || settings.iKeepDays > KEEP_DAYS_MAX)
+    if (settings.iKeepDays < 1)
         settings.iKeepDays = KEEP_DAYS_DEFAULT;
     return ClampTraceSettings(settings);
-}
-
-bool SaveTraceSettings(const std::wstring& _strConfigFolder, const STraceSettings& _settings)
-{
-    CreateFolderPath(_strConfigFolder.c_str());
-    const std::wstring strFile = TraceSettingsFile(_strConfigFolder);
-    const STraceSettings settings = ClampTraceSettings(_settings);
-    const bool bLevel = settings.iLevel == TRACE_LEVEL_NONE
-                            ? WritePrivateProfileStringW(SECTION, L"Level", nullptr, strFile.c_str()) != FALSE
-                            : WriteNumber(strFile, L"Level", settings.iLevel);
-    return WriteNumber(strFile, L"KeepDays", settings.iKeepDays) && bLevel;
 }

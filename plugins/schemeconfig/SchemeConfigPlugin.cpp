@@ -13,7 +13,6 @@ namespace {
 const wchar_t PLUGIN_NAME[] = L"Scheme config";
 const int PLUGIN_ID = 4200;
 
-HINSTANCE g_hInstance = nullptr;
 SSchemeChoice g_Applied;
 
 // Runs on the host's main thread once the host is free to take the choice: after the
@@ -42,13 +41,6 @@ void ApplyPage()
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE _hInstance, DWORD _dwReason, LPVOID)
-{
-    if (_dwReason == DLL_PROCESS_ATTACH)
-        g_hInstance = _hInstance;
-    return TRUE;
-}
-
 int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t* _pszRecord)
 {
     if (_uType == QEL_BUSMSG_SCHEME)
@@ -72,6 +64,6 @@ int WINAPI DLL_GetPluginID(void) { return PLUGIN_ID; }
 const wchar_t* WINAPI DLL_GetPluginName(void) { return PLUGIN_NAME; }
 int WINAPI DLL_IsUnicode(void) { return 1; }
 int WINAPI DLL_IsSupportedVersion(void) { return 1; }
-HWND WINAPI DLL_ShowConfig(HWND _hWndParent) { return CreateSchemePage(g_hInstance, _hWndParent); }
+HWND WINAPI DLL_ShowConfig(HWND _hWndParent) { return CreateSchemePage(_hWndParent); }
 
 } // extern "C"

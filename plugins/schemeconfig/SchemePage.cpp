@@ -37,11 +37,10 @@ HFONT MakePageFont(HWND _hWndParent)
     return CreateFontIndirectW(&lf);
 }
 
-HWND AddControl(HINSTANCE _hInstance, const wchar_t* _pszClass, const wchar_t* _pszText, DWORD _dwStyle, int _x, int _y,
-                int _cx, int _cy, int _iId)
+HWND AddControl(const wchar_t* _pszClass, const wchar_t* _pszText, DWORD _dwStyle, int _x, int _y, int _cx, int _cy, int _iId)
 {
     const HWND hWnd = CreateWindowExW(0, _pszClass, _pszText, WS_CHILD | WS_VISIBLE | _dwStyle, _x, _y, _cx, _cy, g_hWndPage,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), _hInstance, nullptr);
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), GetPluginModule(), nullptr);
     SendMessageW(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(g_hFont), FALSE);
     return hWnd;
 }
@@ -85,27 +84,27 @@ void FillCombo(HWND _hWndCombo, const std::vector<std::wstring>& _vecNames)
         SendMessageW(_hWndCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(strName.c_str()));
 }
 
-void CreateControls(HINSTANCE _hInstance)
+void CreateControls()
 {
     const DWORD dwCombo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-    const HWND hWndHeading = AddControl(_hInstance, L"STATIC", PageText(TEXT_HEADING), 0, LABEL_X, 5, 460, 24, -1);
+    const HWND hWndHeading = AddControl(L"STATIC", PageText(TEXT_HEADING), 0, LABEL_X, 5, 460, 24, -1);
     SetWindowLongPtrW(hWndHeading, GWLP_USERDATA, USERDATA_HIGHLIGHT);
-    AddControl(_hInstance, L"STATIC", PageText(TEXT_LANGUAGE), 0, LABEL_X, 44, 150, 22, -1);
-    const HWND hWndLanguage = AddControl(_hInstance, L"COMBOBOX", L"", dwCombo, FIELD_X, 40, FIELD_WIDTH, 200, ID_LANGUAGE);
+    AddControl(L"STATIC", PageText(TEXT_LANGUAGE), 0, LABEL_X, 44, 150, 22, -1);
+    const HWND hWndLanguage = AddControl(L"COMBOBOX", L"", dwCombo, FIELD_X, 40, FIELD_WIDTH, 200, ID_LANGUAGE);
     FillCombo(hWndLanguage, ListLanguageNames());
 
-    AddControl(_hInstance, L"STATIC", PageText(TEXT_SCHEME), 0, LABEL_X, 82, 150, 22, -1);
-    const HWND hWndScheme = AddControl(_hInstance, L"LISTBOX", L"",
+    AddControl(L"STATIC", PageText(TEXT_SCHEME), 0, LABEL_X, 82, 150, 22, -1);
+    const HWND hWndScheme = AddControl(L"LISTBOX", L"",
                                        WS_TABSTOP | WS_BORDER | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, FIELD_X, 80,
                                        FIELD_WIDTH, SCHEME_ITEM_HEIGHT * TELVARIN_SCHEME_COUNT + 4, ID_SCHEME);
     for (int i = 0; i < TELVARIN_SCHEME_COUNT; ++i)
         SendMessageW(hWndScheme, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PageText(TEXT_SCHEME_FIRST + i)));
 
     const int yFont = 80 + SCHEME_ITEM_HEIGHT * TELVARIN_SCHEME_COUNT + 20;
-    AddControl(_hInstance, L"STATIC", PageText(TEXT_FONT), 0, LABEL_X, yFont + 4, 150, 22, -1);
-    const HWND hWndFont = AddControl(_hInstance, L"COMBOBOX", L"", dwCombo, FIELD_X, yFont, FIELD_WIDTH, 300, ID_FONT);
+    AddControl(L"STATIC", PageText(TEXT_FONT), 0, LABEL_X, yFont + 4, 150, 22, -1);
+    const HWND hWndFont = AddControl(L"COMBOBOX", L"", dwCombo, FIELD_X, yFont, FIELD_WIDTH, 300, ID_FONT);
     FillCombo(hWndFont, ListFontNames());
-    AddControl(_hInstance, L"STATIC", PageText(TEXT_NOTE), 0, LABEL_X, yFont + 50, 460, 40, -1);
+    AddControl(L"STATIC", PageText(TEXT_NOTE), 0, LABEL_X, yFont + 50, 460, 40, -1);
 }
 
 // A small picture of a scheme: its pane strip, its background with text, and a button.
@@ -158,17 +157,6 @@ LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
 {
     switch (_uMsg)
     {
-    case WM_ERASEBKGND:
-    {
-        RECT rc = {};
-        GetClientRect(_hWnd, &rc);
-        const auto hbr = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(_hWnd), WM_CTLCOLORDLG, _wParam, reinterpret_cast<LPARAM>(_hWnd)));
-        FillRect(reinterpret_cast<HDC>(_wParam), &rc, hbr ? hbr : GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLOREDIT: return SendMessageW(GetParent(_hWnd), _uMsg, _wParam, _lParam);
     case WM_DRAWITEM: return OnDrawItem(_hWnd, _wParam, reinterpret_cast<const DRAWITEMSTRUCT*>(_lParam));
     case WM_MEASUREITEM: OnMeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(_lParam)); return TRUE;
     case WM_COMMAND: OnCommand(_hWnd, _wParam); return 0;
@@ -179,7 +167,7 @@ LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
         DeleteObject(g_hFont);
         g_hFont = nullptr;
         return 0;
-    default: return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
+    default: return DefSettingsPageProc(_hWnd, _uMsg, _wParam, _lParam);
     }
 }
 
@@ -198,27 +186,19 @@ std::wstring ComboText(int _iId)
 
 } // namespace
 
-HWND CreateSchemePage(HINSTANCE _hInstance, HWND _hWndParent)
+HWND CreateSchemePage(HWND _hWndParent)
 {
     if (g_hWndPage)
         DestroyWindow(g_hWndPage);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PageProc;
-    wc.hInstance = _hInstance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = PAGE_CLASS;
-    RegisterClassExW(&wc);   // fails harmlessly when an earlier page registered it
     g_hFont = MakePageFont(_hWndParent);
-    g_hWndPage = CreateWindowExW(WS_EX_CONTROLPARENT, PAGE_CLASS, L"", WS_CHILD | WS_VISIBLE, 0, 0, 500, 400, _hWndParent,
-                                 nullptr, _hInstance, nullptr);
+    g_hWndPage = CreateSettingsPage(_hWndParent, PAGE_CLASS, PageProc, 500, 400);
     if (!g_hWndPage)
     {
         DeleteObject(g_hFont);
         g_hFont = nullptr;
         return nullptr;
     }
-    CreateControls(_hInstance);
+    CreateControls();
     ShowLookOnPage();
     return g_hWndPage;
 }

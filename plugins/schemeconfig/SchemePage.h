@@ -5,7 +5,7 @@
 #include "SchemeChoice.h"
 
 // Creates the page as a child of the settings window, showing the host's current look.
-HWND CreateSchemePage(HINSTANCE _hInstance, HWND _hWndParent);
+HWND CreateSchemePage(HWND _hWndParent);
 // Shows the host's current look on the open page (it may have changed since it opened).
 void ShowLookOnPage();
 // The choice the open page shows; false when no page is open.

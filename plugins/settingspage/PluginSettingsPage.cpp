@@ -26,7 +26,6 @@ struct SPageConfig
 };
 
 SPageConfig g_Config;
-HINSTANCE g_hInstance = nullptr;
 
 SPageConfig& Config()
 {
@@ -34,7 +33,7 @@ SPageConfig& Config()
         return g_Config;
     g_Config.bRead = true;
     wchar_t szPath[MAX_PATH] = L"";
-    GetModuleFileNameW(g_hInstance, szPath, ARRAYSIZE(szPath));
+    GetModuleFileNameW(GetPluginModule(), szPath, ARRAYSIZE(szPath));
     wchar_t* pszDot = wcsrchr(szPath, L'.');
     if (pszDot)
         *pszDot = 0;
@@ -66,22 +65,10 @@ void Log(const wchar_t* _pszEvent, int _iValue)
     CloseHandle(hFile);
 }
 
-// The page takes the settings window's look: colour messages and owner-drawn buttons go to it.
 LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
 {
     switch (_uMsg)
     {
-    case WM_ERASEBKGND:
-    {
-        RECT rc = {};
-        GetClientRect(_hWnd, &rc);
-        const auto hbr = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(_hWnd), WM_CTLCOLORDLG, _wParam, reinterpret_cast<LPARAM>(_hWnd)));
-        FillRect(reinterpret_cast<HDC>(_wParam), &rc, hbr ? hbr : GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_DRAWITEM: return SendMessageW(GetParent(_hWnd), _uMsg, _wParam, _lParam);
     case WM_HELP: Log(L"Help", 0); return TRUE;
     case WM_COMMAND:
         if (LOWORD(_wParam) == IDOK || LOWORD(_wParam) == IDCANCEL)
@@ -93,14 +80,14 @@ LRESULT CALLBACK PageProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam
         if (LOWORD(_wParam) == ID_CHANGE)
             PostMessageW(FindHostMainWindow(), WM_QEL_CONFIGCHANGED, 0, 0);
         return 0;
-    default: return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
+    default: return DefSettingsPageProc(_hWnd, _uMsg, _wParam, _lParam);
     }
 }
 
 HWND AddChild(HWND _hWndPage, const wchar_t* _pszClass, const wchar_t* _pszText, DWORD _dwStyle, int x, int y, int cx, int cy, int _iId)
 {
     HWND hWnd = CreateWindowExW(0, _pszClass, _pszText, WS_CHILD | WS_VISIBLE | _dwStyle, x, y, cx, cy, _hWndPage,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), g_hInstance, nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(_iId)), GetPluginModule(), nullptr);
     SendMessageW(hWnd, WM_SETFONT, SendMessageW(GetParent(_hWndPage), WM_GETFONT, 0, 0), FALSE);
     return hWnd;
 }
@@ -108,13 +95,6 @@ HWND AddChild(HWND _hWndPage, const wchar_t* _pszClass, const wchar_t* _pszText,
 } // namespace
 
 extern "C" {
-
-BOOL WINAPI DllMain(HINSTANCE _hInstance, DWORD _dwReason, LPVOID)
-{
-    if (_dwReason == DLL_PROCESS_ATTACH)
-        g_hInstance = _hInstance;
-    return TRUE;
-}
 
 int WINAPI DLL_PluginBusProcess(UINT _uType, const wchar_t*)
 {
@@ -138,15 +118,7 @@ void WINAPI DLL_SetDisableState(int _iDisable)
 
 HWND WINAPI DLL_ShowConfig(HWND _hWndParent)
 {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PageProc;
-    wc.hInstance = g_hInstance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = PAGE_CLASS;
-    RegisterClassExW(&wc);   // fails harmlessly when registered by an earlier page
-    HWND hWndPage = CreateWindowExW(WS_EX_CONTROLPARENT, PAGE_CLASS, Config().szName, WS_CHILD | WS_VISIBLE, 0, 0, 400, 300,
-                                    _hWndParent, nullptr, g_hInstance, nullptr);
+    const HWND hWndPage = CreateSettingsPage(_hWndParent, PAGE_CLASS, PageProc, 400, 300);
     if (!hWndPage)
         return nullptr;
     wchar_t szText[256];

@@ -100,7 +100,8 @@ void CRegIniAccess::Init(int _bCreateFolder)
     InitForFiles(_bCreateFolder, szModuleFile, szProgramFile);
 }
 
-void CRegIniAccess::InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFile, const wchar_t* _pszProgramFile)
+void CRegIniAccess::InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFile, const wchar_t* _pszProgramFile,
+                                 const wchar_t* _pszConfigFolder)
 {
     m_bCreateFolder = static_cast<DWORD>(_bCreateFolder);
     wchar_t szEnvironment[ENVIRONMENT_CCH] = L"";
@@ -120,7 +121,7 @@ void CRegIniAccess::InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFi
     m_szUserIni[0] = 0;
     if (m_szUserName[0] != 0)
     {
-        StringCchCopyW(m_szUserIni, PATH_LIMIT, GetConfigFolder());
+        StringCchCopyW(m_szUserIni, PATH_LIMIT, _pszConfigFolder ? _pszConfigFolder : GetConfigFolder());
         if (m_bCreateFolder)
             CreateFolderPath(m_szUserIni);
         AppendBackslash(m_szUserIni, PATH_LIMIT);

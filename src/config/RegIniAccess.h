@@ -10,8 +10,10 @@ public:
     // Fixes the file names and the mode from the module that holds the store and the
     // program file of the process.
     void Init(int _bCreateFolder);
-    // The same for given module and program files.
-    void InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFile, const wchar_t* _pszProgramFile);
+    // The same for given module and program files, and the user's configuration folder of
+    // that program (null: this process's, GetConfigFolder).
+    void InitForFiles(int _bCreateFolder, const wchar_t* _pszModuleFile, const wchar_t* _pszProgramFile,
+                      const wchar_t* _pszConfigFolder = nullptr);
     const wchar_t* ReadString(const wchar_t* _pszSection, const wchar_t* _pszKey, int _bUnescape);
     int WriteString(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszValue);
     int WriteInt(const wchar_t* _pszSection, const wchar_t* _pszKey, int _iValue);

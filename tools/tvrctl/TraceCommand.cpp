@@ -5,6 +5,7 @@
 #include "HostCommands.h"
 #include "TraceSettings.h"
 #include "base/Handle.h"
+#include "config/RegIniAccess.h"
 
 #include <cstdlib>
 
@@ -117,6 +118,17 @@ void Follow(const SHostContext& _host, const std::wstring& _strFolder, SYSTEMTIM
         WriteError(L"Telvarin has ended.");
 }
 
+// The level the trace-file plug-in applies at each start, read where the host keeps that
+// plug-in's settings: the registry, the user's configuration folder or beside the plug-in.
+int ChosenTraceLevel(const SHostContext& _host)
+{
+    const std::wstring strPlugin = _host.ProgramFolder() + L"PluginDebug\\PluginDebugLog.dll";
+    const std::wstring strConfigFolder = _host.DataFolder(L"CFG");
+    CRegIniAccess store;
+    store.InitForFiles(0, strPlugin.c_str(), _host.strProgram.c_str(), strConfigFolder.c_str());
+    return ParseTraceSettings(store.ReadString(TRACE_SETTINGS_SECTION, TRACE_KEY_LEVEL, 0), nullptr).iLevel;
+}
+
 } // namespace
 
 std::wstring TraceFileOfDay(const std::wstring& _strLogFolder, const SYSTEMTIME& _stDay)
@@ -145,7 +157,7 @@ int RunTrace(const CtlArgs& _vecArgs)
     const CKernelHandle hStop(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     g_hStop = hStop.Get();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    const int iBack = LoadTraceSettings(host.DataFolder(L"CFG")).iLevel;
+    const int iBack = ChosenTraceLevel(host);
     const int iRestore = iBack == TRACE_LEVEL_NONE ? 0 : iBack;
     if (iLevel >= 0 && !SetHostLevel(host.hWnd, iLevel))
         return CTL_EXIT_FAILED;

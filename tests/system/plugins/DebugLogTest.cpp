@@ -48,9 +48,13 @@ protected:
         CreateDirectoryW(m_Folder.Child(L"LOG").c_str(), nullptr);
         CreateDirectoryW(m_Folder.Child(L"CFG").c_str(), nullptr);
     }
-    void StoreSetting(const wchar_t* _pszKey, const wchar_t* _pszValue) const
+    // The host's store for the plug-in: beside it, as the host runs with QelConfig=1.
+    std::wstring StoreFile() const { return m_Folder.Child(L"PluginDebug\\PluginDebugLog.INI"); }
+    // Where earlier versions of the plug-in kept its settings.
+    std::wstring OldFile() const { return m_Folder.Child(L"CFG\\PluginDebugLog.ini"); }
+    void StoreSetting(const wchar_t* _pszKey, const wchar_t* _pszValue, bool _bOldFile = false) const
     {
-        ASSERT_TRUE(WritePrivateProfileStringW(L"TraceFile", _pszKey, _pszValue, m_Folder.Child(L"CFG\\PluginDebugLog.ini").c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"TraceFile", _pszKey, _pszValue, (_bOldFile ? OldFile() : StoreFile()).c_str()));
     }
     bool Exists(const std::wstring& _strName) const
     {
@@ -113,4 +117,31 @@ TEST_F(TraceFilePluginTest, TheStoredTraceLevelIsAppliedAtStart)
         }
         TearDown();
     }
+}
+
+// The settings of an earlier version's own file go into the store at the first start, and
+// behave as before.
+TEST_F(TraceFilePluginTest, AnOldSettingsFileIsCarriedOverIntoTheStore)
+{
+    StoreSetting(L"Level", L"3", true);
+    StoreSetting(L"KeepDays", L"2", true);
+    const std::vector<std::wstring> vecNames = {tvr::DailyTraceFileName(-1), tvr::DailyTraceFileName(-2)};
+    EXPECT_EQ((std::vector<bool>{true, false}), KeptAfterStart(vecNames));
+    EXPECT_EQ(L"3", tvr::ReadIniValue(StoreFile(), L"TraceFile", L"Level"));
+    EXPECT_EQ(L"2", tvr::ReadIniValue(StoreFile(), L"TraceFile", L"KeepDays"));
+    PostRecord(9999);
+    ASSERT_TRUE(WaitForBus("PluginSearchP", 9999));
+    const std::vector<tvr::ProbeCall> vecLevels = BusCalls(QEL_BUSMSG_DEBUGLEVEL);
+    ASSERT_EQ(1u, vecLevels.size());
+    EXPECT_EQ("3", vecLevels[0].Field("Level"));
+}
+
+// Once the store holds the settings, the old file is no longer read.
+TEST_F(TraceFilePluginTest, TheOldFileIsIgnoredOnceTheStoreHoldsSettings)
+{
+    StoreSetting(L"KeepDays", L"1");
+    StoreSetting(L"KeepDays", L"2", true);
+    StoreSetting(L"Level", L"3", true);
+    EXPECT_EQ((std::vector<bool>{false}), KeptAfterStart({tvr::DailyTraceFileName(-1)}));
+    EXPECT_EQ(L"", tvr::ReadIniValue(StoreFile(), L"TraceFile", L"Level"));
 }

@@ -13,17 +13,29 @@
 #include "ProbeLog.h"
 #include "TelvarinPlugin.h"
 #include "TestFiles.h"
-#include "ToolProcess.h"
+#include "CabinetUnpack.h"
+#include "ToolRun.h"
 
 using namespace tvr;
 
 namespace {
 
 const DWORD WAIT_MS = 20000;
+const DWORD TOOL_WAIT_MS = 60000;
 
-ToolResult RunTvrctl(const std::wstring& _strArgs)
+std::wstring CommandLine(const std::wstring& _strExe, const std::wstring& _strArgs)
 {
-    return RunTool(TVR_TOOLS_DIR L"\\tvrctl.exe", _strArgs);
+    return L"\"" + _strExe + L"\" " + _strArgs;
+}
+
+SToolResult RunExe(const std::wstring& _strExe, const std::wstring& _strArgs)
+{
+    return RunTool(CommandLine(_strExe, _strArgs), TOOL_WAIT_MS);
+}
+
+SToolResult RunTvrctl(const std::wstring& _strArgs)
+{
+    return RunExe(TVR_TOOLS_DIR L"\\tvrctl.exe", _strArgs);
 }
 
 // Unpacks the bundle into a folder "unpacked" beside it; the listing names each file and size.
@@ -54,7 +66,7 @@ protected:
                 m_Host.Kill();
         }
     }
-    ToolResult Run(const std::wstring& _strArgs) const { return RunTool(m_Folder.Child(L"tvrctl.exe"), _strArgs); }
+    SToolResult Run(const std::wstring& _strArgs) const { return RunExe(m_Folder.Child(L"tvrctl.exe"), _strArgs); }
     void AddProbe(const std::wstring& _strCategory, const std::wstring& _strName)
     {
         ASSERT_TRUE(InstallProbe(m_Folder, _strCategory, _strName, m_strLog, ProbeWithId(7)));
@@ -123,7 +135,7 @@ TEST(Tvrctl, WithoutAHostEndsWithOneAndSaysSo)
     for (const auto& test : cases)
     {
         SCOPED_TRACE(WideToUtf8(test.pszArgs));
-        const ToolResult result = RunTool(folder.Child(L"tvrctl.exe"), test.pszArgs);
+        const SToolResult result = RunExe(folder.Child(L"tvrctl.exe"), test.pszArgs);
         ASSERT_TRUE(result.bRan);
         EXPECT_EQ(1u, result.dwExitCode);
         EXPECT_TRUE(Contains(result.strOutput, test.pszSays)) << result.strOutput;
@@ -138,7 +150,7 @@ TEST(Tvrctl, BadUsageEndsWithTwoAndShowsTheUsage)
                                    L"collect a.cab b.cab"})
     {
         SCOPED_TRACE(WideToUtf8(pszArgs));
-        const ToolResult result = RunTvrctl(pszArgs);
+        const SToolResult result = RunTvrctl(pszArgs);
         ASSERT_TRUE(result.bRan);
         EXPECT_EQ(2u, result.dwExitCode);
         EXPECT_TRUE(Contains(result.strOutput, "usage: tvrctl")) << result.strOutput;
@@ -147,7 +159,7 @@ TEST(Tvrctl, BadUsageEndsWithTwoAndShowsTheUsage)
 
 TEST(Tvrctl, HelpListsEveryCommandAndTheExitCodes)
 {
-    const ToolResult result = RunTvrctl(L"--help");
+    const SToolResult result = RunTvrctl(L"--help");
     ASSERT_TRUE(result.bRan);
     EXPECT_EQ(0u, result.dwExitCode);
     for (const char* pszPart : {"status", "modules", "send TYPE", "trace [--follow] [--level N]", "collect [FILE]", "debuglevel N",
@@ -163,7 +175,7 @@ TEST(Tvrctl, WithAHostWaitsSetsTheLevelAndClosesIt)
     EXPECT_EQ(0u, RunTvrctl(L"wait 30").dwExitCode);
     ASSERT_NE(nullptr, host.WaitForWindow());
     EXPECT_EQ(0u, RunTvrctl(L"debuglevel 2").dwExitCode);
-    const ToolResult result = RunTvrctl(L"close");
+    const SToolResult result = RunTvrctl(L"close");
     EXPECT_EQ(0u, result.dwExitCode);
     EXPECT_TRUE(result.strOutput.empty()) << result.strOutput;
     DWORD dwExitCode = 1234;
@@ -175,7 +187,7 @@ TEST(Tvrctl, WithAHostWaitsSetsTheLevelAndClosesIt)
 TEST_F(TvrctlHostTest, StatusSaysWhetherTheHostRunsAndIsOk)
 {
     StartHost();
-    ToolResult result = {};
+    SToolResult result = {};
     ASSERT_TRUE(WaitUntil([&]() { return (result = Run(L"status")).dwExitCode == 0; }, WAIT_MS)) << result.strOutput;
     EXPECT_TRUE(Contains(result.strOutput, "Telvarin is running: process " + std::to_string(m_Host.Pid()) + ", tray mode."))
         << result.strOutput;
@@ -192,7 +204,7 @@ TEST_F(TvrctlHostTest, ModulesListsEveryPluginFileAndWhetherTheHostLoadedIt)
     ASSERT_TRUE(m_Folder.AddPlugin(L"PluginSave", PROBE_BUILT_NAME, L"PluginBackup.dll_old"));
     StartHost("PluginSearchP");
     ASSERT_TRUE(m_Folder.AddPlugin(L"PluginSave", PROBE_BUILT_NAME, L"PluginLate.DLL"));
-    const ToolResult result = Run(L"modules");
+    const SToolResult result = Run(L"modules");
     EXPECT_EQ(0u, result.dwExitCode);
     const struct
     {
@@ -215,7 +227,7 @@ TEST_F(TvrctlHostTest, SendSyncHandsTheFieldsToThePluginsBeforeItReturns)
 {
     AddProbe(L"PluginSearch", L"PluginSearchP.DLL");
     StartHost("PluginSearchP");
-    const ToolResult result = Run(L"send 9999 Key=value \"Other=two words\" --sync");
+    const SToolResult result = Run(L"send 9999 Key=value \"Other=two words\" --sync");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     EXPECT_TRUE(Contains(result.strOutput, "handled by the host")) << result.strOutput;
     bool bSeen = false;
@@ -233,7 +245,7 @@ TEST_F(TvrctlHostTest, TraceFollowShowsNewLinesAtARaisedLevelAndPutsTheLevelBack
     StartHost("PluginSearchP");
     ASSERT_TRUE(WaitForLevel("2"));
     CToolProcess follower;
-    ASSERT_TRUE(follower.Start(m_Folder.Child(L"tvrctl.exe"), L"trace --follow --level 4"));
+    ASSERT_TRUE(follower.Start(CommandLine(m_Folder.Child(L"tvrctl.exe"), L"trace --follow --level 4")));
     // Read meanwhile: the day's lines so far fill the pipe.
     ASSERT_TRUE(follower.ReadUntil("trace level 4 while following; level 2 again afterwards", WAIT_MS)) << follower.Output();
     ASSERT_TRUE(WaitForLevel("4"));
@@ -287,7 +299,7 @@ TEST_F(TvrctlHostTest, CollectPacksTheSupportFilesIntoACabinetAndSaysWhatWentIn)
     StartHost();
     ASSERT_TRUE(WaitUntil([&]() { return Run(L"status").dwExitCode == 0; }, WAIT_MS));
     const std::wstring strCab = m_Folder.Child(L"bundle.cab");
-    const ToolResult result = Run(L"collect \"" + strCab + L"\"");
+    const SToolResult result = Run(L"collect \"" + strCab + L"\"");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     std::string strListing;
     ASSERT_TRUE(Unpack(m_Folder, strCab, &strListing));
@@ -314,7 +326,7 @@ TEST(Tvrctl, CollectWithoutAHostStillWritesTheBundle)
 {
     CInstallFolder folder;
     const std::wstring strCab = folder.Child(L"bundle.cab");
-    const ToolResult result = RunTool(folder.Child(L"tvrctl.exe"), L"collect \"" + strCab + L"\"");
+    const SToolResult result = RunExe(folder.Child(L"tvrctl.exe"), L"collect \"" + strCab + L"\"");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     std::string strListing;
     ASSERT_TRUE(Unpack(folder, strCab, &strListing));
@@ -345,7 +357,7 @@ TEST_F(TvrctlHostTest, CollectLeavesOutFilesOfOtherAccounts)
         GTEST_SKIP() << "this file system keeps no owner of another account (Wine keeps owners only where it can store them)";
     StartHost();
     const std::wstring strCab = m_Folder.Child(L"bundle.cab");
-    const ToolResult result = Run(L"collect \"" + strCab + L"\"");
+    const SToolResult result = Run(L"collect \"" + strCab + L"\"");
     ASSERT_EQ(0u, result.dwExitCode) << result.strOutput;
     std::string strListing;
     ASSERT_TRUE(Unpack(m_Folder, strCab, &strListing));
