@@ -6,7 +6,8 @@ function(tvr_add_plugin target)
   add_library(${target} SHARED ${P_SOURCES} ${P_DEF})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/sdk)
   target_link_libraries(${target} PRIVATE ${P_LIBRARIES})
-  target_link_options(${target} PRIVATE -Wl,--enable-stdcall-fixup)
+  # Page-aligned sections in the file let the image be mapped from it, not copied.
+  target_link_options(${target} PRIVATE -Wl,--enable-stdcall-fixup -Wl,--file-alignment,0x1000)
   set_target_properties(${target} PROPERTIES
     PREFIX "" SUFFIX ".dll" OUTPUT_NAME ${P_OUTPUT_NAME}
     RUNTIME_OUTPUT_DIRECTORY ${P_DESTINATION}

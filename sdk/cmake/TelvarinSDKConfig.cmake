@@ -17,7 +17,7 @@ if(NOT TARGET Telvarin::Plugin)
   set_target_properties(Telvarin::Plugin PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES "${TELVARIN_SDK_INCLUDE_DIR}"
     INTERFACE_COMPILE_DEFINITIONS "UNICODE;_UNICODE"
-    INTERFACE_LINK_OPTIONS "$<$<CXX_COMPILER_ID:GNU,Clang>:-Wl,--enable-stdcall-fixup>;$<$<CXX_COMPILER_ID:GNU,Clang>:-static>"
+    INTERFACE_LINK_OPTIONS "$<$<CXX_COMPILER_ID:GNU,Clang>:-Wl,--enable-stdcall-fixup>;$<$<CXX_COMPILER_ID:GNU,Clang>:-static>;$<$<CXX_COMPILER_ID:GNU,Clang>:-Wl,--file-alignment,0x1000>"
     INTERFACE_LINK_LIBRARIES "user32;kernel32")
 endif()
 

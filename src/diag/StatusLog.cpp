@@ -6,7 +6,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "config/RegIniAccess.h"
 #include "config/VersionTool.h"
@@ -23,6 +26,9 @@ const wchar_t ERROR_MARK[] = L".Error.";
 // so both together never hold much more than twice this on disk.
 const ULONGLONG ERROR_LOG_LIMIT_BYTES = 256 * 1024;
 const ULONGLONG LINE_END_BYTES = 2;   // text mode writes CR LF
+// A section of the report as the profile functions hand it over; one that does not fit is
+// written key by key.
+const DWORD SECTION_CHARS = 4096;
 
 using UniqueFile = std::unique_ptr<FILE, int (*)(FILE*)>;
 
@@ -99,6 +105,100 @@ void AppendLine(const wchar_t* _pszFile, const wchar_t* _pszText)
     }
 }
 
+struct SKeyValue
+{
+    const wchar_t* pszKey;
+    const wchar_t* pszValue;
+};
+
+struct SEntry
+{
+    std::wstring strKey;
+    std::wstring strValue;
+};
+
+bool IsSameKey(const std::wstring& _strKey, const wchar_t* _pszKey)
+{
+    return CompareStringOrdinal(_strKey.c_str(), -1, _pszKey, -1, TRUE) == CSTR_EQUAL;
+}
+
+// A key that a whole-section write names exactly as a single write would: not empty, no
+// blank at either end and no "=".
+bool IsPlainKey(const wchar_t* _pszKey)
+{
+    const size_t cchKey = wcslen(_pszKey);
+    return cchKey > 0 && !iswspace(_pszKey[0]) && !iswspace(_pszKey[cchKey - 1]) && wcschr(_pszKey, L'=') == nullptr;
+}
+
+// The section's "key=value" strings (an empty one ends them) as entries; false when a string
+// has no "=" or a key comes twice, which a whole-section write would not keep as it is.
+bool ReadEntries(const wchar_t* _pszSection, std::vector<SEntry>* _pvecEntries)
+{
+    for (const wchar_t* pszLine = _pszSection; *pszLine != L'\0'; pszLine += wcslen(pszLine) + 1)
+    {
+        const wchar_t* pszEquals = wcschr(pszLine, L'=');
+        if (pszEquals == nullptr)
+            return false;
+        SEntry entry{std::wstring(pszLine, pszEquals), pszEquals + 1};
+        for (const SEntry& other : *_pvecEntries)
+        {
+            if (IsSameKey(other.strKey, entry.strKey.c_str()))
+                return false;
+        }
+        _pvecEntries->push_back(std::move(entry));
+    }
+    return true;
+}
+
+// Sets each key as a single profile write would: a key already in the section keeps its
+// place and spelling and takes the new value, a new key goes to the end.
+void SetEntry(std::vector<SEntry>* _pvecEntries, const wchar_t* _pszKey, const wchar_t* _pszValue)
+{
+    for (SEntry& entry : *_pvecEntries)
+    {
+        if (IsSameKey(entry.strKey, _pszKey))
+        {
+            entry.strValue = _pszValue;
+            return;
+        }
+    }
+    _pvecEntries->push_back({_pszKey, _pszValue});
+}
+
+// The entries as a whole-section write takes them: "key=value" strings, an empty one at the end.
+std::wstring SectionText(const std::vector<SEntry>& _vecEntries)
+{
+    std::wstring strText;
+    for (const SEntry& entry : _vecEntries)
+    {
+        strText += entry.strKey + L'=' + entry.strValue;
+        strText += L'\0';
+    }
+    return strText;
+}
+
+// Under Wine every profile write opens the file and, when its value changes, rewrites the
+// whole file. The keys of one status entry therefore go in one write of the section, which
+// leaves the file as the single writes in their order would and never shows a reader the
+// entry half written. A section that a whole-section write would change otherwise is
+// written key by key.
+void WriteEntries(const wchar_t* _pszFile, const wchar_t* _pszSection, const SKeyValue* _pEntries, size_t _cEntries)
+{
+    wchar_t szSection[SECTION_CHARS];
+    const DWORD cchSection = GetPrivateProfileSectionW(_pszSection, szSection, SECTION_CHARS, _pszFile);
+    std::vector<SEntry> vecEntries;
+    bool bWhole = cchSection + 2 < SECTION_CHARS && ReadEntries(szSection, &vecEntries);
+    for (size_t i = 0; bWhole && i < _cEntries; ++i)
+    {
+        bWhole = IsPlainKey(_pEntries[i].pszKey);
+        SetEntry(&vecEntries, _pEntries[i].pszKey, _pEntries[i].pszValue);
+    }
+    if (bWhole && WritePrivateProfileSectionW(_pszSection, SectionText(vecEntries).c_str(), _pszFile))
+        return;
+    for (size_t i = 0; i < _cEntries; ++i)
+        WritePrivateProfileStringW(_pszSection, _pEntries[i].pszKey, _pEntries[i].pszValue, _pszFile);
+}
+
 }   // namespace
 
 CStatusLog::CStatusLog(int _bProgramFolder) : m_bProgramFolder(_bProgramFolder ? 1 : 0)
@@ -133,11 +233,12 @@ void CStatusLog::WriteStatus(const wchar_t* _pszSection, const wchar_t* _pszKey,
     ReplaceControlCharacters(m_szValue);
 
     EnsureFolderOf(m_szReportFile);
-    WritePrivateProfileStringW(_pszSection, L"Time", m_szTime, m_szReportFile);
-    WritePrivateProfileStringW(_pszSection, L"User", m_szUser, m_szReportFile);
-    WritePrivateProfileStringW(_pszSection, L"ProductName", m_szProductName, m_szReportFile);
-    WritePrivateProfileStringW(_pszSection, L"ProcID", m_szProcessId, m_szReportFile);
-    WritePrivateProfileStringW(_pszSection, _pszKey, m_szValue, m_szReportFile);
+    const SKeyValue aEntries[] = {{L"Time", m_szTime},
+                                  {L"User", m_szUser},
+                                  {L"ProductName", m_szProductName},
+                                  {L"ProcID", m_szProcessId},
+                                  {_pszKey, m_szValue}};
+    WriteEntries(m_szReportFile, _pszSection, aEntries, ARRAYSIZE(aEntries));
     if (wcsstr(m_szValue, ERROR_MARK) != nullptr && m_szErrorLogFile[0] != L'\0')
     {
         RotateBeforeAppend(m_szErrorLogFile, m_szErrorLogOldFile, wcslen(m_szValue));

@@ -161,3 +161,54 @@ TEST_F(StatusLogTest, ErrorLogKeepsOnePreviousGenerationBelowTheLimit)
     snprintf(szFirst, sizeof(szFirst), "Func.Flood.Error.%05u ", static_cast<unsigned>(uFirstKept));
     EXPECT_EQ(0u, strOld.find(szFirst));
 }
+
+// One status entry is written as a whole section; the file must come out byte for byte as
+// the five single profile writes in their order leave it, whatever the section held.
+TEST_F(StatusLogTest, EntryLeavesTheFileOfSingleWrites)
+{
+    struct SCase
+    {
+        const char* pszName;
+        const char* pszStart;   // nullptr: no file yet
+        const wchar_t* pszSection;
+        const wchar_t* pszKey;
+        const wchar_t* pszValue;
+    };
+    const SCase CASES[] = {
+        {"no file", nullptr, L"ProgramStatus", L"Status", L"STARTING"},
+        {"new section after another", "[LastError]\r\nError=OK\r\n", L"ProgramStatus", L"Status", L"OK"},
+        {"keys spelt otherwise keep their place, the rest stays",
+         "[A]\r\nx=1\r\n[programstatus]\r\nstatus = old\r\nExtra=a=b\r\nPROCID=1\r\nuser=\r\n[B]\r\ny=2\r\n",
+         L"ProgramStatus", L"Status", L"  OK"},
+        {"the key is a stamp's", "[RunEnd]\r\nReason=x\r\n", L"RunEnd", L"time", L"late"},
+        {"a line without '='", "[PrgMsg]\r\nLoose\r\nType=1\r\n", L"PrgMsg", L"Command", L"dial"},
+        {"a key twice", "[PrgMsg]\r\nType=1\r\ntype=2\r\n", L"PrgMsg", L"Type", L"3"},
+    };
+    const std::wstring strSingle = std::wstring(m_Log.GetReportFile()) + L".single.ini";
+    auto start = [](const wchar_t* _pszFile, const char* _pszBytes) {
+        DeleteFileW(_pszFile);
+        if (_pszBytes == nullptr)
+            return;
+        HANDLE hFile = CreateFileW(_pszFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD cbWritten = 0;
+        WriteFile(hFile, _pszBytes, static_cast<DWORD>(strlen(_pszBytes)), &cbWritten, nullptr);
+        CloseHandle(hFile);
+    };
+    for (const SCase& test : CASES)
+    {
+        SCOPED_TRACE(test.pszName);
+        const wchar_t* pszReport = m_Log.GetReportFile();
+        start(pszReport, test.pszStart);
+        m_Log.WriteStatus(test.pszSection, test.pszKey, L"%s", test.pszValue);
+
+        start(strSingle.c_str(), test.pszStart);
+        for (const wchar_t* pszKey : {L"Time", L"User", L"ProductName", L"ProcID"})
+        {
+            const std::wstring strValue = ReadValue(pszReport, test.pszSection, pszKey);
+            WritePrivateProfileStringW(test.pszSection, pszKey, strValue.c_str(), strSingle.c_str());
+        }
+        WritePrivateProfileStringW(test.pszSection, test.pszKey, test.pszValue, strSingle.c_str());
+        EXPECT_EQ(ReadBytes(strSingle.c_str()), ReadBytes(pszReport));
+    }
+    DeleteFileW(strSingle.c_str());
+}
