@@ -58,6 +58,17 @@ protected:
         const std::vector<std::wstring> vecHangDumps = Files(L"TVRCONFIG._HANGDUMP_*.DMP");
         return vecHangDumps.size() == 1 && tvr::ReadFileBytes(m_Folder.Child(vecHangDumps[0])).substr(0, 4) == "MDMP";
     }
+    // One hang dump in the end, and nothing was ended: the host still serves the bus.
+    void ExpectOneHangDumpAndTheHostServing() const
+    {
+        EXPECT_TRUE(tvr::WaitUntil([&] { return HasOneCompleteHangDump(); }, DUMP_WAIT_MS));
+        EXPECT_EQ(1u, Files(L"TVRCONFIG._HANGDUMP_*.DMP").size());
+        tvr::SendRecordText(m_hWnd, tvr::MakeRecord(SERVED_TYPE), 1);
+        EXPECT_TRUE(tvr::WaitForProbeCall(
+            m_strLog, [](const tvr::ProbeCall& _call) { return _call.strType == std::to_string(SERVED_TYPE); },
+            10000));
+        EXPECT_TRUE(m_Host.IsRunning());
+    }
     bool CalledModule(const std::string& _strModule) const
     {
         for (const tvr::ProbeCall& call : tvr::ReadProbeLog(m_strLog))
@@ -111,14 +122,7 @@ TEST_F(ContainmentTest, HungBusCallLeavesOneHangDumpAnEntryAndItsDurationAndTheH
     const unsigned long ulMs = strtoul(strLine.substr(strLine.find("after ") + 6).c_str(), nullptr, 10);
     EXPECT_GE(ulMs, HANG_MS - 100);
     EXPECT_EQ(L"", Report(L"RunEnd", L"Plugin"));
-    EXPECT_TRUE(tvr::WaitUntil([&] { return HasOneCompleteHangDump(); }, DUMP_WAIT_MS));
-    EXPECT_EQ(1u, Files(L"TVRCONFIG._HANGDUMP_*.DMP").size());
-
-    // Nothing was ended: the host still serves the bus.
-    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(SERVED_TYPE), 1);
-    EXPECT_TRUE(tvr::WaitForProbeCall(
-        m_strLog, [](const tvr::ProbeCall& _call) { return _call.strType == std::to_string(SERVED_TYPE); }, 10000));
-    EXPECT_TRUE(m_Host.IsRunning());
+    ExpectOneHangDumpAndTheHostServing();
 }
 
 TEST_F(ContainmentTest, HangInTheStartsAfterLoadLeavesOneHangDumpAndAnEntryAndTheStartGoesOn)
@@ -141,13 +145,7 @@ TEST_F(ContainmentTest, HangInTheStartsAfterLoadLeavesOneHangDumpAndAnEntryAndTh
     ASSERT_NE(nullptr, m_hWnd);
     ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.End", HANG_MS + 15000));
     EXPECT_NE(std::string::npos, TraceText("Hung plug-in call returned after ").find(tvr::WideToUtf8(strCall)));
-    EXPECT_TRUE(tvr::WaitUntil([&] { return HasOneCompleteHangDump(); }, DUMP_WAIT_MS));
-    EXPECT_EQ(1u, Files(L"TVRCONFIG._HANGDUMP_*.DMP").size());
-
-    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(SERVED_TYPE), 1);
-    EXPECT_TRUE(tvr::WaitForProbeCall(
-        m_strLog, [](const tvr::ProbeCall& _call) { return _call.strType == std::to_string(SERVED_TYPE); }, 10000));
-    EXPECT_TRUE(m_Host.IsRunning());
+    ExpectOneHangDumpAndTheHostServing();
 }
 
 TEST_F(ContainmentTest, FaultOnAPluginThreadLeavesADumpAndNamesThePluginThoughItReplacedTheFilter)
