@@ -11,9 +11,16 @@ tvr_wine_env "$build" "$arch"
 # outlive it; holding a file, not CTest's pipe, it cannot make CTest wait for it.
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
+# A test program always prints something. A failure with no output at all means Wine did
+# not get the program running (seen rarely on a loaded machine, with nothing said since
+# WINEDEBUG is off): that is tried again, and said.
 set +e
-"$WINELOADER" "$@" </dev/null >"$out" 2>&1
-status=$?
+for attempt in 1 2 3; do
+  "$WINELOADER" "$@" </dev/null >"$out" 2>&1
+  status=$?
+  [ "$status" -eq 0 ] || [ -s "$out" ] && break
+  echo "wine-run: $1 ended with $status before it printed anything (attempt $attempt)" >&2
+done
 set -e
 cat "$out"
 exit "$status"
