@@ -98,8 +98,8 @@ bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut, wchar_t* _pszFile, s
     if (_dwLimitMs == 0 || _cchFile == 0)
         return false;
     AcquireSRWLockExclusive(&g_WatchLock);
-    const bool bOverdue = IsRunning(g_Watched.call) && !g_Watched.bReported &&
-                          GetTickCount64() - g_Watched.ullStartTick >= _dwLimitMs;
+    const bool bOverdue =
+        IsRunning(g_Watched.call) && !g_Watched.bReported && GetTickCount64() - g_Watched.ullStartTick >= _dwLimitMs;
     if (bOverdue)
     {
         g_Watched.bReported = true;

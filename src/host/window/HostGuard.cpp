@@ -89,7 +89,8 @@ int ReportFaultingPlugin(void* _pSequence)
 
 int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
 {
-    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0, nullptr}};
+    SSequence sequence = {
+        _pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0, nullptr}};
     int iResult = 0;
     if (TryGuarded(RunSequenceBody, DumpAtFault, &sequence, &iResult))
         return iResult;
