@@ -23,7 +23,8 @@ struct ProbeConfig
     // "BusProcess:<type>", the last optionally followed by ":<text>" the record must hold.
     // Prefixed with "Thread:" ("Thread:AfterLoad"), the call starts a thread that faults.
     std::wstring strFaultOn;
-    // The call named by HangOn (as FaultOn names it) sleeps HangMs milliseconds before it returns.
+    // The call named by HangOn (as FaultOn names it, or "Load" for the module's entry point
+    // while it is loaded) sleeps HangMs milliseconds before it returns.
     std::wstring strHangOn;
     DWORD dwHangMs = 0;
     // A record posted (or sent) to the host's main window when the call named by PostOn

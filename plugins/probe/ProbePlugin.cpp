@@ -177,4 +177,12 @@ HWND WINAPI DLL_ShowConfig(HWND _hWndParent)
                            nullptr, nullptr, nullptr);
 }
 
+// "Load" names the module's own load: the loading thread holds the loader lock meanwhile.
+BOOL WINAPI DllMain(HINSTANCE, DWORD _dwReason, LPVOID)
+{
+    if (_dwReason == DLL_PROCESS_ATTACH)
+        HangIfDue(L"Load");
+    return TRUE;
+}
+
 } // extern "C"

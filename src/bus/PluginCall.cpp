@@ -8,9 +8,11 @@
 #include "diag/RunEndRecord.h"
 #include "diag/Trace.h"
 
+const char PLUGIN_LOAD_CALL[] = "LoadLibrary";
+
 namespace {
 
-thread_local SPluginCall t_Current = {nullptr, nullptr, false, 0};
+thread_local SPluginCall t_Current = {nullptr, nullptr, false, 0, nullptr};
 
 // The watched thread's innermost call; the lock keeps the monitor thread's copy whole.
 std::atomic<DWORD> g_dwWatchedThread{0};
@@ -26,16 +28,37 @@ void TraceReturnAfterHang(const SWatchedCall& _watched)
     WriteTrace(0, L"Func.PluginCall.Info.Hung plug-in call returned after %lu ms: %s", ulMs, szCall);
 }
 
+bool IsRunning(const SPluginCall& _call)
+{
+    return _call.hModule != nullptr || _call.pszFile != nullptr;
+}
+
+// The plug-in file of the call: a load's from the call itself, an export's from its module.
+bool CopyCallFile(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut)
+{
+    if (_call.pszFile == nullptr)
+        return CopyModulePath(_call.hModule, _pszOut, _cchOut);
+    if (SUCCEEDED(StringCchCopyW(_pszOut, _cchOut, _call.pszFile)))
+        return true;
+    _pszOut[0] = L'\0';
+    return false;
+}
+
 }   // namespace
 
 CPluginCallScope::CPluginCallScope(HMODULE _hModule, const char* _pszExport) : m_Previous(t_Current)
 {
-    Enter({_hModule, _pszExport, false, 0});
+    Enter({_hModule, _pszExport, false, 0, nullptr});
+}
+
+CPluginCallScope::CPluginCallScope(const wchar_t* _pszFile) : m_Previous(t_Current)
+{
+    Enter({nullptr, PLUGIN_LOAD_CALL, false, 0, _pszFile});
 }
 
 CPluginCallScope::CPluginCallScope(HMODULE _hModule, const char* _pszExport, UINT _uBusType) : m_Previous(t_Current)
 {
-    Enter({_hModule, _pszExport, true, _uBusType});
+    Enter({_hModule, _pszExport, true, _uBusType, nullptr});
 }
 
 void CPluginCallScope::Enter(const SPluginCall& _call)
@@ -70,21 +93,21 @@ void WatchPluginCallsOfThisThread()
     g_dwWatchedThread = GetCurrentThreadId();
 }
 
-bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut)
+bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut, wchar_t* _pszFile, size_t _cchFile)
 {
-    if (_dwLimitMs == 0)
+    if (_dwLimitMs == 0 || _cchFile == 0)
         return false;
     AcquireSRWLockExclusive(&g_WatchLock);
-    const bool bOverdue = g_Watched.call.hModule != nullptr && !g_Watched.bReported &&
-                          GetTickCount64() - g_Watched.ullStartTick >= _dwLimitMs;
+    const bool bOverdue =
+        IsRunning(g_Watched.call) && !g_Watched.bReported && GetTickCount64() - g_Watched.ullStartTick >= _dwLimitMs;
     if (bOverdue)
     {
         g_Watched.bReported = true;
         *_pOut = g_Watched;
-        // Under the lock: a return that comes meanwhile clears the record only after this.
-        wchar_t szModule[512];
-        if (CopyModulePath(g_Watched.call.hModule, szModule, ARRAYSIZE(szModule)))
-            RecordRunEnd(szModule, L"hang");
+        // Under the lock: the load's file lives while its scope does, and a return that
+        // comes meanwhile clears the record only after this.
+        if (CopyCallFile(g_Watched.call, _pszFile, _cchFile))
+            RecordRunEnd(_pszFile, L"hang");
     }
     ReleaseSRWLockExclusive(&g_WatchLock);
     return bOverdue;
@@ -97,7 +120,7 @@ DWORD MsUntilOverdue(DWORD _dwLimitMs)
     AcquireSRWLockShared(&g_WatchLock);
     const SWatchedCall watched = g_Watched;
     ReleaseSRWLockShared(&g_WatchLock);
-    if (watched.call.hModule == nullptr || watched.bReported)
+    if (!IsRunning(watched.call) || watched.bReported)
         return INFINITE;
     const ULONGLONG ullRun = GetTickCount64() - watched.ullStartTick;
     return ullRun >= _dwLimitMs ? 0 : static_cast<DWORD>(_dwLimitMs - ullRun);
@@ -115,16 +138,23 @@ const SPluginCall* CurrentPluginCallPlace()
 
 bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut)
 {
-    if (_call.hModule == nullptr || _cchOut == 0)
+    if (!IsRunning(_call) || _cchOut == 0)
         return false;
     wchar_t szFile[512] = L"";
-    if (!CopyModulePath(_call.hModule, szFile, ARRAYSIZE(szFile)))
-        StringCchCopyW(szFile, ARRAYSIZE(szFile), L"?");
-    StringCchPrintfW(_pszOut, _cchOut, L"%s %S", szFile, _call.pszExport ? _call.pszExport : "?");
+    CopyCallFile(_call, szFile, ARRAYSIZE(szFile));
+    DescribePluginCallOfFile(_call, szFile, _pszOut, _cchOut);
+    return true;
+}
+
+void DescribePluginCallOfFile(const SPluginCall& _call, const wchar_t* _pszFile, wchar_t* _pszOut, size_t _cchOut)
+{
+    if (_cchOut == 0)
+        return;
+    StringCchPrintfW(_pszOut, _cchOut, L"%s %S", _pszFile[0] != L'\0' ? _pszFile : L"?",
+                     _call.pszExport ? _call.pszExport : "?");
     if (_call.bBusCall)
     {
         const size_t cchUsed = wcslen(_pszOut);
         StringCchPrintfW(_pszOut + cchUsed, _cchOut - cchUsed, L" type %u", _call.uBusType);
     }
-    return true;
 }

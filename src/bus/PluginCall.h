@@ -10,7 +10,13 @@ struct SPluginCall
     const char* pszExport;
     bool bBusCall;   // the export got a bus message of type uBusType
     UINT uBusType;
+    // The plug-in file while the loader maps it and runs its entry point: no module handle
+    // exists yet (hModule is null), and the loader lock is held by the loading thread.
+    const wchar_t* pszFile;
 };
+
+// The text naming a plug-in load where an export name stands for other calls.
+extern const char PLUGIN_LOAD_CALL[];
 
 // A call into a plug-in on the watched thread (the host's main thread), as the monitor
 // thread sees it.
@@ -30,6 +36,8 @@ class CPluginCallScope
 public:
     CPluginCallScope(HMODULE _hModule, const char* _pszExport);
     CPluginCallScope(HMODULE _hModule, const char* _pszExport, UINT _uBusType);
+    // The load of the plug-in file (LoadLibrary and the entry points it runs).
+    explicit CPluginCallScope(const wchar_t* _pszFile);
     ~CPluginCallScope();
     CPluginCallScope(const CPluginCallScope&) = delete;
     CPluginCallScope& operator=(const CPluginCallScope&) = delete;
@@ -46,8 +54,10 @@ private:
 void WatchPluginCallsOfThisThread();
 // The watched thread's running call when it has run for at least _dwLimitMs and was not
 // reported yet: it is marked reported (so each call is reported once), its plug-in becomes
-// the one the run ends in (until the call returns) and it is copied out.
-bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut);
+// the one the run ends in (until the call returns) and it is copied out with its plug-in
+// file (empty when unknown). A load's file is copied from the call, without the loader lock
+// its loading thread holds.
+bool TakeOverdueCall(DWORD _dwLimitMs, SWatchedCall* _pOut, wchar_t* _pszFile, size_t _cchFile);
 // Milliseconds until the running call reaches _dwLimitMs (0 when it has); INFINITE when no
 // call runs, it was reported already or the limit is 0.
 DWORD MsUntilOverdue(DWORD _dwLimitMs);
@@ -80,5 +90,7 @@ SPluginCall CurrentPluginCall();
 // since a thread's first look-up of its own copy may allocate.
 const SPluginCall* CurrentPluginCallPlace();
 // "<module file> <export>" of the call, followed by " type <n>" for a bus call; false when
-// no plug-in code runs.
+// no plug-in code runs. A load is named by its file and PLUGIN_LOAD_CALL.
 bool DescribePluginCall(const SPluginCall& _call, wchar_t* _pszOut, size_t _cchOut);
+// The same with the file given (empty: "?"); it asks the loader nothing.
+void DescribePluginCallOfFile(const SPluginCall& _call, const wchar_t* _pszFile, wchar_t* _pszOut, size_t _cchOut);

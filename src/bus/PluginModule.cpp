@@ -35,7 +35,10 @@ CPluginModule& CPluginModule::operator=(CPluginModule&& _other) noexcept
 
 bool CPluginModule::Load(const wchar_t* _pszPath)
 {
-    m_hModule.Reset(LoadLibraryW(_pszPath));
+    {
+        CPluginCallScope load(_pszPath);
+        m_hModule.Reset(LoadLibraryW(_pszPath));
+    }
     if (!m_hModule)
         return false;
     ResolveExports();

@@ -4,6 +4,7 @@
 
 #include <dbghelp.h>
 #include <strsafe.h>
+#include <atomic>
 #include <cwchar>
 
 #include "base/Handle.h"
@@ -29,17 +30,24 @@ HANDLE CreateDumpFileAt(const wchar_t* _pszPath)
 using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, PMINIDUMP_EXCEPTION_INFORMATION,
                                           PMINIDUMP_USER_STREAM_INFORMATION, PMINIDUMP_CALLBACK_INFORMATION);
 
-// Without exception pointers (a hang) the dump holds no exception record.
-bool WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType,
-                   EDumpKind _eKind)
+// Set once by PrepareDumpWriter: the path before the function, which publishes both.
+wchar_t g_szPreparedProgram[PROGRAM_PATH_CHARS] = L"";
+std::atomic<MiniDumpWriteDumpFn> g_pfnPreparedWrite{nullptr};
+
+MiniDumpWriteDumpFn FindWriteFunction(HMODULE _hLibrary)
 {
-    wchar_t szProgram[PROGRAM_PATH_CHARS] = L"";
-    if (!CopyModulePath(nullptr, szProgram, ARRAYSIZE(szProgram)))
-        return false;
+    return reinterpret_cast<MiniDumpWriteDumpFn>(
+        reinterpret_cast<void*>(GetProcAddress(_hLibrary, "MiniDumpWriteDump")));
+}
+
+// Without exception pointers (a hang) the dump holds no exception record.
+bool WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, const wchar_t* _pszProgram, EXCEPTION_POINTERS* _pExceptionPointers,
+                   DWORD _dwDumpType, EDumpKind _eKind)
+{
     SYSTEMTIME time;
     GetLocalTime(&time);
     wchar_t szDump[DUMP_NAME_CHARS];
-    const CFileHandle file(CreateCrashDumpFile(szProgram, time, szDump, ARRAYSIZE(szDump), _eKind));
+    const CFileHandle file(CreateCrashDumpFile(_pszProgram, time, szDump, ARRAYSIZE(szDump), _eKind));
     if (!file)
         return false;
     MINIDUMP_EXCEPTION_INFORMATION info = {GetCurrentThreadId(), _pExceptionPointers, TRUE};
@@ -49,15 +57,35 @@ bool WriteDumpFile(MiniDumpWriteDumpFn _pfnWrite, EXCEPTION_POINTERS* _pExceptio
 
 bool WriteDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType, EDumpKind _eKind)
 {
+    const MiniDumpWriteDumpFn pfnPrepared = g_pfnPreparedWrite.load(std::memory_order_acquire);
+    if (pfnPrepared != nullptr)
+        return WriteDumpFile(pfnPrepared, g_szPreparedProgram, _pExceptionPointers, _dwDumpType, _eKind);
+    wchar_t szProgram[PROGRAM_PATH_CHARS] = L"";
     const CModuleHandle library(LoadLibraryW(L"DBGHELP.DLL"));
-    if (!library)
+    if (!library || !CopyModulePath(nullptr, szProgram, ARRAYSIZE(szProgram)))
         return false;
-    const auto pfnWrite = reinterpret_cast<MiniDumpWriteDumpFn>(
-        reinterpret_cast<void*>(GetProcAddress(library.Get(), "MiniDumpWriteDump")));
-    return pfnWrite != nullptr && WriteDumpFile(pfnWrite, _pExceptionPointers, _dwDumpType, _eKind);
+    const MiniDumpWriteDumpFn pfnWrite = FindWriteFunction(library.Get());
+    return pfnWrite != nullptr && WriteDumpFile(pfnWrite, szProgram, _pExceptionPointers, _dwDumpType, _eKind);
 }
 
 }   // namespace
+
+void PrepareDumpWriter()
+{
+    if (g_pfnPreparedWrite.load(std::memory_order_acquire) != nullptr)
+        return;
+    // Kept loaded: the writer must not come and go while another thread may use it.
+    const HMODULE hLibrary = LoadLibraryW(L"DBGHELP.DLL");
+    if (hLibrary == nullptr)
+        return;
+    const MiniDumpWriteDumpFn pfnWrite = FindWriteFunction(hLibrary);
+    if (pfnWrite == nullptr || !CopyModulePath(nullptr, g_szPreparedProgram, ARRAYSIZE(g_szPreparedProgram)))
+    {
+        FreeLibrary(hLibrary);
+        return;
+    }
+    g_pfnPreparedWrite.store(pfnWrite, std::memory_order_release);
+}
 
 void SetCrashDumpFallbackFolder(const wchar_t* _pszFolder)
 {

@@ -7,6 +7,11 @@ LONG WriteCrashDump(EXCEPTION_POINTERS* _pExceptionPointers, DWORD _dwDumpType);
 // exception): named like a crash dump with "_HANGDUMP_" in place of "_CRASHDUMP_". False
 // when no dump was written.
 bool WriteHangDump(DWORD _dwDumpType);
+// Loads the dump writer and notes the program path once, for the rest of the process: the
+// host's own part of a later dump asks the loader nothing, so it does not wait for a thread
+// holding the loader lock (a plug-in hanging in its load). The system's writer may still ask
+// the loader (Wine's does). Without it, each dump loads the writer itself.
+void PrepareDumpWriter();
 
 // What a dump records, and so the word in its file name.
 enum class EDumpKind

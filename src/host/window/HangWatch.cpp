@@ -22,11 +22,11 @@ const DWORD MS_PER_SECOND = 1000;
 // Read on the main thread at start, used by the monitor thread.
 std::atomic<DWORD> g_dwLimitMs{DEFAULT_HANG_LIMIT_SECONDS * MS_PER_SECOND};
 
-void ReportHang(const SWatchedCall& _watched)
+// Asks the loader nothing: a plug-in hanging in its load holds the loader lock.
+void ReportHang(const SWatchedCall& _watched, const wchar_t* _pszFile)
 {
     wchar_t szCall[640];
-    if (!DescribePluginCall(_watched.call, szCall, ARRAYSIZE(szCall)))
-        return;
+    DescribePluginCallOfFile(_watched.call, _pszFile, szCall, ARRAYSIZE(szCall));
     wchar_t szText[800];
     StringCchPrintfW(szText, ARRAYSIZE(szText),
                      L"Func.MonitorThread.Error.Plug-in call running for more than %lu s: %s",
@@ -58,6 +58,7 @@ DWORD ParseHangLimitMs(const wchar_t* _pszStored)
 void StartHangWatch()
 {
     g_dwLimitMs = ParseHangLimitMs(g_RegIniAccess.ReadString(L"General", L"HangDumpSeconds", 0));
+    PrepareDumpWriter();
     WatchPluginCallsOfThisThread();
 }
 
@@ -72,6 +73,7 @@ void CheckForHang()
     if (IsFaultReportClaimed())
         return;
     SWatchedCall watched = {};
-    if (TakeOverdueCall(g_dwLimitMs, &watched))
-        ReportHang(watched);
+    wchar_t szFile[512] = L"";
+    if (TakeOverdueCall(g_dwLimitMs, &watched, szFile, ARRAYSIZE(szFile)))
+        ReportHang(watched, szFile);
 }

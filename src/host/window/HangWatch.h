@@ -11,7 +11,8 @@ const DWORD DEFAULT_HANG_LIMIT_SECONDS = 10;
 // watch off; an empty, malformed or negative text gives the default, a very large one is held
 // to a day.
 DWORD ParseHangLimitMs(const wchar_t* _pszStored);
-// On the main thread at start: reads the limit and watches this thread's plug-in calls.
+// On the main thread at start: reads the limit, readies the dump writer (a hang report must
+// not wait for the loader) and watches this thread's plug-in calls.
 void StartHangWatch();
 // Milliseconds until the running call reaches the limit; INFINITE when there is nothing to wait for.
 DWORD MsUntilHangCheck();

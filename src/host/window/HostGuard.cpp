@@ -62,8 +62,10 @@ bool IsDebugModule(HMODULE _hModule)
 int ReportFaultingPlugin(void* _pSequence)
 {
     const auto* pSequence = static_cast<const SSequence*>(_pSequence);
+    // A load's file lived on the stack that the fault unwound: only module calls are named.
     wchar_t szCall[640];
-    if (g_pServiceWindow == nullptr || !DescribePluginCall(pSequence->faultCall, szCall, ARRAYSIZE(szCall)))
+    if (g_pServiceWindow == nullptr || pSequence->faultCall.hModule == nullptr ||
+        !DescribePluginCall(pSequence->faultCall, szCall, ARRAYSIZE(szCall)))
         return 0;
     wchar_t szModule[512];
     if (CopyModulePath(pSequence->faultCall.hModule, szModule, ARRAYSIZE(szModule)))
@@ -87,7 +89,8 @@ int ReportFaultingPlugin(void* _pSequence)
 
 int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
 {
-    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0}};
+    SSequence sequence = {
+        _pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0, nullptr}};
     int iResult = 0;
     if (TryGuarded(RunSequenceBody, DumpAtFault, &sequence, &iResult))
         return iResult;

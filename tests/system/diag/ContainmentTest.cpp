@@ -171,6 +171,43 @@ TEST_F(ContainmentTest, FaultOnAPluginThreadLeavesADumpAndNamesThePluginThoughIt
     EXPECT_EQ("0xC0000005", tvr::ReadFileBytes(m_Folder.Child(L"PluginExtra\\FilterProbe.seen")));
 }
 
+TEST_F(ContainmentTest, HangInAPluginsLoadLeavesAnEntryNamingTheFileDuringTheLoadThenOneHangDump)
+{
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeL.DLL", m_strLog, ProbeThat(L"", L"Load")));
+    ASSERT_NO_FATAL_FAILURE(SetConfig(L"General", L"HangDumpSeconds", L"2"));
+    LaunchHost(HOST);
+
+    // While the main thread holds the loader lock in the plug-in's entry point (the probe logs
+    // its first export call only after its load), the entry and the run-end record name the
+    // file: no module handle exists yet.
+    const std::wstring strCall = L"PluginProbeL.DLL LoadLibrary";
+    std::wstring strEntry;
+    std::wstring strRunEnd;
+    bool bLoaded = false;
+    EXPECT_TRUE(tvr::WaitUntil(
+        [&] {
+            strEntry = Report(L"LastError", L"Error");
+            strRunEnd = Report(L"RunEnd", L"Plugin");
+            bLoaded = CalledModule("PluginProbeL");
+            return strEntry.find(strCall) != std::wstring::npos || bLoaded;
+        },
+        HANG_MS));
+    EXPECT_FALSE(bLoaded);
+    EXPECT_NE(std::wstring::npos, strEntry.find(strCall)) << tvr::WideToUtf8(strEntry);
+    EXPECT_NE(std::wstring::npos, strEntry.find(L"running for more than 2 s"));
+    EXPECT_NE(std::wstring::npos, strRunEnd.find(L"PluginExtra\\PluginProbeL.DLL"));
+
+    // Wine's dump writer asks the loader itself (module handles, procedure addresses, the
+    // dumped modules' version resources), so under Wine the dump is finished only once the
+    // load returns: it is checked afterwards.
+    m_hWnd = m_Host.WaitForWindow();
+    ASSERT_NE(nullptr, m_hWnd);
+    ASSERT_TRUE(WaitForTrace("Func.CServiceWindow.End", HANG_MS + 15000));
+    EXPECT_NE(std::string::npos, TraceText("Hung plug-in call returned after ").find(tvr::WideToUtf8(strCall)));
+    EXPECT_EQ(L"", Report(L"RunEnd", L"Plugin"));
+    ExpectOneHangDumpAndTheHostServing();
+}
+
 TEST_F(ContainmentTest, PluginEndingTwoRunsInARowIsStoppedUntilSwitchedOnAgain)
 {
     ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeF.DLL", m_strLog, ProbeThat(L"AfterLoad")));

@@ -29,7 +29,7 @@ struct ProbeSettings
     // Access violation in "AfterLoad", "BeforeClose" or "BusProcess:<type>" (followed by
     // ":<text>": only for a record holding the text).
     std::wstring strFaultOn;         // "Thread:<call>": the call starts a thread that faults
-    std::wstring strHangOn;          // the call (as for FaultOn) sleeps dwHangMs before it returns
+    std::wstring strHangOn;          // the call (as for FaultOn, or "Load": its entry point) sleeps dwHangMs
     DWORD dwHangMs = 0;
     std::wstring strPostOn;          // "AfterLoad", "BeforeClose" or "BusProcess:<type>"
     UINT uPostType = 0;

@@ -81,6 +81,10 @@ TEST(WatchedPluginCall, IsReportedOnceAndNamesItsBusType)
 {
     WatchPluginCallsOfThisThread();
     SWatchedCall watched = {};
+    wchar_t szFile[512];
+    const auto TakeOverdueCall = [&](DWORD _dwLimitMs, SWatchedCall* _pOut) {
+        return ::TakeOverdueCall(_dwLimitMs, _pOut, szFile, ARRAYSIZE(szFile));
+    };
     EXPECT_FALSE(TakeOverdueCall(1, &watched));   // no call runs
     EXPECT_EQ(INFINITE, MsUntilOverdue(1));
     const HMODULE hModule = GetModuleHandleW(L"kernel32.dll");
@@ -105,4 +109,26 @@ TEST(WatchedPluginCall, IsReportedOnceAndNamesItsBusType)
         ASSERT_TRUE(DescribePluginCall(watched.call, szCall, ARRAYSIZE(szCall)));
         EXPECT_EQ(nullptr, wcsstr(szCall, L" type "));
     }
+}
+
+TEST(WatchedPluginCall, LoadIsNamedByTheFileItCarriesWithoutAModule)
+{
+    WatchPluginCallsOfThisThread();
+    SWatchedCall watched = {};
+    wchar_t szFile[512] = L"";
+    wchar_t szPath[] = L"C:\\Plugins\\PluginLoad.DLL";
+    {
+        CPluginCallScope load(szPath);
+        ASSERT_TRUE(tvr::WaitUntil([&] { return TakeOverdueCall(1, &watched, szFile, ARRAYSIZE(szFile)); }, 5000));
+        wchar_t szCall[640];
+        ASSERT_TRUE(DescribePluginCall(CurrentPluginCall(), szCall, ARRAYSIZE(szCall)));
+        EXPECT_STREQ(L"C:\\Plugins\\PluginLoad.DLL LoadLibrary", szCall);
+        szPath[0] = L'D';   // the taken file is a copy
+    }
+    EXPECT_EQ(nullptr, watched.call.hModule);
+    EXPECT_STREQ(L"C:\\Plugins\\PluginLoad.DLL", szFile);
+    wchar_t szCall[640];
+    DescribePluginCallOfFile(watched.call, szFile, szCall, ARRAYSIZE(szCall));
+    EXPECT_STREQ(L"C:\\Plugins\\PluginLoad.DLL LoadLibrary", szCall);
+    EXPECT_FALSE(DescribePluginCall(CurrentPluginCall(), szCall, ARRAYSIZE(szCall)));
 }
