@@ -5,7 +5,12 @@ build=$1 arch=$2; shift 2
 . "$(dirname "$0")/wine-env.sh"
 tvr_wine_env "$build" "$arch"
 # The wineserver and Wine's own services must already run, started with no pipe attached.
-[ -f "$WINEPREFIX/.server-up" ] || "$(dirname "$0")/wineprefix.sh" "$build" "$arch" </dev/null >/dev/null 2>&1
+# One starter at a time: a second one would stop the server the first is starting.
+(
+  flock 9
+  # (not handed on: the server it starts lives on and would hold the lock)
+  [ -f "$WINEPREFIX/.server-up" ] || "$(dirname "$0")/wineprefix.sh" "$build" "$arch" </dev/null >/dev/null 2>&1 9>&-
+) 9>"$build/.wineprefix.lock"
 # The output goes through a file: a helper that Wine starts on demand (the desktop process
 # when the first window of a server session is made) inherits the program's output and can
 # outlive it; holding a file, not CTest's pipe, it cannot make CTest wait for it.
