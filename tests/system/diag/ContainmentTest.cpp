@@ -28,19 +28,6 @@ protected:
         CreateDirectoryW(m_Folder.Child(L"CFG").c_str(), nullptr);
         ASSERT_TRUE(WritePrivateProfileStringW(_pszSection, _pszKey, _pszValue, ConfigIni().c_str()));
     }
-    std::vector<std::wstring> Files(const wchar_t* _pszPattern) const
-    {
-        std::vector<std::wstring> vecNames;
-        WIN32_FIND_DATAW data;
-        const HANDLE hFind = FindFirstFileW(m_Folder.Child(_pszPattern).c_str(), &data);
-        if (hFind == INVALID_HANDLE_VALUE)
-            return vecNames;
-        do
-            vecNames.push_back(data.cFileName);
-        while (FindNextFileW(hFind, &data));
-        FindClose(hFind);
-        return vecNames;
-    }
     // The text of the first trace line the debug probe got that holds the part; empty when none.
     std::string TraceText(const std::string& _strPart) const
     {

@@ -61,9 +61,14 @@ std::string DiagHostTest::ErrorLog() const
 
 std::vector<std::wstring> DiagHostTest::DumpFiles() const
 {
+    return Files(L"*_CRASHDUMP_*.DMP");
+}
+
+std::vector<std::wstring> DiagHostTest::Files(const wchar_t* _pszPattern) const
+{
     std::vector<std::wstring> vecNames;
     WIN32_FIND_DATAW data;
-    HANDLE hFind = FindFirstFileW(m_Folder.Child(L"*_CRASHDUMP_*.DMP").c_str(), &data);
+    HANDLE hFind = FindFirstFileW(m_Folder.Child(_pszPattern).c_str(), &data);
     if (hFind == INVALID_HANDLE_VALUE)
         return vecNames;
     do

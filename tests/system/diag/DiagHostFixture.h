@@ -28,6 +28,8 @@ protected:
     std::string ErrorLog() const;
     // Crash dump files beside the program, by file name.
     std::vector<std::wstring> DumpFiles() const;
+    // Names of the files in the install folder that match the pattern.
+    std::vector<std::wstring> Files(const wchar_t* _pszPattern) const;
 
     tvr::CInstallFolder m_Folder;
     tvr::CHostProcess m_Host;
