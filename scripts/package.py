@@ -49,10 +49,15 @@ CHOICES = [
 # Right after CostFinalize: the install location for Programs and Features.
 FOLDERS = [("SetInstallLocation", "ARPINSTALLLOCATION", "[INSTALLDIR]", "NOT REMOVE")]
 # After the package's files and folders are removed: with PURGE=1 what the program wrote
-# beside itself (settings, status report, logs, dumps), then the program folder and the maker's
-# folder when they are empty (Wine's installer leaves the maker's folder). Commands, not
-# RemoveFile rows with wildcards: Wine's installer deletes a file named "*" literally.
-PURGE_COMMAND = 'cmd.exe /c del /f /q "[INSTALLDIR]*" & rd /s /q "[INSTALLDIR]LOG" & rd /s /q "[INSTALLDIR]CFG"'
+# beside itself (settings, crash and hang dumps, a pending update, the LOG and CFG folders),
+# by name, so that files an administrator put into the folder stay; then the program folder
+# and the maker's folder when they are empty (Wine's installer leaves the maker's folder).
+# Commands, not RemoveFile rows with wildcards: Wine's installer deletes a file named "*"
+# literally.
+PROGRAM_WRITES = ["Telvarin.INI", "Telvarin._CRASHDUMP_*.DMP", "Telvarin._HANGDUMP_*.DMP", "XDOWNLOAD.EX_",
+                  "XDOWNLOAD.EXE"]
+PURGE_COMMAND = ('cmd.exe /c del /f /q ' + " ".join(f'"[INSTALLDIR]{name}"' for name in PROGRAM_WRITES) +
+                 ' & rd /s /q "[INSTALLDIR]LOG" & rd /s /q "[INSTALLDIR]CFG"')
 FOLDERS_COMMAND = 'cmd.exe /c rd "[INSTALLDIR]" & rd "[MAKERDIR]"'
 # A command line run in the system folder (not in a folder it removes), exit code ignored,
 # deferred, as the system.

@@ -193,12 +193,26 @@ tray)
   expect "the host served the record (its end traced at level 4)" \
     bash -c "cat '$traces'*.log | tail -n +$((traced + 1)) | grep -q 'Event.WM_DESTROY.Begin'"
   expect "settings beside the program" utf16_grep HighestVersion "$program_dir/Telvarin.INI"
-  mkdir -p "$program_dir/LOG"
-  echo dump >"$program_dir/Telvarin.dmp"
-  echo log >"$program_dir/LOG/ErrorLog.txt"
+  # What the program writes beside itself besides its settings.
+  write_program_files() {
+    mkdir -p "$program_dir/LOG" "$program_dir/CFG"
+    for file in Telvarin._CRASHDUMP_20261209_120000.DMP Telvarin._HANGDUMP_20261209_120001.DMP XDOWNLOAD.EX_ \
+                XDOWNLOAD.EXE LOG/ErrorLog.txt CFG/PluginDebugLog.ini; do
+      echo written >"$program_dir/$file"
+    done
+  }
+  write_program_files
   expect "uninstall with PURGE=1 succeeds" [ "$(msiexec /x "$(installed_code)" PURGE=1)" = 0 ]
   expect "uninstall leaves nothing the package installed" nothing_installed
   expect "with PURGE=1 nothing at all stays" [ ! -e "$(dirname "$program_dir")" ]
+  # A file that an administrator put into the program folder is not the program's to purge.
+  expect "install again succeeds" [ "$(msiexec /i "$(winpath "$base")" STARTUP=0)" = 0 ]
+  write_program_files
+  echo "the administrator's" >"$program_dir/Notes.txt"
+  expect "uninstall with PURGE=1 succeeds again" [ "$(msiexec /x "$(installed_code)" PURGE=1)" = 0 ]
+  expect "with PURGE=1 a file the program never writes stays, and nothing else" \
+    [ "$(ls -A "$program_dir")" = Notes.txt ]
+  rm -rf "$(dirname "$program_dir")"
   ;;
 esac
 exit $((failures > 0))
