@@ -54,6 +54,20 @@ const SMainWindowMessage s_aMessages[] = {
     {WM_COMPAREITEM, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
     {WM_HELP, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
     {WM_GETMINMAXINFO, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    // Messages whose wParam is a device context of the receiving window's own thread (the
+    // system's painting, its controls' colour requests, printing into a window's own DC):
+    // another process's number would reach the drawing functions as a handle of the host.
+    {WM_ERASEBKGND, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_ICONERASEBKGND, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLORMSGBOX, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLOREDIT, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLORLISTBOX, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLORBTN, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLORDLG, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLORSCROLLBAR, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_CTLCOLORSTATIC, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_PRINT, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
+    {WM_PRINTCLIENT, H::System, SENT_ONLY, OWN_THREAD, DEFAULT, G::None},
     // The window is hidden and titled for its whole life: the default handling of these
     // would show it, clear its title or give it a hot key. Closing stays possible.
     {WM_SYSCOMMAND, H::Guard, SENT_ONLY, ANY_SENDER, DEFAULT, G::CloseOnly},

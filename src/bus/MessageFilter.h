@@ -15,7 +15,8 @@ bool IsDispatchable(const MSG& _msg, HWND _hWndMain);
 
 // Messages that only the receiving window's own thread sends (the rows of the main window's
 // table that no other thread may send): those whose lParam points to a structure the
-// procedure reads or fills (WM_NOTIFY, WM_DRAWITEM, WM_HELP and the like) and WM_INITDIALOG.
+// procedure reads or fills (WM_NOTIFY, WM_DRAWITEM, WM_HELP and the like), WM_INITDIALOG, and
+// those whose wParam is a device context (WM_ERASEBKGND, WM_CTLCOLOR..., WM_PRINTCLIENT).
 // The system and the window's own controls send them; nobody posts them.
 bool IsOwnThreadMessage(UINT _uMsg);
 

@@ -84,17 +84,19 @@ protected:
         EXPECT_EQ(m_strTitle, Title()) << _strWhat;
         EXPECT_EQ(m_lSelected, SendMessageW(m_hWndTree, TVM_GETNEXTITEM, TVGN_CARET, 0)) << _strWhat;
     }
-    void Send(HWND _hWnd, UINT _uMsg, LPARAM _lParam, const std::string& _strWhat)
+    // The window's answer.
+    DWORD_PTR Send(HWND _hWnd, UINT _uMsg, LPARAM _lParam, const std::string& _strWhat, WPARAM _wParam = 0)
     {
         DWORD_PTR dwResult = 0;
-        SendMessageTimeoutW(_hWnd, _uMsg, 0, _lParam, SMTO_NORMAL, 5000, &dwResult);
+        SendMessageTimeoutW(_hWnd, _uMsg, _wParam, _lParam, SMTO_NORMAL, 5000, &dwResult);
         ExpectUnchanged("sent to the " + _strWhat);
+        return dwResult;
     }
     // Posted, then a record that the host posts to itself behind it: once the probe has that
     // record, the host's loop has taken the posted message too.
-    void Post(HWND _hWnd, UINT _uMsg, LPARAM _lParam, const std::string& _strWhat)
+    void Post(HWND _hWnd, UINT _uMsg, LPARAM _lParam, const std::string& _strWhat, WPARAM _wParam = 0)
     {
-        if (!PostMessageW(_hWnd, _uMsg, 0, _lParam))
+        if (!PostMessageW(_hWnd, _uMsg, _wParam, _lParam))
         {
             EXPECT_EQ(static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY), GetLastError()) << _strWhat;
             return;   // the system carries it only when sent
@@ -204,4 +206,26 @@ TEST_F(ForeignStructMessages, CopiedStructuresAreNeitherDrawnNorFilled)
     Send(m_hWndSettings, WM_GETMINMAXINFO, reinterpret_cast<LPARAM>(&limits), "settings window, WM_GETMINMAXINFO");
     EXPECT_EQ(0, limits.ptMinTrackSize.x);
     EXPECT_EQ(0, limits.ptMinTrackSize.y);
+}
+
+TEST_F(ForeignStructMessages, DeviceContextsOfAnotherProcessAreNotDrawnOn)
+{
+    OpenSettings();
+    // A device context is only its own process's: one handed over is a number that may name
+    // any of the host's GDI objects. The first one took the host down under Wine when the
+    // settings window's default handling erased its background with it.
+    const WPARAM wSoakValue = static_cast<WPARAM>(0x253D0EAE64E663B9ULL);
+    for (const WPARAM wDc : {wSoakValue, static_cast<WPARAM>(0x01010BAD)})
+    {
+        for (const HWND hWnd : {m_hWndSettings, m_hWndPage})
+        {
+            const std::string strWhere = hWnd == m_hWndSettings ? "settings window" : "module info page";
+            EXPECT_EQ(0u, Send(hWnd, WM_ERASEBKGND, 0, strWhere + ", WM_ERASEBKGND", wDc)) << "erased";
+            Send(hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<LPARAM>(m_hWndTree), strWhere + ", WM_CTLCOLORSTATIC", wDc);
+            Post(hWnd, WM_ERASEBKGND, 0, strWhere + ", WM_ERASEBKGND", wDc);
+            Post(hWnd, WM_PRINTCLIENT, PRF_CLIENT, strWhere + ", WM_PRINTCLIENT", wDc);
+            if (HasFatalFailure())
+                return;
+        }
+    }
 }
