@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Handle.h"
+#include "base/SentMessage.h"
 #include "ui/InfoDialog.h"
 #include "ui/InfoIcon.h"
 #include "UiResources.h"
@@ -59,13 +60,17 @@ private:
     std::wstring m_strFile;
 };
 
-// Runs the dialog on a thread of its own, as the main thread of the host does.
+// Runs the dialog on a thread of its own, which learns who sent each message as the host's
+// main thread does.
 class InfoDialog : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_Run = std::async(std::launch::async, []() { g_InfoIcon.ShowInfoDialog(); });
+        m_Run = std::async(std::launch::async, []() {
+            const CSenderWatch watch;   // as on the host's main thread
+            g_InfoIcon.ShowInfoDialog();
+        });
         const DWORD dwEnd = GetTickCount() + WAIT_MS;
         while (!GetInfoDialog() && GetTickCount() < dwEnd)
             Sleep(20);
@@ -87,15 +92,18 @@ protected:
         MapWindowPoints(nullptr, m_hDlg, reinterpret_cast<POINT*>(&rc), 2);
         return MAKELPARAM(rc.left + 5, rc.top + 5);
     }
-    COLORREF LinkTextColor() const
+    // The text colour the dialog gives a control: the control draws itself into a DC of
+    // this thread and asks the dialog for its colours on the dialog's own thread, as it does
+    // when it paints (the dialog refuses colour requests sent from other threads).
+    COLORREF TextColor(int _iId) const
     {
         HDC hdc = CreateCompatibleDC(nullptr);
-        SendMessageW(m_hDlg, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc),
-                     reinterpret_cast<LPARAM>(GetDlgItem(m_hDlg, IDC_INFO_LINK)));
+        SendMessageW(GetDlgItem(m_hDlg, _iId), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hdc), PRF_CLIENT);
         const COLORREF cr = GetTextColor(hdc);
         DeleteDC(hdc);
         return cr;
     }
+    COLORREF LinkTextColor() const { return TextColor(IDC_INFO_LINK); }
     std::future<void> m_Run;
     HWND m_hDlg = nullptr;
 };
@@ -153,14 +161,7 @@ TEST_F(InfoDialog, LinkTurnsPurpleUnderTheMouseWithTheHandCursor)
     SendMessageW(m_hDlg, WM_MOUSEMOVE, 0, LinkPoint());
     EXPECT_EQ(TRUE, SendMessageW(m_hDlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hDlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     EXPECT_EQ(RGB(192, 0, 192), LinkTextColor());
-    EXPECT_EQ(RGB(0, 0, 0), [&]() {
-        HDC hdc = CreateCompatibleDC(nullptr);
-        SendMessageW(m_hDlg, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc),
-                     reinterpret_cast<LPARAM>(GetDlgItem(m_hDlg, IDC_INFO_PRODUCT)));
-        const COLORREF cr = GetTextColor(hdc);
-        DeleteDC(hdc);
-        return cr;
-    }());
+    EXPECT_EQ(RGB(0, 0, 0), TextColor(IDC_INFO_PRODUCT));
     SendMessageW(m_hDlg, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     EXPECT_EQ(FALSE, SendMessageW(m_hDlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hDlg), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
     EXPECT_EQ(RGB(0, 0, 192), LinkTextColor());
