@@ -61,17 +61,28 @@ protected:
         ASSERT_TRUE(WaitSelected(L"Scheme config"));
     }
     // The window's ground right of the title and its left strip, as a person sees them.
+    // The window's ground and the tree's strip, once painted: a loaded machine may take a
+    // while to paint the reopened window.
     void ExpectColours(COLORREF _crGround, COLORREF _crPane) const
     {
-        RECT rc = {};
-        GetWindowRect(m_hWndSettings, &rc);
-        POINT ptGround = {700, 20};
-        POINT ptStrip = {2, 300};
-        ClientToScreen(m_hWndSettings, &ptGround);
-        ClientToScreen(m_hWndSettings, &ptStrip);
-        const CScreenImage image(rc);
-        EXPECT_EQ(_crGround, image.Pixel(ptGround.x - rc.left, ptGround.y - rc.top));
-        EXPECT_EQ(_crPane, image.Pixel(ptStrip.x - rc.left, ptStrip.y - rc.top));
+        COLORREF crGround = CLR_INVALID;
+        COLORREF crPane = CLR_INVALID;
+        tvr::WaitUntil(
+            [&]() {
+                RECT rc = {};
+                GetWindowRect(m_hWndSettings, &rc);
+                POINT ptGround = {700, 20};
+                POINT ptStrip = {2, 300};
+                ClientToScreen(m_hWndSettings, &ptGround);
+                ClientToScreen(m_hWndSettings, &ptStrip);
+                const CScreenImage image(rc);
+                crGround = image.Pixel(ptGround.x - rc.left, ptGround.y - rc.top);
+                crPane = image.Pixel(ptStrip.x - rc.left, ptStrip.y - rc.top);
+                return crGround == _crGround && crPane == _crPane;
+            },
+            WAIT_MS);
+        EXPECT_EQ(_crGround, crGround);
+        EXPECT_EQ(_crPane, crPane);
     }
     void Shoot(const std::wstring& _strName) const
     {
@@ -141,6 +152,5 @@ TEST_F(SchemeConfigPage, GermanAndDarkAppliedReopenOnThePageAndHoldAfterARestart
                                WAIT_MS));
     ASSERT_TRUE(WaitSelected(L"Scheme config"));
     EXPECT_EQ(1, SendMessageW(GetDlgItem(Page(), ID_SCHEME), LB_GETCURSEL, 0, 0)) << "the page shows the kept scheme";
-    Sleep(400);
     ExpectColours(RGB(0x3F, 0x3F, 0x3F), RGB(0x8C, 0x8C, 0x8C));
 }
