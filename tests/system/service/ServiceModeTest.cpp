@@ -264,10 +264,15 @@ TEST_F(CServiceModeTest, PauseAndContinueChangeStateOnlyOnTheMainThread)
     for (const Step& step : aSteps)
     {
         SCOPED_TRACE(testing::Message() << "control " << step.dwControl);
+        // The main thread may still be writing the trace of the last state change; held
+        // still there, it would hold the trace lock the handler needs. A sent message is
+        // answered only once the thread is back in its message loop.
+        DWORD_PTR dwResult = 0;
+        ASSERT_NE(0, SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &dwResult));
         CSuspendedThread mainThread(dwMainThread);
         ASSERT_TRUE(mainThread.IsSuspended());
         SERVICE_STATUS status = {};
-        ASSERT_TRUE(m_Service.Control(step.dwControl, &status));
+        ASSERT_TRUE(m_Service.Control(step.dwControl, &status)) << GetLastError();
         // The handler reports the record unchanged but for one more checkpoint.
         EXPECT_EQ(step.dwBefore, status.dwCurrentState);
         EXPECT_EQ(++dwCheckPoint, status.dwCheckPoint);

@@ -102,8 +102,16 @@ bool CServiceView::Start() const
 
 bool CServiceView::Control(DWORD _dwControl, SERVICE_STATUS* _pStatus) const
 {
-    CServiceCall call(m_strName, SERVICE_STOP | SERVICE_PAUSE_CONTINUE | SERVICE_INTERROGATE);
-    return call.Service() && ControlService(call.Service(), _dwControl, _pStatus);
+    bool bSent = false;
+    DWORD dwError = ERROR_SUCCESS;
+    {
+        CServiceCall call(m_strName, SERVICE_STOP | SERVICE_PAUSE_CONTINUE | SERVICE_INTERROGATE);
+        bSent = call.Service() && ControlService(call.Service(), _dwControl, _pStatus);
+        dwError = GetLastError();
+    }
+    // Closing the handles must not hide why the control failed.
+    SetLastError(dwError);
+    return bSent;
 }
 
 bool CServiceView::WaitForState(DWORD _dwState, DWORD _dwTimeoutMs, std::vector<DWORD>* _pvecSeen) const
