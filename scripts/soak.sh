@@ -4,7 +4,7 @@
 # tvrfuzz (at least 100,000 messages per category), prints the table and ends the host.
 #   TVR_SOAK_COUNT   messages per category (default 100000)
 #   TVR_SOAK_SEED    seed (default: the current time)
-#   TVR_SOAK_ARGS    further tvrfuzz switches, e.g. "--category hostmsg"
+#   TVR_SOAK_ARGS    further tvrfuzz switches, e.g. "--category hostmsg" (without one, every category)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TVR_BUILD:-$root/build}
@@ -31,7 +31,7 @@ ctl wait 30 || { echo "The host did not start; see $build/soak-host-output.txt";
 sleep 3   # the plug-ins get their after-load calls (the canary loads its helper)
 
 set +e
-"$WINELOADER" "$build/tools/tvrfuzz.exe" --seed "$seed" --count "$count" --category all --restart \
+"$WINELOADER" "$build/tools/tvrfuzz.exe" --seed "$seed" --count "$count" --restart \
   ${TVR_SOAK_ARGS:-} </dev/null 2>&1 | tee "$build/soak-output.txt"
 status=${PIPESTATUS[0]}
 set -e
