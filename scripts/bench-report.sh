@@ -44,6 +44,11 @@ read -r t_empty t_site t_ratio t_q1 t_q3 t_added t_aq1 t_aq3 < <(awk '$1 == "tra
 row "trace site at an off level / empty loop iteration" "${t_ratio:-n/a} [${t_q1:-}-${t_q3:-}]" "<= 1.5"
 row "  empty iteration / with the site, ns" "${t_empty:-n/a} / ${t_site:-n/a}" ""
 row "  a site adds in straight code (16 in a row), ns [q1-q3]" "${t_added:-n/a} [${t_aq1:-}-${t_aq3:-}]" "(context)"
+# The same loops single-stepped: instructions do not depend on the machine's load. A site
+# whose level is off is one load, one comparison and one branch; a call would add a dozen.
+read -r i_empty i_site < <(awk '$1 == "trace-instructions" { print $2, $3; exit }' "$bus")
+row "  instructions a site adds to the iteration (single-stepped)" \
+  "$(awk -v a="$i_empty" -v b="$i_site" 'BEGIN { if (a + 0 > 0) printf "%g (%g -> %g)", b - a, a, b; else print "n/a" }')" "<= 3"
 
 # Memory: the host with one no-op plug-in per list (the growth run), against the empty
 # program of the same run; what one thread costs comes from the main run.

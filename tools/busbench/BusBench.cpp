@@ -189,7 +189,8 @@ void PrintReadCost()
 }
 
 // "trace <empty ns> <with a site ns> <ratio> <ratio q1> <ratio q3> <site adds ns> <q1> <q3>":
-// medians of the short loops; the ratio's quartiles are those of the rounds.
+// medians of the short loops; the ratio's quartiles are those of the rounds. Then
+// "trace-instructions <empty iteration> <iteration with a site>", counted by single-stepping.
 void PrintTraceGate()
 {
     STraceGate gate;
@@ -197,6 +198,7 @@ void PrintTraceGate()
     std::printf("trace %.3f %.3f %.2f %.2f %.2f %.3f %.3f %.3f\n", gate.empty.dMedian * 1e9, gate.site.dMedian * 1e9,
                 gate.ratio.dMedian, gate.ratio.dLowQuartile, gate.ratio.dHighQuartile, gate.added.dMedian * 1e9,
                 gate.added.dLowQuartile * 1e9, gate.added.dHighQuartile * 1e9);
+    std::printf("trace-instructions %.2f %.2f\n", gate.dEmptyInstructions, gate.dSiteInstructions);
 }
 
 } // namespace

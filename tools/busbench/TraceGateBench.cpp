@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "InstructionCount.h"
 #include "diag/Trace.h"
 
 namespace {
@@ -20,22 +21,38 @@ volatile int g_iSink = 0;   // keeps the loops from being optimised away
     WriteTrace(3, L"Func.Bench.Var.i %d", i);
 #define TVR_TIMES16(x) x x x x x x x x x x x x x x x x
 
-double EmptyLoop()
+// The two loops as calls of their own, so that they can be timed and single-stepped alike.
+__attribute__((noinline)) void RunEmptyLoop(int _iIterations)
 {
-    const LARGE_INTEGER liStart = BenchNow();
-    for (int i = 0; i < ITERATIONS; ++i)
+    for (int i = 0; i < _iIterations; ++i)
         g_iSink = i;
-    return SecondsSince(liStart) / ITERATIONS;
 }
 
-double LoopWithTraceSite()
+__attribute__((noinline)) void RunLoopWithTraceSite(int _iIterations)
 {
-    const LARGE_INTEGER liStart = BenchNow();
-    for (int i = 0; i < ITERATIONS; ++i)
+    for (int i = 0; i < _iIterations; ++i)
     {
         TVR_SITE
     }
+}
+
+double SecondsPerIteration(void (*_pfnLoop)(int))
+{
+    const LARGE_INTEGER liStart = BenchNow();
+    _pfnLoop(ITERATIONS);
     return SecondsSince(liStart) / ITERATIONS;
+}
+
+// Instructions per iteration: the count of a longer run less that of a shorter one, which
+// takes out the call's own.
+double InstructionsPerIteration(void (*_pfnLoop)(int))
+{
+    const int SHORT_RUN = 100;
+    const unsigned long long ullShort = CountInstructions(_pfnLoop, SHORT_RUN);
+    const unsigned long long ullLong = CountInstructions(_pfnLoop, 2 * SHORT_RUN);
+    if (ullShort == 0 || ullLong <= ullShort)
+        return 0;
+    return static_cast<double>(ullLong - ullShort) / SHORT_RUN;
 }
 
 double UnrolledStores()
@@ -66,8 +83,8 @@ void MeasureTraceGate(STraceGate* _pGate)
     std::vector<double> vecEmpty, vecSite, vecRatio, vecAdded;
     for (int iRound = 0; iRound < ROUNDS; ++iRound)
     {
-        const double dEmpty = EmptyLoop();
-        const double dSite = LoopWithTraceSite();
+        const double dEmpty = SecondsPerIteration(RunEmptyLoop);
+        const double dSite = SecondsPerIteration(RunLoopWithTraceSite);
         vecEmpty.push_back(dEmpty);
         vecSite.push_back(dSite);
         vecRatio.push_back(dSite / dEmpty);
@@ -78,4 +95,6 @@ void MeasureTraceGate(STraceGate* _pGate)
     _pGate->site = Spread(vecSite);
     _pGate->ratio = Spread(vecRatio);
     _pGate->added = Spread(vecAdded);
+    _pGate->dEmptyInstructions = InstructionsPerIteration(RunEmptyLoop);
+    _pGate->dSiteInstructions = InstructionsPerIteration(RunLoopWithTraceSite);
 }
