@@ -52,13 +52,23 @@ protected:
     {
         return std::wstring(CVersionTool(m_Folder.ExePath().c_str()).GetProductName()) + L" - " + _pszSettings;
     }
+    // Opens the window on the scheme page. After a restart the host applies the kept choice
+    // once its start is over and reopens a window opened before, on the page it showed; a
+    // selection posted to the closing window is lost, so it is made again in the new one.
     void OpenSchemePage()
     {
         ASSERT_NE(nullptr, OpenSettings());
-        const HTREEITEM hItem = FindItem(L"Extra", L"Scheme config");
-        ASSERT_NE(nullptr, hItem);
-        Select(hItem);
-        ASSERT_TRUE(WaitSelected(L"Scheme config"));
+        ASSERT_TRUE(tvr::WaitUntil([&]() { return ShowsSchemePage(); }, WAIT_MS));
+    }
+    bool ShowsSchemePage()
+    {
+        if (!IsWindow(m_hWndSettings) && !WaitForSettings(1000))
+            return false;
+        if (SelectedText() == L"Scheme config")
+            return true;
+        if (const HTREEITEM hItem = FindItem(L"Extra", L"Scheme config"))
+            Select(hItem);
+        return false;
     }
     // The window's ground right of the title and its left strip, as a person sees them.
     // The window's ground and the tree's strip, once painted: a loaded machine may take a
