@@ -21,6 +21,7 @@ std::wstring Number(long long _llValue)
 }
 
 const wchar_t THREAD_PREFIX[] = L"Thread:";
+const wchar_t WINDOW_PREFIX[] = L"Window:";
 
 void Fault()
 {
@@ -31,6 +32,41 @@ DWORD WINAPI FaultingThread(LPVOID)
 {
     Fault();
     return 0;
+}
+
+// Called by the host's message loop, outside every export of the probe. (A timer
+// procedure would not do: the system swallows faults in those.)
+const UINT WM_PROBE_FAULT = WM_APP + 1;
+
+LRESULT CALLBACK FaultingWindowProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lParam)
+{
+    if (_uMsg == WM_PROBE_FAULT)
+        Fault();
+    return DefWindowProcW(_hWnd, _uMsg, _wParam, _lParam);
+}
+
+// A window of the probe on the calling thread, with a message posted that makes it fault.
+void PostToFaultingWindow()
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = FaultingWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&FaultingWindowProc), &wc.hInstance);
+    wc.lpszClassName = L"TelvarinProbeFaultingWindow";
+    RegisterClassW(&wc);
+    const HWND hWnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    PostMessageW(hWnd, WM_PROBE_FAULT, 0, 0);
+}
+
+// "<prefix><call>": the setting asks for the fault elsewhere than in the call itself.
+bool HasPrefix(const std::wstring& _strOn, const wchar_t* _pszPrefix, std::wstring* _pstrRest)
+{
+    const size_t cchPrefix = wcslen(_pszPrefix);
+    if (_strOn.compare(0, cchPrefix, _pszPrefix) != 0)
+        return false;
+    *_pstrRest = _strOn.substr(cchPrefix);
+    return true;
 }
 
 // The setting names the call, for a bus call optionally followed by ":<text>" that the
@@ -45,11 +81,17 @@ bool IsDue(const std::wstring& _strOn, const std::wstring& _strCall, const wchar
 void FaultIfDue(const std::wstring& _strCall, const wchar_t* _pszRecord = nullptr)
 {
     const std::wstring& strOn = GetProbeConfig().strFaultOn;
-    const size_t cchThread = ARRAYSIZE(THREAD_PREFIX) - 1;
-    if (strOn.compare(0, cchThread, THREAD_PREFIX) == 0)
+    std::wstring strRest;
+    if (HasPrefix(strOn, THREAD_PREFIX, &strRest))
     {
-        if (IsDue(strOn.substr(cchThread), _strCall, _pszRecord))
+        if (IsDue(strRest, _strCall, _pszRecord))
             CloseHandle(CreateThread(nullptr, 0, FaultingThread, nullptr, 0, nullptr));
+        return;
+    }
+    if (HasPrefix(strOn, WINDOW_PREFIX, &strRest))
+    {
+        if (IsDue(strRest, _strCall, _pszRecord))
+            PostToFaultingWindow();
         return;
     }
     if (IsDue(strOn, _strCall, _pszRecord))

@@ -5,7 +5,12 @@
 
 // Installs the process's fault filter with this report (at start, before anything can fault).
 void InstallFaultReport();
-// Writes the last error "Event.UnhandledException.Error.Fault ..." naming the thread, the
-// address and the code, and, when the address lies in a plug-in's code, the plug-in, which
-// then counts as the one the run ended in. Runs on the faulting thread.
+// Writes the last error "Event.UnhandledException.Error.Fault ..." (see DescribeFaultAt).
+// Runs on the faulting thread.
 void ReportUnhandledFault(const EXCEPTION_POINTERS* _pExceptionPointers);
+// The trace line "<_pszSource>.Error.Fault[ in plug-in <file>] on thread <id> at <address>,
+// code <code>" of a fault at _pAddress on this thread. A fault in a plug-in's code names the
+// plug-in, which then counts as the one the run ended in. Returns that plug-in's module
+// (null when the address lies in no plug-in).
+HMODULE DescribeFaultAt(const wchar_t* _pszSource, const void* _pAddress, DWORD _dwCode, wchar_t* _pszLine,
+                        size_t _cchLine);

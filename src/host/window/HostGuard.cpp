@@ -13,6 +13,7 @@
 #include "diag/FaultFilter.h"
 #include "diag/RunEndRecord.h"
 #include "diag/Trace.h"
+#include "host/window/FaultReport.h"
 #include "host/window/MainWindow.h"
 
 namespace {
@@ -26,6 +27,8 @@ struct SSequence
     void* pContext;
     const SPluginCall* pRunningCall;   // this thread's running plug-in call
     SPluginCall faultCall;             // the call that ran when the fault came
+    const void* pFaultAddress;
+    DWORD dwFaultCode;
 };
 
 int RunSequenceBody(void* _pSequence)
@@ -39,6 +42,11 @@ LONG DumpAtFault(EXCEPTION_POINTERS* _pExceptionPointers, void* _pSequence)
 {
     auto* pSequence = static_cast<SSequence*>(_pSequence);
     pSequence->faultCall = *pSequence->pRunningCall;
+    if (const EXCEPTION_RECORD* pRecord = _pExceptionPointers ? _pExceptionPointers->ExceptionRecord : nullptr)
+    {
+        pSequence->pFaultAddress = pRecord->ExceptionAddress;
+        pSequence->dwFaultCode = pRecord->ExceptionCode;
+    }
     // One dump for the process: the guard's exit passes the filter of every thread, which
     // then writes none.
     if (!ClaimFaultReport())
@@ -56,26 +64,46 @@ bool IsDebugModule(HMODULE _hModule)
     return false;
 }
 
-// A fault inside plug-in code names the module and the export as the last error and in a
-// trace line. The loop that would carry the line is over, so the debug plug-ins get it
-// directly, unless the fault lies in one of them.
-int ReportFaultingPlugin(void* _pSequence)
+// The fault in a plug-in export: "<sequence>.Error.Fault in plug-in <module> <export>".
+// A load's file lived on the stack that the fault unwound: only module calls are named.
+bool DescribeFaultingExport(const SSequence& _sequence, wchar_t* _pszLine, size_t _cchLine)
 {
-    const auto* pSequence = static_cast<const SSequence*>(_pSequence);
-    // A load's file lived on the stack that the fault unwound: only module calls are named.
     wchar_t szCall[640];
-    if (g_pServiceWindow == nullptr || pSequence->faultCall.hModule == nullptr ||
-        !DescribePluginCall(pSequence->faultCall, szCall, ARRAYSIZE(szCall)))
-        return 0;
+    if (!DescribePluginCall(_sequence.faultCall, szCall, ARRAYSIZE(szCall)))
+        return false;
     wchar_t szModule[512];
-    if (CopyModulePath(pSequence->faultCall.hModule, szModule, ARRAYSIZE(szModule)))
+    if (CopyModulePath(_sequence.faultCall.hModule, szModule, ARRAYSIZE(szModule)))
         RecordRunEnd(szModule, L"fault");
     wchar_t szText[800];
-    StringCchPrintfW(szText, ARRAYSIZE(szText), L"%s.Error.Fault in plug-in %s", pSequence->pszName, szCall);
+    StringCchPrintfW(szText, ARRAYSIZE(szText), L"%s.Error.Fault in plug-in %s", _sequence.pszName, szCall);
+    FormatTraceLine(_pszLine, _cchLine, szText);
+    return true;
+}
+
+// After the unwinding, the fault is named as the last error and in a trace line: a fault in
+// a plug-in export by the module and the export; one anywhere else (the host's code, the
+// system's, a plug-in's own timer procedure) by its address and code, and by the plug-in
+// when the address lies in one. The loop that would carry the line is over, so the debug
+// plug-ins get it directly, unless the fault lies in one of them.
+int ReportFault(void* _pSequence)
+{
+    const auto* pSequence = static_cast<const SSequence*>(_pSequence);
+    if (g_pServiceWindow == nullptr)
+        return 0;
     wchar_t szLine[1024];
-    FormatTraceLine(szLine, ARRAYSIZE(szLine), szText);
+    HMODULE hFaulting = pSequence->faultCall.hModule;
+    if (hFaulting != nullptr)
+    {
+        if (!DescribeFaultingExport(*pSequence, szLine, ARRAYSIZE(szLine)))
+            return 0;
+    }
+    else
+    {
+        hFaulting = DescribeFaultAt(pSequence->pszName, pSequence->pFaultAddress, pSequence->dwFaultCode, szLine,
+                                    ARRAYSIZE(szLine));
+    }
     g_pServiceWindow->LogLastError(szLine);
-    if (IsDebugModule(pSequence->faultCall.hModule))
+    if (hFaulting != nullptr && IsDebugModule(hFaulting))
         return 0;
     CBusRecordBuilder record(QEL_BUSMSG_TRACE, BUS_RECORD_CAPACITY);
     record.AddField(L" <value keyword=\"Level\">%u</value>\r\n", 0u);
@@ -89,13 +117,13 @@ int ReportFaultingPlugin(void* _pSequence)
 
 int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
 {
-    SSequence sequence = {
-        _pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0, nullptr}};
+    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(),
+                          {nullptr, nullptr, false, 0, nullptr}, nullptr, 0};
     int iResult = 0;
     if (TryGuarded(RunSequenceBody, DumpAtFault, &sequence, &iResult))
         return iResult;
     // The stack is sound again; a fault while reporting only cuts the report short.
-    TryGuarded(ReportFaultingPlugin, nullptr, &sequence, nullptr);
+    TryGuarded(ReportFault, nullptr, &sequence, nullptr);
     RaiseGuardExit();
     return -1;
 }

@@ -162,6 +162,25 @@ INSTANTIATE_TEST_SUITE_P(EverySequence, PluginFaultTest,
                              return std::string(_info.param.pszExport + 4);   // without "DLL_"
                          });
 
+TEST_F(DiagHostTest, FaultOutsideEveryExportIsNamedByItsAddressCodeAndPlugin)
+{
+    // The probe's own window faults in the message loop, where none of its exports runs.
+    ASSERT_TRUE(tvr::InstallProbe(m_Folder, L"PluginExtra", L"PluginProbeF.DLL", m_strLog,
+                                  FaultingProbe(L"Window:BusProcess:" + std::to_wstring(FAULT_TYPE))));
+    StartHost(L"TVRCONFIG.exe");
+    PostFaultingRecord(m_hWnd);
+    DWORD dwExitCode = 0;
+    ASSERT_TRUE(m_Host.WaitForExit(DUMP_EXIT_WAIT_MS, &dwExitCode));
+    EXPECT_EQ(GUARD_EXIT_CODE, dwExitCode);
+    EXPECT_EQ(1u, DumpFiles().size());
+    const std::string strLastError = tvr::WideToUtf8(Report(L"LastError", L"Error"));
+    for (const char* pszPart : {"Func.RunMessageLoop.Error.Fault in plug-in ", "PluginProbeF.DLL on thread ",
+                                "code 0xC0000005"})
+        EXPECT_NE(std::string::npos, strLastError.find(pszPart)) << strLastError;
+    EXPECT_NE(std::wstring::npos, Report(L"RunEnd", L"Plugin").find(L"PluginProbeF.DLL"));
+    EXPECT_TRUE(WaitForTrace("PluginProbeF.DLL on thread ", 1000));
+}
+
 TEST_F(DiagHostTest, FaultWhileTheFaultIsReportedStillEndsThroughTheGuard)
 {
     // The debug probe faults on the very trace line that names the first fault: the report

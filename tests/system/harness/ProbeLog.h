@@ -28,7 +28,8 @@ struct ProbeSettings
     std::map<UINT, int> mapReturns;  // result of DLL_PluginBusProcess per bus type
     // Access violation in "AfterLoad", "BeforeClose" or "BusProcess:<type>" (followed by
     // ":<text>": only for a record holding the text).
-    std::wstring strFaultOn;         // "Thread:<call>": the call starts a thread that faults
+    std::wstring strFaultOn;         // "Thread:<call>": the call starts a thread that faults;
+                                     // "Window:<call>": it posts to a window of its own that faults
     std::wstring strHangOn;          // the call (as for FaultOn, or "Load": its entry point) sleeps dwHangMs
     DWORD dwHangMs = 0;
     std::wstring strPostOn;          // "AfterLoad", "BeforeClose" or "BusProcess:<type>"
