@@ -82,7 +82,7 @@ bool DescribeFaultingExport(const SSequence& _sequence, wchar_t* _pszLine, size_
 
 // After the unwinding, the fault is named as the last error and in a trace line: a fault in
 // a plug-in export by the module and the export; one anywhere else (the host's code, the
-// system's, a plug-in's own timer procedure) by its address and code, and by the plug-in
+// system's, a plug-in's own window procedure) by its address and code, and by the plug-in
 // when the address lies in one. The loop that would carry the line is over, so the debug
 // plug-ins get it directly, unless the fault lies in one of them.
 int ReportFault(void* _pSequence)
