@@ -117,8 +117,8 @@ int ReportFault(void* _pSequence)
 
 int RunHostSequence(const wchar_t* _pszSequence, int (*_pfnBody)(void*), void* _pContext)
 {
-    SSequence sequence = {_pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(),
-                          {nullptr, nullptr, false, 0, nullptr}, nullptr, 0};
+    SSequence sequence = {
+        _pszSequence, _pfnBody, _pContext, CurrentPluginCallPlace(), {nullptr, nullptr, false, 0, nullptr}, nullptr, 0};
     int iResult = 0;
     if (TryGuarded(RunSequenceBody, DumpAtFault, &sequence, &iResult))
         return iResult;
