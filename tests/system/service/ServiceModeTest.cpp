@@ -264,9 +264,10 @@ TEST_F(CServiceModeTest, PauseAndContinueChangeStateOnlyOnTheMainThread)
     for (const Step& step : aSteps)
     {
         SCOPED_TRACE(testing::Message() << "control " << step.dwControl);
-        // The main thread may still be writing the trace of the last state change; held
-        // still there, it would hold the trace lock the handler needs. A sent message is
-        // answered only once the thread is back in its message loop.
+        // The main thread may still be inside its report of the last state change (the
+        // service manager shows the state before the call returns); held still there, it
+        // would hold what the handler's own report needs. A sent message is answered only
+        // once the thread is back in its message loop.
         DWORD_PTR dwResult = 0;
         ASSERT_NE(0, SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &dwResult));
         CSuspendedThread mainThread(dwMainThread);
