@@ -72,6 +72,14 @@ empty_start=$(field start 2 "$host") host_start=$(field start 3 "$host")
 row "(start to \"OK\" - ${start_waits_ms} ms) / empty program's start" "$start_ratio" "<= 1.5"
 row "  start to \"OK\", ms {spread}" "$host_start {$(field hoststartspread 3 "$host")-$(field hoststartspread 4 "$host")}" ""
 row "  empty program to its window, ms {spread}" "$empty_start {$(field emptystartspread 3 "$host")-$(field emptystartspread 4 "$host")}" ""
+# Requests to the wineserver from creation to WM_CLOSE (medians of the counted starts): the
+# same on every run and under any load, so a change of the host's own start shows in them.
+requests="$out/requests.txt"
+median_requests() { awk -v k="$1" '$1 == "requests" && $2 == k { print $4 }' "$requests" 2>/dev/null | sort -n |
+  awk '{ v[n++] = $1 } END { if (n) print v[int((n - 1) / 2)] }'; }
+req_host=$(median_requests host) req_empty=$(median_requests empty)
+row "  requests to the wineserver to WM_CLOSE, host / empty" \
+  "$(awk -v a="$req_host" -v b="$req_empty" 'BEGIN { if (a != "" && b + 0 > 0) printf "%d / %d = %.2f", a, b, a / b; else print "n/a" }')" "(context)"
 host_close=$(field close 2 "$host") empty_close=$(field close 3 "$host")
 row "WM_CLOSE to process end / ${close_waits_ms} ms" "$(ratio "$host_close" "$close_waits_ms")" "<= 1.05"
 row "  WM_CLOSE to end, host ms {spread} / empty program ms" \

@@ -5,7 +5,8 @@
 # docs/img/bus-cost.svg), a trace site whose level is off against an empty loop iteration,
 # private memory, start and close times and idle CPU against a program with the same
 # platform set-up, the steps of the host's start, and start, memory and close with 0, 1, 8
-# and 32 no-op plug-ins in each list (drawn into docs/img/growth.svg). Installs and builds
+# and 32 no-op plug-ins in each list (drawn into docs/img/growth.svg), and the requests the
+# host and the empty program make to the wineserver as they start. Installs and builds
 # what it needs (a Release build of the architecture this machine runs) and measures it
 # under Wine. A measurement, not a test: it exits 0 whatever the figures.
 #   TVR_BUILD        build folder (default build/bench-<arch> in the repository)
@@ -119,6 +120,23 @@ for count in $growth_counts; do
     --runs 3 --growth </dev/null >"$out/growth-$count.txt" 2>/dev/null ||
     say "bench: the growth run with $count plug-ins per list did not finish"
 done
+
+# --- requests to the wineserver ---
+# What the host and the empty program ask of the wineserver from their creation to the
+# bench's WM_CLOSE: a count that does not move with the machine's load, and the same
+# requests on both architectures. The server is started again with its request log for it
+# (which slows every request, so nothing is timed meanwhile), then as before.
+say "Counting the requests of three starts to the wineserver ..."
+"$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null
+rm -f "$WINEPREFIX/.server-up"
+"$WINESERVER" -p -d1 </dev/null >/dev/null 2>"$out/server-requests.log"
+USER=SYSTEM "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
+timeout 600 "$WINELOADER" "$build/tools/hostbench.exe" "$host_exe" "$empty_exe" --runs 3 --growth </dev/null \
+  >/dev/null 2>&1 || say "bench: the counted starts did not finish"
+"$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null
+awk -v host="TVRCONFIG.exe" -v empty="emptyhost.exe" -f "$root/scripts/count-requests.awk" \
+  "$out/server-requests.log" >"$out/requests.txt"
+timeout 300 "$root/scripts/wineprefix.sh" "$build" "$arch" || say "bench: the Wine prefix did not start again"
 
 . "$root/scripts/bench-report.sh"
 exit 0

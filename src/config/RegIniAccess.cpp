@@ -18,7 +18,6 @@ const size_t VALUE_LIMIT = 8191;   // every value text, terminator included
 // A registry value holds at most what the raw text keeps with its terminator.
 const DWORD REGISTRY_VALUE_LIMIT_BYTES = VALUE_LIMIT * sizeof(wchar_t);
 const size_t FILE_TEXT_CCH = VALUE_CCH + 2;   // the stored form and the quotes around it
-const size_t PRESENCE_CCH = 128;
 const size_t ENVIRONMENT_CCH = 31;
 const wchar_t PRESENCE_SENTINEL[] = L"{9B8D4A5A-780D-4437-A74D-CB9E88EA096D}";
 const wchar_t REGISTRY_BASE[] = L"SOFTWARE\\orvex\\";
@@ -29,26 +28,22 @@ wchar_t g_szRawText[VALUE_CCH];
 wchar_t g_szStagedText[VALUE_CCH];
 wchar_t g_szFormattedText[VALUE_CCH];
 wchar_t g_szFileText[FILE_TEXT_CCH];
-wchar_t g_szPresenceText[PRESENCE_CCH];
 
 bool IsEmpty(const wchar_t* _psz)
 {
     return _psz == nullptr || _psz[0] == 0;
 }
 
-// Reads the key into the output when the file holds it; a missing key gives the default
-// (or an empty text) and false. A stored value equal to the sentinel counts as missing.
-bool ReadIfPresent(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut, DWORD _cchOut,
-                   const wchar_t* _pszFile, const wchar_t* _pszDefault)
+// Reads the key into the output (VALUE_CCH characters) when the file holds it; a missing key
+// leaves an empty text and gives false. One read: the sentinel default marks a missing key,
+// so a stored value equal to the sentinel counts as missing.
+bool ReadIfPresent(const wchar_t* _pszSection, const wchar_t* _pszKey, wchar_t* _pszOut, const wchar_t* _pszFile)
 {
-    GetPrivateProfileStringW(_pszSection, _pszKey, PRESENCE_SENTINEL, g_szPresenceText, PRESENCE_CCH, _pszFile);
-    if (wcscmp(g_szPresenceText, PRESENCE_SENTINEL) == 0)
-    {
-        StringCchCopyW(_pszOut, _cchOut, _pszDefault ? _pszDefault : L"");
-        return false;
-    }
-    GetPrivateProfileStringW(_pszSection, _pszKey, _pszDefault ? _pszDefault : L"", _pszOut, _cchOut, _pszFile);
-    return true;
+    GetPrivateProfileStringW(_pszSection, _pszKey, PRESENCE_SENTINEL, _pszOut, VALUE_CCH, _pszFile);
+    if (wcscmp(_pszOut, PRESENCE_SENTINEL) != 0)
+        return true;
+    _pszOut[0] = 0;
+    return false;
 }
 
 enum EProfileWrite
@@ -222,9 +217,9 @@ void CRegIniAccess::ReadIniValue(const wchar_t* _pszSection, const wchar_t* _psz
         GetPrivateProfileStringW(m_szModuleName, _pszKey, L"", _pszOut, VALUE_CCH, m_szProgramIni);
         return;
     }
-    if (m_szUserIni[0] != 0 && ReadIfPresent(_pszSection, _pszKey, _pszOut, VALUE_CCH, m_szUserIni, nullptr))
+    if (m_szUserIni[0] != 0 && ReadIfPresent(_pszSection, _pszKey, _pszOut, m_szUserIni))
         return;
-    ReadIfPresent(_pszSection, _pszKey, _pszOut, VALUE_CCH, m_szModuleIni, nullptr);
+    ReadIfPresent(_pszSection, _pszKey, _pszOut, m_szModuleIni);
 }
 
 int CRegIniAccess::WriteRegistryValue(const wchar_t* _pszSection, const wchar_t* _pszKey, const wchar_t* _pszStored)

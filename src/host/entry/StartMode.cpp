@@ -5,7 +5,7 @@
 #include <unordered_set>
 #include <vector>
 #include <psapi.h>
-#include <tlhelp32.h>
+#include <winternl.h>
 #include <strsafe.h>
 
 #include "TelvarinPlugin.h"
@@ -134,11 +134,46 @@ HWND SearchHostWindow(HWND _hWnd, DWORD _dwIdentifier, DWORD _dwExcludedProcess,
     return search.hFound;
 }
 
+// The system's process list with each process's image name. One call: a process snapshot
+// reads the same list and then maps a copy of it once per entry.
+std::vector<BYTE> QueryProcessList()
+{
+    const NTSTATUS STATUS_LENGTH_MISMATCH = static_cast<NTSTATUS>(0xC0000004L);
+    ULONG cbList = 64 * 1024;
+    for (int iTry = 0; iTry < 4; ++iTry)
+    {
+        std::vector<BYTE> vecList(cbList);
+        ULONG cbNeeded = 0;
+        const NTSTATUS status = NtQuerySystemInformation(SystemProcessInformation, vecList.data(), cbList, &cbNeeded);
+        if (status >= 0)
+            return vecList;
+        if (status != STATUS_LENGTH_MISMATCH)
+            break;
+        // Processes may start meanwhile: room for some more.
+        cbList = (cbNeeded > cbList ? cbNeeded : cbList) + 16 * 1024;
+    }
+    return {};
+}
+
+// True when the image name begins with the upper-cased file name.
+bool NameBeginsWith(const UNICODE_STRING& _name, const wchar_t* _pszUpperFileName, size_t _cchFileName)
+{
+    wchar_t szName[512];
+    const size_t cchName = _name.Buffer != nullptr ? _name.Length / sizeof(wchar_t) : 0;
+    if (_cchFileName >= ARRAYSIZE(szName))
+        return true;   // cannot be compared here: the process is checked in full
+    if (cchName < _cchFileName)
+        return false;
+    wmemcpy(szName, _name.Buffer, _cchFileName);
+    CharUpperBuffW(szName, static_cast<DWORD>(_cchFileName));
+    return wmemcmp(szName, _pszUpperFileName, _cchFileName) == 0;
+}
+
 // The processes whose file cannot be the program. A process whose main module's path
 // contains the program's full path has a file name that begins with the program's file
-// name, so one snapshot of the process names spares opening and reading every other
-// process (several calls to the system each). Empty when the snapshot fails or the
-// program has no folder part; a process missing from it is checked in full.
+// name, so one list of the process names spares opening and reading every other process
+// (several calls to the system each). Empty when the list cannot be had or the program has
+// no folder part; a process missing from it is checked in full.
 std::unordered_set<DWORD> ProcessesOfOtherPrograms(const wchar_t* _pszUpperProgram)
 {
     std::unordered_set<DWORD> setOthers;
@@ -147,16 +182,15 @@ std::unordered_set<DWORD> ProcessesOfOtherPrograms(const wchar_t* _pszUpperProgr
         return setOthers;
     const wchar_t* pszFileName = pszBackslash + 1;
     const size_t cchFileName = wcslen(pszFileName);
-    const CKernelHandle hSnapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!hSnapshot)
-        return setOthers;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL bMore = Process32FirstW(hSnapshot.Get(), &entry); bMore; bMore = Process32NextW(hSnapshot.Get(), &entry))
+    const std::vector<BYTE> vecList = QueryProcessList();
+    for (size_t offset = 0; offset + sizeof(SYSTEM_PROCESS_INFORMATION) <= vecList.size();)
     {
-        CharUpperW(entry.szExeFile);
-        if (wcsncmp(entry.szExeFile, pszFileName, cchFileName) != 0)
-            setOthers.insert(entry.th32ProcessID);
+        const auto* pEntry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(vecList.data() + offset);
+        if (!NameBeginsWith(pEntry->ImageName, pszFileName, cchFileName))
+            setOthers.insert(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(pEntry->UniqueProcessId)));
+        if (pEntry->NextEntryOffset == 0)
+            break;
+        offset += pEntry->NextEntryOffset;
     }
     return setOthers;
 }
