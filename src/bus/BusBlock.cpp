@@ -5,9 +5,9 @@
 
 #include "TelvarinPlugin.h"
 
-CBusBlock CBusBlock::Accept(LPARAM _lBlock, EBlockVerdict* _peVerdict)
+CBusBlock CBusBlock::Accept(LPARAM _lBlock, UINT _uType, EBlockVerdict* _peVerdict)
 {
-    const EBlockVerdict eVerdict = _lBlock != 0 ? BusBlocks().Accept(_lBlock) : EBlockVerdict::NoRecordBlock;
+    const EBlockVerdict eVerdict = _lBlock != 0 ? BusBlocks().Accept(_lBlock, _uType) : EBlockVerdict::NoRecordBlock;
     // The plug-in handed the block over: it is freed although its text cannot be read.
     if (eVerdict == EBlockVerdict::Unterminated)
         GlobalFree(reinterpret_cast<HGLOBAL>(_lBlock));

@@ -10,12 +10,12 @@ class CBusBlock
 {
 public:
     CBusBlock() noexcept = default;
-    // Takes the block of an arriving message 1151 when it may be handled (a block the host
-    // gave a window of this process, or a plug-in's record block); any other value gives an
-    // empty owner, whose record is empty and which frees nothing. A block is handed out once;
-    // a plug-in's unterminated record block is freed here. The verdict, when asked for,
-    // says why.
-    static CBusBlock Accept(LPARAM _lBlock, EBlockVerdict* _peVerdict = nullptr);
+    // Takes the block of an arriving message 1151 of the type when it may be handled (a block
+    // the host gave a window of this process as that type, or a plug-in's record block); any
+    // other value gives an empty owner, whose record is empty and which frees nothing. A
+    // block is handed out once; a plug-in's unterminated record block is freed here. The
+    // verdict, when asked for, says why.
+    static CBusBlock Accept(LPARAM _lBlock, UINT _uType, EBlockVerdict* _peVerdict = nullptr);
 
     CBusBlock(CBusBlock&& _other) noexcept;
     CBusBlock& operator=(CBusBlock&& _other) noexcept;

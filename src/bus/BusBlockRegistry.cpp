@@ -90,13 +90,13 @@ CBusBlockRegistry& BusBlocks()
     return s_registry;
 }
 
-void CBusBlockRegistry::AddPending(LPARAM _lBlock, EOrigin _eOrigin)
+void CBusBlockRegistry::AddPending(LPARAM _lBlock, UINT _uType, EOrigin _eOrigin)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    AddLocked(_lBlock, SEntry{_eOrigin, false});
+    AddLocked(_lBlock, SEntry{_eOrigin, false, _uType});
 }
 
-bool CBusBlockRegistry::AddPosted(LPARAM _lBlock, EOrigin _eOrigin)
+bool CBusBlockRegistry::AddPosted(LPARAM _lBlock, UINT _uType, EOrigin _eOrigin)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_cWaiting >= MAX_WAITING)
@@ -104,7 +104,7 @@ bool CBusBlockRegistry::AddPosted(LPARAM _lBlock, EOrigin _eOrigin)
         ++m_uRefusedPosts;
         return false;
     }
-    AddLocked(_lBlock, SEntry{_eOrigin, false});
+    AddLocked(_lBlock, SEntry{_eOrigin, false, _uType});
     return true;
 }
 
@@ -119,10 +119,10 @@ void CBusBlockRegistry::Forget(LPARAM _lBlock)
 void CBusBlockRegistry::HoldBuffer(LPARAM _lBuffer)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    AddLocked(_lBuffer, SEntry{EOrigin::Buffer, true});
+    AddLocked(_lBuffer, SEntry{EOrigin::Buffer, true, 0});
 }
 
-EBlockVerdict CBusBlockRegistry::Accept(LPARAM _lBlock)
+EBlockVerdict CBusBlockRegistry::Accept(LPARAM _lBlock, UINT _uType)
 {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -131,6 +131,8 @@ EBlockVerdict CBusBlockRegistry::Accept(LPARAM _lBlock)
         {
             if (it->second.bAccepted)
                 return EBlockVerdict::Busy;
+            if (it->second.uType != _uType)
+                return EBlockVerdict::OtherType;
             it->second.bAccepted = true;
             --m_cWaiting;
             return EBlockVerdict::Taken;
@@ -141,8 +143,8 @@ EBlockVerdict CBusBlockRegistry::Accept(LPARAM _lBlock)
     if (eVerdict != EBlockVerdict::Taken)
         return eVerdict;
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_mapBlocks.emplace(_lBlock, SEntry{EOrigin::Plugin, true}).second ? EBlockVerdict::Taken
-                                                                              : EBlockVerdict::Busy;
+    return m_mapBlocks.emplace(_lBlock, SEntry{EOrigin::Plugin, true, _uType}).second ? EBlockVerdict::Taken
+                                                                                      : EBlockVerdict::Busy;
 }
 
 bool CBusBlockRegistry::IsKnown(LPARAM _lBlock) const

@@ -13,6 +13,7 @@ enum class EBlockVerdict
 {
     Taken,           // the host's own block, or a plug-in's record block: read, then freed
     Busy,            // a block that is already being handled, or a record buffer of the host
+    OtherType,       // the host's own block on its way in a message of another type: left waiting
     NoRecordBlock,   // not a live fixed block of this process beginning with the record header
     Unterminated,    // a plug-in's record block without a terminator: freed unread
 };
@@ -33,19 +34,22 @@ public:
     // A start with 192 plug-ins posts a few hundred trace records before the queue is served.
     static constexpr size_t MAX_WAITING = 4096;
 
-    // A block the host sends to its own window; ForeignText marks a record that arrived as
-    // window text from another process (its "MemBlock" is that process's).
-    void AddPending(LPARAM _lBlock, EOrigin _eOrigin);
+    // A block the host sends to its own window as a message of the type; ForeignText marks a
+    // record that arrived as window text from another process (its "MemBlock" is that
+    // process's).
+    void AddPending(LPARAM _lBlock, UINT _uType, EOrigin _eOrigin);
     // The same for a block the host posts; false (and counted as refused) when MAX_WAITING
     // blocks already wait.
-    bool AddPosted(LPARAM _lBlock, EOrigin _eOrigin);
+    bool AddPosted(LPARAM _lBlock, UINT _uType, EOrigin _eOrigin);
     // A pending block that was not delivered after all, or a record buffer that ends.
     void Forget(LPARAM _lBlock);
     // A buffer in which the host builds a record: never taken for a message while it lives.
     void HoldBuffer(LPARAM _lBuffer);
-    // Takes a block for handling: a pending block of the host, or an untracked live fixed
-    // block beginning with the record header and terminated within the block.
-    EBlockVerdict Accept(LPARAM _lBlock);
+    // Takes a block arriving in a message of the type for handling: a pending block of the
+    // host sent or posted as that type (another process that names it in a message of
+    // another type cannot turn the record into one), or an untracked live fixed block
+    // beginning with the record header and terminated within the block.
+    EBlockVerdict Accept(LPARAM _lBlock, UINT _uType);
     // True when the block is known (pending, being handled, or a record buffer).
     bool IsKnown(LPARAM _lBlock) const;
     // True when the block is a message's block (waiting or being handled), not a buffer.
@@ -63,6 +67,7 @@ private:
     {
         EOrigin eOrigin;
         bool bAccepted;
+        UINT uType;   // the message type a pending block of the host travels as
     };
     // Puts the entry on account in place of an earlier one; a waiting block counts.
     void AddLocked(LPARAM _lBlock, SEntry _entry);

@@ -47,10 +47,10 @@ int DeliverBlock(HWND _hWnd, BOOL _bSynchronous, UINT _uType, HGLOBAL _hBlock, C
     if (_bSynchronous)
     {
         if (bOwnWindow)
-            BusBlocks().AddPending(lBlock, _eOrigin);
+            BusBlocks().AddPending(lBlock, _uType, _eOrigin);
         return static_cast<int>(SendMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock));
     }
-    if (bOwnWindow && !BusBlocks().AddPosted(lBlock, _eOrigin))
+    if (bOwnWindow && !BusBlocks().AddPosted(lBlock, _uType, _eOrigin))
         return SettlePost(FALSE, _hBlock);
     return SettlePost(PostMessageW(_hWnd, WM_QEL_BUS, _uType, lBlock), _hBlock);
 }

@@ -28,13 +28,13 @@ CCaptureWindow::~CCaptureWindow()
     for (const SentMessage& message : m_vecSent)
     {
         if (message.uMsg == WM_QEL_BUS)
-            CBusBlock::Accept(message.lParam).Release();
+            CBusBlock::Accept(message.lParam, static_cast<UINT>(message.wParam)).Release();
     }
     MSG msg;
     while (PeekMessageW(&msg, m_hWnd, 0, 0, PM_REMOVE))
     {
         if (msg.message == WM_QEL_BUS)
-            CBusBlock::Accept(msg.lParam).Release();
+            CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam)).Release();
     }
     DestroyWindow(m_hWnd);
 }
@@ -68,7 +68,7 @@ bool CCaptureWindow::TakeRecord(UINT _uType, std::wstring* _pstrRecord)
         const bool bMatch = msg.wParam == _uType;
         if (bMatch)
             *_pstrRecord = RecordOfBlock(msg.lParam);
-        CBusBlock::Accept(msg.lParam).Release();
+        CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam)).Release();
         if (bMatch)
             return true;
     }
@@ -85,7 +85,7 @@ std::vector<PostedRecord> CCaptureWindow::TakeRecords()
         const UINT uType = static_cast<UINT>(msg.wParam);
         vecRecords.push_back({uType, GetBusValue(pszRecord, uType == QEL_BUSMSG_LASTERROR ? L"LastErr" : L"Text"),
                               GetBusValue2(pszRecord, L"Level"), GetBusValue2(pszRecord, L"Thread")});
-        CBusBlock::Accept(msg.lParam).Release();
+        CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam)).Release();
     }
     return vecRecords;
 }

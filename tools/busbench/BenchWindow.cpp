@@ -22,7 +22,7 @@ LRESULT CALLBACK BenchWndProc(HWND _hWnd, UINT _uMsg, WPARAM _wParam, LPARAM _lP
     {
         ++g_lDispatched;
         const UINT uType = static_cast<UINT>(_wParam);
-        CBusBlock block = CBusBlock::Accept(_lParam);
+        CBusBlock block = CBusBlock::Accept(_lParam, uType);
         block.Record();   // the host reads it for the types it consumes or acts on
         return DistributeBusMessageToLists(uType, std::move(block));
     }

@@ -57,8 +57,8 @@ void PrintBusPathSteps(HWND _hWnd, const wchar_t* _pszRecord)
     }) / 500);
     PrintStep("whole path without the queue", TimePerCall(CALLS, [_pszRecord] {
         const LPARAM lNew = reinterpret_cast<LPARAM>(NewRecordBlock(_pszRecord));
-        BusBlocks().AddPending(lNew, CBusBlockRegistry::EOrigin::Host);
-        CBusBlock block = CBusBlock::Accept(lNew);
+        BusBlocks().AddPending(lNew, QEL_BUSMSG_TRACE, CBusBlockRegistry::EOrigin::Host);
+        CBusBlock block = CBusBlock::Accept(lNew, QEL_BUSMSG_TRACE);
         block.Record();
         g_lSink += DistributeBusMessageToLists(QEL_BUSMSG_TRACE, std::move(block));
     }));
@@ -66,11 +66,11 @@ void PrintBusPathSteps(HWND _hWnd, const wchar_t* _pszRecord)
     const LPARAM lBlock = reinterpret_cast<LPARAM>(hBlock);
     PrintStep("account: add, accept, finish", TimePerCall(CALLS, [lBlock] {
         CBusBlockRegistry::EOrigin eOrigin;
-        BusBlocks().AddPending(lBlock, CBusBlockRegistry::EOrigin::Host);
-        g_lSink += BusBlocks().Accept(lBlock) == EBlockVerdict::Taken;
+        BusBlocks().AddPending(lBlock, QEL_BUSMSG_TRACE, CBusBlockRegistry::EOrigin::Host);
+        g_lSink += BusBlocks().Accept(lBlock, QEL_BUSMSG_TRACE) == EBlockVerdict::Taken;
         g_lSink += BusBlocks().Finish(lBlock, &eOrigin);
     }));
-    BusBlocks().AddPending(lBlock, CBusBlockRegistry::EOrigin::Host);
+    BusBlocks().AddPending(lBlock, QEL_BUSMSG_TRACE, CBusBlockRegistry::EOrigin::Host);
     PrintStep("RecordOfBlock", TimePerCall(CALLS, [lBlock] { g_lSink += *RecordOfBlock(lBlock); }));
     PrintStep("GlobalSize", TimePerCall(CALLS, [hBlock] { g_lSink += GlobalSize(hBlock); }));
     PrintStep("GetBusHandle(MemBlock)", TimePerCall(CALLS, [_pszRecord] { g_lSink += GetBusHandle(_pszRecord, L"MemBlock"); }));

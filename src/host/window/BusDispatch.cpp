@@ -211,6 +211,7 @@ const wchar_t* RefusalReason(EBlockVerdict _eVerdict)
     switch (_eVerdict)
     {
     case EBlockVerdict::Busy: return L"already being handled";
+    case EBlockVerdict::OtherType: return L"a record of the host's on its way as another type";
     case EBlockVerdict::Unterminated: return L"record without terminator in its block, freed";
     default: return L"no record block of this process";
     }
@@ -235,7 +236,7 @@ LRESULT OnBusMessage(HWND _hWnd, UINT _uType, LPARAM _lBlock)
     // From here on only a block the host may handle is used; any other value becomes 0,
     // an empty record that frees nothing.
     EBlockVerdict eVerdict = EBlockVerdict::Taken;
-    CBusBlock block = CBusBlock::Accept(_lBlock, &eVerdict);
+    CBusBlock block = CBusBlock::Accept(_lBlock, _uType, &eVerdict);
     TraceRefusals(_uType, _lBlock, eVerdict);
     if (ConsumeBusMessage(_uType, block))
         return 0;

@@ -12,7 +12,6 @@
 namespace {
 
 const UINT TRIGGER_TYPE = 90;
-const UINT MARKER_TYPE = 45;
 
 // A probe of the extra list that posts one shaped record of the type when the trigger arrives.
 tvr::ProbeSettings Poster(UINT _uType, const wchar_t* _pszEvent)
@@ -32,7 +31,7 @@ SIZE_T PrivateUsage(HANDLE _hProcess)
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
-} // namespace
+}   // namespace
 
 class BusBlockSystemTest : public HostWindowTest
 {
@@ -63,11 +62,13 @@ protected:
     // The debug probe's record of that type holding the event.
     bool WaitForEvent(UINT _uType, const std::string& _strEvent) const
     {
-        return tvr::WaitUntil([&] {
-            const auto vecCalls = Received(_uType);
-            return std::any_of(vecCalls.begin(), vecCalls.end(),
-                               [&](const tvr::ProbeCall& _call) { return _call.Field("Event") == _strEvent; });
-        }, 10000);
+        return tvr::WaitUntil(
+            [&] {
+                const auto vecCalls = Received(_uType);
+                return std::any_of(vecCalls.begin(), vecCalls.end(),
+                                   [&](const tvr::ProbeCall& _call) { return _call.Field("Event") == _strEvent; });
+            },
+            10000);
     }
 };
 
@@ -130,16 +131,19 @@ TEST_F(BusBlockSystemTest, CommandFloodFromOutsideHoldsBoundedMemoryAndTheHostSt
             cbPeak = std::max(cbPeak, PrivateUsage(m_Host.Handle()));
     }
     // The host handles the commands at once and their records later, after all of them.
-    const size_t uMarkers = Received(MARKER_TYPE).size();
-    ASSERT_TRUE(PostMessageW(m_hWnd, WM_QEL_BUS, MARKER_TYPE, 0));
-    ASSERT_TRUE(tvr::WaitUntil([&] {
-        cbPeak = std::max(cbPeak, PrivateUsage(m_Host.Handle()));
-        return Received(MARKER_TYPE).size() > uMarkers;
-    }, 150000));
+    const size_t uMarkers = Received(SYNC_MARKER_TYPE).size();
+    ASSERT_TRUE(PostMessageW(m_hWnd, WM_QEL_BUS, SYNC_MARKER_TYPE, 0));
+    ASSERT_TRUE(tvr::WaitUntil(
+        [&] {
+            cbPeak = std::max(cbPeak, PrivateUsage(m_Host.Handle()));
+            return Received(SYNC_MARKER_TYPE).size() > uMarkers;
+        },
+        150000));
     // At most 4096 blocks of 32 KB waited (128 MB); unbounded, 40,000 of them held 1.3 GB.
     EXPECT_LT(cbPeak, cbBefore + 256 * 1024 * 1024) << "peak " << (cbPeak - cbBefore) / (1024 * 1024) << " MB";
     EXPECT_GE(Received(QEL_BUSMSG_MENUCOMMAND).size(), 1000u);
     EXPECT_FALSE(TraceLines("records not posted").empty());
     ExpectAlive();
-    Sync();
+    // The records of the last commands were posted behind the marker.
+    Sync(150000);
 }

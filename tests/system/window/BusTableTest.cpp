@@ -14,7 +14,7 @@ LRESULT SendBus(HWND _hWnd, UINT _uType)
     return static_cast<LRESULT>(dwResult);
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(HostWindowTest, UnknownTypeIsOnlyDistributedAndItsResultComesBack)
 {
@@ -31,10 +31,10 @@ TEST_F(HostWindowTest, UnknownTypeIsOnlyDistributedAndItsResultComesBack)
 TEST_F(HostWindowTest, ConsumedTypesStayWithTheHostAndAnswerZero)
 {
     StartHost();
-    const UINT auConsumed[] = {QEL_BUSMSG_MENUENABLE, QEL_BUSMSG_HOSTCOMMAND, QEL_BUSMSG_SHOWCONFIG,
-                               QEL_BUSMSG_MENUADD,    QEL_BUSMSG_SETICON,     QEL_BUSMSG_CLOSECONFIG,
-                               QEL_BUSMSG_MENUITEM,   QEL_BUSMSG_MENUTEXT,    QEL_BUSMSG_LASTERROR,
-                               QEL_BUSMSG_MENUSEPARATOR, QEL_BUSMSG_MENUCHECK, QEL_BUSMSG_VERSIONINFO};
+    const UINT auConsumed[] = {QEL_BUSMSG_MENUENABLE,    QEL_BUSMSG_HOSTCOMMAND, QEL_BUSMSG_SHOWCONFIG,
+                               QEL_BUSMSG_MENUADD,       QEL_BUSMSG_SETICON,     QEL_BUSMSG_CLOSECONFIG,
+                               QEL_BUSMSG_MENUITEM,      QEL_BUSMSG_MENUTEXT,    QEL_BUSMSG_LASTERROR,
+                               QEL_BUSMSG_MENUSEPARATOR, QEL_BUSMSG_MENUCHECK,   QEL_BUSMSG_VERSIONINFO};
     for (UINT uType : auConsumed)
     {
         EXPECT_EQ(0, SendBus(m_hWnd, uType)) << uType;
@@ -68,13 +68,13 @@ TEST_F(HostWindowTest, LastErrorIsStoredVerbatim)
 TEST_F(HostWindowTest, StatusStatesGoToTheStatusReportAndThePlugins)
 {
     StartHost();
-    const std::pair<const wchar_t*, const wchar_t*> states[] = {
-        {L"0", L"STOPPED"}, {L"1", L"STARTING"}, {L"2", L"OK"}, {L"3", L"ERROR"},
-        {L"4", L"PAUSED"},  {L"9", L"UNKNOWN"}};
+    const std::pair<const wchar_t*, const wchar_t*> states[] = {{L"0", L"STOPPED"}, {L"1", L"STARTING"},
+                                                                {L"2", L"OK"},      {L"3", L"ERROR"},
+                                                                {L"4", L"PAUSED"},  {L"9", L"UNKNOWN"}};
     for (const auto& state : states)
     {
-        SendRecordText(m_hWnd, MakeRecord(QEL_BUSMSG_STATUS, {{L"State", state.first}, {L"Text", L"t"},
-                                                              {L"Instance", L"00001234"}}));
+        SendRecordText(m_hWnd, MakeRecord(QEL_BUSMSG_STATUS,
+                                          {{L"State", state.first}, {L"Text", L"t"}, {L"Instance", L"00001234"}}));
         Sync();
         EXPECT_EQ(state.second, StatusReportValue(L"ProgramStatus", L"Status")) << state.second;
     }
@@ -102,8 +102,8 @@ TEST_F(HostWindowTest, VersionInfoIsTracedAtLevelOne)
 {
     StartHost();
     SendRecordText(m_hWnd, MakeRecord(QEL_BUSMSG_DEBUGLEVEL, {{L"Level", L"1"}}));
-    SendRecordText(m_hWnd, MakeRecord(QEL_BUSMSG_VERSIONINFO, {{L"HighestVersion", L"2.0.0.0"},
-                                                               {L"ActualVersion", L"1.0.3.0"}}));
+    SendRecordText(
+        m_hWnd, MakeRecord(QEL_BUSMSG_VERSIONINFO, {{L"HighestVersion", L"2.0.0.0"}, {L"ActualVersion", L"1.0.3.0"}}));
     ASSERT_TRUE(WaitForTrace("Event.QEL_BUSMSG_VERSIONINFO.End"));
     EXPECT_EQ(1u, TraceLines("Event.QEL_BUSMSG_VERSIONINFO.Var.szHighestVersion: 2.0.0.0").size());
     EXPECT_EQ(1u, TraceLines("Event.QEL_BUSMSG_VERSIONINFO.Var.szActualVersion: 1.0.3.0").size());

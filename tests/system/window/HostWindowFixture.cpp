@@ -59,18 +59,21 @@ bool HostWindowTest::WaitForTrace(const std::string& _strPart, DWORD _dwTimeoutM
     return tvr::WaitUntil([&] { return !TraceLines(_strPart).empty(); }, _dwTimeoutMs);
 }
 
-void HostWindowTest::Sync()
+bool HostWindowTest::DrainPosted(DWORD _dwTimeoutMs) const
 {
-    const std::string strMarker = "sync" + std::to_string(++m_iSyncCount);
-    tvr::SendRecordText(m_hWnd, tvr::MakeRecord(QEL_BUSMSG_CALLEVENT, {{L"Event", tvr::Utf8ToWide(strMarker)}}));
-    ASSERT_TRUE(tvr::WaitUntil(
-        [&] {
-            for (const tvr::ProbeCall& call : Received(QEL_BUSMSG_CALLEVENT))
-                if (call.Field("Event") == strMarker)
-                    return true;
-            return false;
-        },
-        5000));
+    // Posted, so it queues behind every message posted before it; sent messages, and the
+    // records the host posts to itself while handling them, are ahead of it too.
+    const size_t uMarkers = Received(SYNC_MARKER_TYPE).size();
+    if (!PostMessageW(m_hWnd, WM_QEL_BUS, SYNC_MARKER_TYPE, 0))
+        return false;
+    const auto markerArrived = [&] { return Received(SYNC_MARKER_TYPE).size() > uMarkers; };
+    tvr::WaitUntil([&] { return markerArrived() || !m_Host.IsRunning(); }, _dwTimeoutMs);
+    return markerArrived();
+}
+
+void HostWindowTest::Sync(DWORD _dwTimeoutMs)
+{
+    ASSERT_TRUE(DrainPosted(_dwTimeoutMs));
 }
 
 void HostWindowTest::ExpectAlive()

@@ -22,9 +22,12 @@ protected:
     // Trace lines (type 4) received whose text contains the part.
     std::vector<tvr::ProbeCall> TraceLines(const std::string& _strPart) const;
     bool WaitForTrace(const std::string& _strPart, DWORD _dwTimeoutMs = 5000) const;
-    // Sends a type-44 marker and waits until the probe has it: everything handed over
-    // before it has been handled.
-    void Sync();
+    // Posts a marker of a type nobody uses and waits until the probe has it (true) or the
+    // host has ended: everything sent or posted before the marker has been handled.
+    static const UINT SYNC_MARKER_TYPE = 45;
+    bool DrainPosted(DWORD _dwTimeoutMs) const;
+    // The same, failing the test unless the marker arrives.
+    void Sync(DWORD _dwTimeoutMs = 5000);
     // The host still answers: a sent bus message comes back with the plug-ins' result.
     void ExpectAlive();
     // A value of this host's status report (kept beside the program, see StartHost).
@@ -34,5 +37,4 @@ protected:
     tvr::CHostProcess m_Host;
     std::wstring m_strLog;
     HWND m_hWnd = nullptr;
-    int m_iSyncCount = 0;
 };

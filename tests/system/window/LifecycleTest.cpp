@@ -68,6 +68,6 @@ TEST_F(HostWindowTest, SetTextWithoutRecordChangesNothing)
     Sync();
     const auto vecLog = tvr::ReadProbeLog(m_strLog);
     for (size_t i = uBusCalls; i < vecLog.size(); ++i)
-        EXPECT_TRUE(vecLog[i].strType == "4" || vecLog[i].Field("Event").rfind("sync", 0) == 0)
+        EXPECT_TRUE(vecLog[i].strType == "4" || vecLog[i].strType == std::to_string(SYNC_MARKER_TYPE))
             << vecLog[i].strCall << " " << vecLog[i].strType;
 }

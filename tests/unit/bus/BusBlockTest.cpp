@@ -20,8 +20,8 @@ const size_t BLOCK_CHARS = 16384 + 2;
 
 std::wstring Record(UINT _uType, const std::wstring& _strFields = L"")
 {
-    return std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">" + std::to_wstring(_uType) +
-           L"</value>\r\n" + _strFields + BUS_RECORD_FOOTER;
+    return std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">" + std::to_wstring(_uType) + L"</value>\r\n" +
+           _strFields + BUS_RECORD_FOOTER;
 }
 
 std::wstring MemBlockField(HGLOBAL _hBlock)
@@ -48,18 +48,18 @@ bool IsLive(const void* _p)
     return HeapValidate(GetProcessHeap(), 0, _p) != FALSE;
 }
 
-} // namespace
+}   // namespace
 
 TEST(BusBlock, PluginRecordIsAcceptedOnceReadAndFreedWithItsMemBlock)
 {
     HGLOBAL hData = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 64);
     HGLOBAL hBlock = PluginBlock(Record(44, MemBlockField(hData)));
-    CBusBlock block = CBusBlock::Accept(L(hBlock));
+    CBusBlock block = CBusBlock::Accept(L(hBlock), 44);
     ASSERT_EQ(L(hBlock), block.Value());
     EXPECT_EQ(Record(44, MemBlockField(hData)), block.Record());
     // A second message naming the block while it is handled gets an empty record.
     EBlockVerdict eVerdict = EBlockVerdict::Taken;
-    EXPECT_EQ(0, CBusBlock::Accept(L(hBlock), &eVerdict).Value());
+    EXPECT_EQ(0, CBusBlock::Accept(L(hBlock), 44, &eVerdict).Value());
     EXPECT_EQ(EBlockVerdict::Busy, eVerdict);
     block.Release();
     EXPECT_FALSE(IsLive(hBlock));
@@ -90,7 +90,7 @@ TEST(BusBlock, HarmlessVariationsOfPluginBlocksAreReadAsFarAsTheyGoAndFreed)
         SCOPED_TRACE(testCase.pszCase);
         const size_t cchBlock = testCase.cchBlock ? testCase.cchBlock : testCase.strText.size() + 1;
         HGLOBAL hBlock = PluginBlock(testCase.strText, cchBlock);
-        CBusBlock block = CBusBlock::Accept(L(hBlock));
+        CBusBlock block = CBusBlock::Accept(L(hBlock), 44);
         ASSERT_EQ(L(hBlock), block.Value());
         EXPECT_EQ(testCase.strText, block.Record());
         EXPECT_STREQ(L"", GetBusValue(block.Record(), L"Text"));
@@ -117,12 +117,22 @@ TEST(BusBlock, ValuesThatAreNoLiveFixedRecordBlockAreRefusedAndKept)
     wcscpy(pszMovable, strRecord.c_str());
     CBusRecordBuilder builder(44, BUS_RECORD_CAPACITY);
     HMODULE hExe = GetModuleHandleW(nullptr);
-    const LPARAM alCandidates[] = {L(vecRecordCopy.data()), L(pText.get()), L(hPlain), L(hFreed), L(hMovable),
-                                   L(pszMovable), L(builder.Text()), L(hPlain) + 16, L(hExe),
-                                   reinterpret_cast<LPARAM>(&IsLive), 1, -1, 0x12345678};
+    const LPARAM alCandidates[] = {L(vecRecordCopy.data()),
+                                   L(pText.get()),
+                                   L(hPlain),
+                                   L(hFreed),
+                                   L(hMovable),
+                                   L(pszMovable),
+                                   L(builder.Text()),
+                                   L(hPlain) + 16,
+                                   L(hExe),
+                                   reinterpret_cast<LPARAM>(&IsLive),
+                                   1,
+                                   -1,
+                                   0x12345678};
     for (LPARAM lCandidate : alCandidates)
     {
-        EXPECT_EQ(0, CBusBlock::Accept(lCandidate).Value()) << lCandidate;
+        EXPECT_EQ(0, CBusBlock::Accept(lCandidate, 44).Value()) << lCandidate;
     }
     EXPECT_TRUE(IsLive(hPlain));
     EXPECT_TRUE(IsLive(pszMovable));
@@ -140,7 +150,7 @@ TEST(BusBlock, PluginBlockWithoutTerminatorIsRefusedAndFreed)
     wchar_t* pszBlock = static_cast<wchar_t*>(hBlock);
     std::fill(pszBlock + Record(44).size(), pszBlock + 1024, L'x');
     EBlockVerdict eVerdict = EBlockVerdict::Taken;
-    EXPECT_EQ(0, CBusBlock::Accept(L(hBlock), &eVerdict).Value());
+    EXPECT_EQ(0, CBusBlock::Accept(L(hBlock), 44, &eVerdict).Value());
     EXPECT_EQ(EBlockVerdict::Unterminated, eVerdict);
     EXPECT_FALSE(IsLive(hBlock));
 }
@@ -163,16 +173,14 @@ TEST(BusBlock, MemBlockIsFreedOnlyWhenItIsALiveGlobalHandleOfNoOtherMessage)
         const void* pData;   // the heap block behind it
         bool bFreed;
     } aCases[] = {
-        {L(hFixed), hFixed, true},
-        {L(hMovable), pMovableData, true},
+        {L(hFixed), hFixed, true},          {L(hMovable), pMovableData, true},
         {L(pOtherData), pOtherData, false},   // the block of a movable handle, not a handle
-        {L(&iOnStack), nullptr, false},
-        {L(hStale), nullptr, false},
+        {L(&iOnStack), nullptr, false},     {L(hStale), nullptr, false},
     };
     for (auto& testCase : aCases)
     {
         HGLOBAL hBlock = PluginBlock(Record(44, MemBlockField(reinterpret_cast<HGLOBAL>(testCase.lMemBlock))));
-        CBusBlock block = CBusBlock::Accept(L(hBlock));
+        CBusBlock block = CBusBlock::Accept(L(hBlock), 44);
         ASSERT_EQ(L(hBlock), block.Value());
         block.Release();
         if (testCase.pData)
@@ -191,10 +199,10 @@ TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
     HGLOBAL hData = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, 64);
     // A record that arrived as window text: its MemBlock names the sender's memory.
     HGLOBAL hText = PluginBlock(Record(44, MemBlockField(hData)), 16384);
-    BusBlocks().AddPending(L(hText), CBusBlockRegistry::EOrigin::ForeignText);
-    CBusBlock text = CBusBlock::Accept(L(hText));
+    BusBlocks().AddPending(L(hText), 44, CBusBlockRegistry::EOrigin::ForeignText);
+    CBusBlock text = CBusBlock::Accept(L(hText), 44);
     ASSERT_EQ(L(hText), text.Value());
-    EXPECT_EQ(0, CBusBlock::Accept(L(hText)).Value());
+    EXPECT_EQ(0, CBusBlock::Accept(L(hText), 44).Value());
     text.Release();
     EXPECT_FALSE(IsLive(hText));
     EXPECT_TRUE(IsLive(hData));
@@ -202,16 +210,16 @@ TEST(BusBlock, HostBlocksAreTakenOnceAndForeignTextNeverFreesItsMemBlock)
     // A host block needs no record shape, but a MemBlock that is another record on its
     // way is not this message's to free.
     HGLOBAL hOther = PluginBlock(Record(4), 16384);
-    BusBlocks().AddPending(L(hOther), CBusBlockRegistry::EOrigin::Host);
+    BusBlocks().AddPending(L(hOther), 4, CBusBlockRegistry::EOrigin::Host);
     HGLOBAL hHost = PluginBlock(L"<host>" + MemBlockField(hOther) + L"</value>", 64);
-    BusBlocks().AddPending(L(hHost), CBusBlockRegistry::EOrigin::Host);
-    CBusBlock host = CBusBlock::Accept(L(hHost));
+    BusBlocks().AddPending(L(hHost), 44, CBusBlockRegistry::EOrigin::Host);
+    CBusBlock host = CBusBlock::Accept(L(hHost), 44);
     ASSERT_EQ(L(hHost), host.Value());
     host.Release();
     EXPECT_FALSE(IsLive(hHost));
     EXPECT_TRUE(IsLive(hOther));
     EXPECT_TRUE(BusBlocks().IsKnown(L(hOther)));
-    CBusBlock::Accept(L(hOther)).Release();
+    CBusBlock::Accept(L(hOther), 4).Release();
     EXPECT_FALSE(IsLive(hOther));
     GlobalFree(hData);
 }
@@ -226,7 +234,13 @@ TEST(BusBlock, PostedBlocksOfThisProcessArePendingUntilHandled)
     ASSERT_TRUE(PeekMessageW(&msg, hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE));
     EXPECT_EQ(uBefore + 1, BusBlocks().PendingCount());
     EXPECT_TRUE(BusBlocks().IsKnown(msg.lParam));
-    CBusBlock block = CBusBlock::Accept(msg.lParam);
+    // Another process that names the waiting block in a message of another type gets nothing,
+    // and the block still waits for its own message.
+    EBlockVerdict eVerdict = EBlockVerdict::Taken;
+    EXPECT_EQ(0, CBusBlock::Accept(msg.lParam, QEL_BUSMSG_STATUS, &eVerdict).Value());
+    EXPECT_EQ(EBlockVerdict::OtherType, eVerdict);
+    EXPECT_TRUE(IsLive(reinterpret_cast<void*>(msg.lParam)));
+    CBusBlock block = CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam));
     ASSERT_EQ(msg.lParam, block.Value());
     EXPECT_STREQ(L"<any text>", block.Record());
     block.Release();
@@ -244,7 +258,7 @@ TEST(BusBlock, GuessesOverThisProcesssHeapAreRefusedWithoutFault)
     ASSERT_GT(vecGuesses.size(), 1000u);
     size_t uAccepted = 0;
     for (LPARAM lGuess : vecGuesses)
-        uAccepted += CBusBlock::Accept(lGuess).Value() != 0;
+        uAccepted += CBusBlock::Accept(lGuess, 44).Value() != 0;
     EXPECT_EQ(0u, uAccepted);
 }
 
@@ -258,12 +272,14 @@ TEST(BusBlock, EveryPathOfAnAcceptedBlockTakesItOffTheAccountAndFreesIt)
     } aPaths[] = {
         {"consumed: the owner ends", [](CBusBlock&& _block) { CBusBlock consumed = std::move(_block); }},
         {"distributed", [](CBusBlock&& _block) { DistributeBusMessageToLists(44, std::move(_block)); }},
-        {"replaced by another owner", [](CBusBlock&& _block) {
+        {"replaced by another owner",
+         [](CBusBlock&& _block) {
              CBusBlock held = std::move(_block);
              held = CBusBlock();
          }},
-        {"named again while handled", [](CBusBlock&& _block) {
-             EXPECT_EQ(0, CBusBlock::Accept(_block.Value()).Value());
+        {"named again while handled",
+         [](CBusBlock&& _block) {
+             EXPECT_EQ(0, CBusBlock::Accept(_block.Value(), 44).Value());
              CBusBlock consumed = std::move(_block);
          }},
     };
@@ -276,7 +292,7 @@ TEST(BusBlock, EveryPathOfAnAcceptedBlockTakesItOffTheAccountAndFreesIt)
         ASSERT_EQ(1, PostBusRecord(hWnd, FALSE, 44, Record(44).c_str()));
         MSG msg = {};
         ASSERT_TRUE(PeekMessageW(&msg, hWnd, WM_QEL_BUS, WM_QEL_BUS, PM_REMOVE));
-        CBusBlock block = CBusBlock::Accept(msg.lParam);
+        CBusBlock block = CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam));
         ASSERT_EQ(msg.lParam, block.Value());
         path.pfnPath(std::move(block));
         EXPECT_EQ(0, block.Value());

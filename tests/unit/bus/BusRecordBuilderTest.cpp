@@ -77,7 +77,7 @@ private:
     SIZE_T m_cbPage = 0;
 };
 
-} // namespace
+}   // namespace
 
 TEST(BusRecordBuilder, CutsEveryLineExactlyAsFormattingItAloneAndAppending)
 {
@@ -126,7 +126,7 @@ TEST(BusBlockRead, KnownBlockWithoutTerminatorReadsAsEmptyRecord)
     ASSERT_EQ(1, PostBusRecord(sink.Handle(), FALSE, 44, L"<record>"));
     MSG msg;
     ASSERT_TRUE(sink.TakePosted(WM_QEL_BUS, &msg));
-    CBusBlock block = CBusBlock::Accept(msg.lParam);
+    CBusBlock block = CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam));
     ASSERT_EQ(msg.lParam, block.Value());
     EXPECT_STREQ(L"<record>", block.Record());
     // Whoever filled the whole block left no terminator in it: nothing past it is read.

@@ -34,8 +34,8 @@ const SIZE_T MIN_BLOCK_BYTES = (16384 + 2) * sizeof(wchar_t);
 
 std::wstring TypeOnlyRecord(UINT _uType)
 {
-    return std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">" + std::to_wstring(_uType) +
-           L"</value>\r\n" + BUS_RECORD_FOOTER;
+    return std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">" + std::to_wstring(_uType) + L"</value>\r\n" +
+           BUS_RECORD_FOOTER;
 }
 
 HGLOBAL AllocText(const std::wstring& _strText, SIZE_T _cchBlock, UINT _uFlags = GMEM_FIXED | GMEM_ZEROINIT)
@@ -51,7 +51,7 @@ bool IsLiveHeapBlock(HANDLE _hHeap, const void* _pBlock)
     return HeapValidate(_hHeap, 0, _pBlock) != FALSE;
 }
 
-} // namespace
+}   // namespace
 
 TEST(BusTransport, BlocksHoldAtLeast16384PlusTwoCharacters)
 {
@@ -119,7 +119,7 @@ TEST(BusTransport, FailedPostFreesTheBlockAndReturnsZero)
     ASSERT_FALSE(bPosted);
     HGLOBAL hBlock = AllocText(TypeOnlyRecord(4), 16386);
     const LPARAM lBlock = reinterpret_cast<LPARAM>(hBlock);
-    BusBlocks().AddPending(lBlock, CBusBlockRegistry::EOrigin::Host);
+    BusBlocks().AddPending(lBlock, 4, CBusBlockRegistry::EOrigin::Host);
     EXPECT_EQ(0, SettlePost(bPosted, hBlock));
     EXPECT_FALSE(IsLiveHeapBlock(GetProcessHeap(), hBlock));
     EXPECT_FALSE(BusBlocks().IsKnown(lBlock));
@@ -143,20 +143,23 @@ TEST(BusTransport, HostSendersWriteTheirFieldsInCatalogueOrder)
                       strFooter,
                   sink.Sent()[_uIndex].strText);
     };
-    expect(0, 4, L" <value keyword=\"Level\">2</value>\r\n <value keyword=\"Text\">Func.X.Begin</value>\r\n"
-                 L" <value keyword=\"Thread\">77</value>\r\n");
+    expect(0, 4,
+           L" <value keyword=\"Level\">2</value>\r\n <value keyword=\"Text\">Func.X.Begin</value>\r\n"
+           L" <value keyword=\"Thread\">77</value>\r\n");
     expect(1, 33, L" <value keyword=\"PluginID\">4711</value>\r\n <value keyword=\"PluginInitiated\">0</value>\r\n");
-    expect(2, 76, L" <value keyword=\"SchemeIndex\">1</value>\r\n <value keyword=\"UsedFont\">Tahoma</value>\r\n"
-                  L" <value keyword=\"UsedLanguage\"></value>\r\n");
+    expect(2, 76,
+           L" <value keyword=\"SchemeIndex\">1</value>\r\n <value keyword=\"UsedFont\">Tahoma</value>\r\n"
+           L" <value keyword=\"UsedLanguage\"></value>\r\n");
     expect(3, 66, L" <value keyword=\"LastErr\">E1</value>\r\n");
-    expect(4, 82, L" <value keyword=\"HighestVersion\">2.0</value>\r\n <value keyword=\"ActualVersion\">1.0</value>\r\n");
+    expect(4, 82,
+           L" <value keyword=\"HighestVersion\">2.0</value>\r\n <value keyword=\"ActualVersion\">1.0</value>\r\n");
 }
 
 TEST(BusSetText, RecordTextBecomesAMessageWithACopyOfAtMost16383Characters)
 {
     tvr::CCaptureWindow sink;
-    const std::wstring strRecord = std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">12</value>\r\n" +
-                                   std::wstring(20000, L'y');
+    const std::wstring strRecord =
+        std::wstring(BUS_RECORD_HEADER) + L" <value keyword=\"Type\">12</value>\r\n" + std::wstring(20000, L'y');
     EXPECT_TRUE(ForwardSetTextRecord(sink.Handle(), 0, strRecord.c_str()));
     EXPECT_TRUE(sink.Sent().empty());
     sink.Pump();
@@ -190,8 +193,8 @@ TEST(BusTransport, PostsBeyondTheWaitingCapAreRefusedCountedAndFreed)
     const size_t uBefore = BusBlocks().WaitingCount();
     const LPARAM lFake = 0x7000;   // entries only: the account never reads them
     for (size_t i = uBefore; i < CBusBlockRegistry::MAX_WAITING; ++i)
-        ASSERT_TRUE(BusBlocks().AddPosted(lFake + i * 16, CBusBlockRegistry::EOrigin::Host));
-    EXPECT_FALSE(BusBlocks().AddPosted(lFake - 16, CBusBlockRegistry::EOrigin::Host));
+        ASSERT_TRUE(BusBlocks().AddPosted(lFake + i * 16, 1, CBusBlockRegistry::EOrigin::Host));
+    EXPECT_FALSE(BusBlocks().AddPosted(lFake - 16, 1, CBusBlockRegistry::EOrigin::Host));
     // A real post is refused too: nothing reaches the window, and its block is freed.
     const int iBlocksBefore = CountHeapBlocks(MIN_BLOCK_BYTES);
     EXPECT_EQ(0, PostBusRecord(sink.Handle(), FALSE, 1, L"<refused>"));
@@ -202,10 +205,10 @@ TEST(BusTransport, PostsBeyondTheWaitingCapAreRefusedCountedAndFreed)
     sink.SetBusResult(7);
     EXPECT_EQ(7, PostBusRecord(sink.Handle(), TRUE, 5, L"<sent>"));
     ASSERT_EQ(1u, sink.Sent().size());
-    EXPECT_EQ(EBlockVerdict::Taken, BusBlocks().Accept(sink.Sent()[0].lParam));
+    EXPECT_EQ(EBlockVerdict::Taken, BusBlocks().Accept(sink.Sent()[0].lParam, 5));
     EXPECT_EQ(CBusBlockRegistry::MAX_WAITING, BusBlocks().WaitingCount());
-    EXPECT_EQ(EBlockVerdict::Taken, BusBlocks().Accept(lFake + uBefore * 16));
-    EXPECT_TRUE(BusBlocks().AddPosted(lFake - 16, CBusBlockRegistry::EOrigin::Host));
+    EXPECT_EQ(EBlockVerdict::Taken, BusBlocks().Accept(lFake + uBefore * 16, 1));
+    EXPECT_TRUE(BusBlocks().AddPosted(lFake - 16, 1, CBusBlockRegistry::EOrigin::Host));
     for (size_t i = uBefore; i < CBusBlockRegistry::MAX_WAITING; ++i)
         BusBlocks().Forget(lFake + i * 16);
     BusBlocks().Forget(lFake - 16);

@@ -22,7 +22,7 @@ CBusBlock RecordBlock(UINT _uType, const std::wstring& _strExtraLines = L"")
     BusRecordAppend(pszBlock, cchBlock, BUS_FIELD_TYPE, _uType);
     BusRecordAppend(pszBlock, cchBlock, L"%s", _strExtraLines.c_str());
     BusRecordEnd(pszBlock, cchBlock);
-    return CBusBlock::Accept(reinterpret_cast<LPARAM>(pszBlock));
+    return CBusBlock::Accept(reinterpret_cast<LPARAM>(pszBlock), _uType);
 }
 
 class DistributionTest : public GlobalListsTest
@@ -57,7 +57,7 @@ const std::vector<std::string> ALL_IN_ORDER = {"PluginDebug.BusProcess",  "Plugi
                                                "PluginSearch.BusProcess", "PluginInfo.BusProcess",
                                                "PluginSave.BusProcess",   "PluginTelephony.BusProcess"};
 
-} // namespace
+}   // namespace
 
 TEST_F(DistributionTest, ListsSeeTheMessageInOrderWithTheRecordFields)
 {
@@ -66,8 +66,8 @@ TEST_F(DistributionTest, ListsSeeTheMessageInOrderWithTheRecordFields)
     EXPECT_EQ(Sequence({"BusProcess"}), ALL_IN_ORDER);
     const std::vector<tvr::ProbeCall> vecLog = tvr::ReadProbeLog(m_strLog);
     ASSERT_FALSE(vecLog.empty());
-    EXPECT_EQ(vecLog.back().vecFields,
-              (std::vector<std::pair<std::string, std::string>>{{"Type", "4"}, {"Text", "a\r\nb"}, {"Sender", "Unknown"}}));
+    EXPECT_EQ(vecLog.back().vecFields, (std::vector<std::pair<std::string, std::string>>{
+                                           {"Type", "4"}, {"Text", "a\r\nb"}, {"Sender", "Unknown"}}));
 }
 
 TEST_F(DistributionTest, OnlyExtraSaveAndTelephonyDecideTheResult)
@@ -132,7 +132,7 @@ TEST_F(DistributionTest, MemBlockLivesThroughTheLastListAndIsFreedAfterIt)
 TEST_F(DistributionTest, BlockNotOwnedByTheProcessReadsAsAnEmptyRecord)
 {
     LoadOneProbePerList();
-    EXPECT_EQ(DistributeBusMessageToLists(4, CBusBlock::Accept(0x12345678)), 1);
+    EXPECT_EQ(DistributeBusMessageToLists(4, CBusBlock::Accept(0x12345678, 4)), 1);
     const std::vector<tvr::ProbeCall> vecLog = BusCalls();
     ASSERT_EQ(vecLog.size(), 6u);
     for (const tvr::ProbeCall& call : vecLog)

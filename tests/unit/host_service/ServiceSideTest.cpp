@@ -54,7 +54,7 @@ protected:
         {
             vecPosted.push_back({msg.message, msg.wParam});
             if (msg.message == WM_QEL_BUS)
-                CBusBlock::Accept(msg.lParam).Release();
+                CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam)).Release();
         }
         return vecPosted;
     }
@@ -88,7 +88,7 @@ protected:
 
 std::vector<SentMessage> CServiceSideTest::s_vecSent;
 
-} // namespace
+}   // namespace
 
 TEST_F(CServiceSideTest, TrayModePauseAndContinueTellThePlugins)
 {
@@ -123,7 +123,7 @@ TEST_F(CServiceSideTest, ServiceModePauseAndContinueOnlyReportToTheSystem)
             vecBusTypes.push_back(msg.wParam);
         else if (nAt != std::wstring::npos)
             vecStates.push_back(strText.substr(nAt + strStatePrefix.size()));
-        CBusBlock::Accept(msg.lParam).Release();
+        CBusBlock::Accept(msg.lParam, static_cast<UINT>(msg.wParam)).Release();
     }
     EXPECT_EQ((std::vector<std::wstring>{L"6", L"7", L"5", L"4"}), vecStates);
     EXPECT_TRUE(vecBusTypes.empty());   // no 62 or 63 for the plug-ins
