@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,22 @@ namespace {
 
 const DWORD START_TIMEOUT_MS = 20000;
 const wchar_t REFUSE_TEXT[] = L"This program will be closed. It should be run as a service.";
+
+// The prefix's processes, for the message of a service start that failed: whether the
+// service manager is there, and which hosts are running.
+std::string ProcessList()
+{
+    std::string strList;
+    const HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnapshot == INVALID_HANDLE_VALUE)
+        return "no process list";
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = Process32FirstW(hSnapshot, &entry); bMore; bMore = Process32NextW(hSnapshot, &entry))
+        strList += " " + WideToUtf8(entry.szExeFile) + ":" + std::to_string(entry.th32ProcessID);
+    CloseHandle(hSnapshot);
+    return strList;
+}
 
 // Every test starts and ends without the service; it never stays installed.
 class CServiceModeTest : public ::testing::Test
@@ -48,8 +65,12 @@ protected:
         if (!process.Start(_folder.ExePath(), _pszSwitch))
             return false;
         bool bWindow = false;
-        WaitUntil([&] { bWindow = bWindow || FindHostWindowOfProcess(process.Pid()) != nullptr; return !process.IsRunning(); },
-                  60000);
+        WaitUntil(
+            [&] {
+                bWindow = bWindow || FindHostWindowOfProcess(process.Pid()) != nullptr;
+                return !process.IsRunning();
+            },
+            60000);
         DWORD dwExitCode = 1234;
         const bool bEnded = process.WaitForExit(0, &dwExitCode);
         if (_pullElapsed)
@@ -63,9 +84,9 @@ protected:
         if (!_tray.Start(m_Folder.ExePath()))
             return nullptr;
         HWND hWnd = _tray.WaitForWindow(START_TIMEOUT_MS);
-        const bool bLoaded = hWnd && WaitForProbeCall(m_strLog, [](const ProbeCall& _call) {
-            return _call.strCall == "AfterLoad";
-        }, START_TIMEOUT_MS);
+        const bool bLoaded = hWnd && WaitForProbeCall(
+                                         m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; },
+                                         START_TIMEOUT_MS);
         return bLoaded ? hWnd : nullptr;
     }
     // Posts WM_CLOSE and expects the end with exit code 0.
@@ -80,7 +101,12 @@ protected:
     std::vector<DWORD> StartService()
     {
         std::vector<DWORD> vecSeen;
-        EXPECT_TRUE(m_Service.Start()) << "error " << GetLastError();
+        if (!m_Service.Start())
+        {
+            const DWORD dwError = GetLastError();
+            ADD_FAILURE() << "error " << dwError << "; probe calls " << ReadProbeLog(m_strLog).size() << "; processes"
+                          << ProcessList();
+        }
         EXPECT_TRUE(m_Service.WaitForState(SERVICE_RUNNING, START_TIMEOUT_MS, &vecSeen));
         SERVICE_STATUS_PROCESS status = {};
         if (m_Service.Status(&status) && status.dwProcessId != 0)
@@ -95,8 +121,8 @@ protected:
     {
         HWND hWnd = nullptr;
         WaitUntil([&] { return (hWnd = FindHostWindowOfProcess(m_dwServicePid)) != nullptr; }, START_TIMEOUT_MS);
-        EXPECT_TRUE(WaitForProbeCall(m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; },
-                                     START_TIMEOUT_MS));
+        EXPECT_TRUE(WaitForProbeCall(
+            m_strLog, [](const ProbeCall& _call) { return _call.strCall == "AfterLoad"; }, START_TIMEOUT_MS));
         return hWnd;
     }
     bool ServiceProcessEnded(DWORD _dwTimeoutMs, DWORD* _pdwExitCode) const
@@ -200,7 +226,7 @@ HWND FindMessageBoxOfProcess(DWORD _dwPid, const std::wstring& _strText)
     return search.hFound;
 }
 
-} // namespace
+}   // namespace
 
 TEST_F(CServiceModeTest, InstallSwitchInstallsTheAutomaticServiceAndReturnsWithoutWindow)
 {
@@ -257,7 +283,13 @@ TEST_F(CServiceModeTest, PauseAndContinueChangeStateOnlyOnTheMainThread)
     ASSERT_NE(nullptr, hWnd);
     const DWORD dwMainThread = GetWindowThreadProcessId(hWnd, nullptr);
 
-    struct Step { DWORD dwControl; DWORD dwBefore; DWORD dwPending; DWORD dwAfter; };
+    struct Step
+    {
+        DWORD dwControl;
+        DWORD dwBefore;
+        DWORD dwPending;
+        DWORD dwAfter;
+    };
     const Step aSteps[] = {{SERVICE_CONTROL_PAUSE, SERVICE_RUNNING, SERVICE_PAUSE_PENDING, SERVICE_PAUSED},
                            {SERVICE_CONTROL_CONTINUE, SERVICE_PAUSED, SERVICE_CONTINUE_PENDING, SERVICE_RUNNING}};
     DWORD dwCheckPoint = 0;
